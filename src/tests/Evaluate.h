@@ -1,0 +1,12 @@
+// Runs the evaluation of a test kind.
+#pragma once
+
+#include "TestRecord.h"
+
+namespace korvex {
+
+/// The evaluation that follows the last step of a kind's sequence (the phase-angle test uses
+/// the input evaluation). Any other kind does nothing.
+void evaluateKind(int32_t kind, TestRecord& r);
+
+} // namespace korvex

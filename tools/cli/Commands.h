@@ -1,0 +1,17 @@
+// Subcommands of korvex-cli. Each returns the process exit status: 0 success, 1 usage error,
+// 2 a file or link failure.
+#pragma once
+
+namespace korvex::cli {
+
+int cmdDump(int argc, char** argv);
+int cmdExport(int argc, char** argv);
+int cmdReplay(int argc, char** argv);
+int cmdRun(int argc, char** argv);
+int cmdReport(int argc, char** argv);
+int cmdRender(int argc, char** argv);
+
+/// True when args holds "--help" or "-h".
+bool wantsHelp(int argc, char** argv);
+
+} // namespace korvex::cli
