@@ -1,0 +1,89 @@
+// ScreenCanvas: the page canvas drawing into an off-screen QImage of the drawing area's size.
+#include "ScreenCanvas.h"
+
+#include <algorithm>
+
+#include "PageFonts.h"
+
+namespace korvex {
+
+namespace {
+QColor toQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+} // namespace
+
+ScreenCanvas::ScreenCanvas(int width, int height)
+    : image_(std::max(1, width), std::max(1, height), QImage::Format_RGB32)
+{
+    image_.fill(Qt::white);
+    pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    font_ = pageFont("Times New Roman", 16);
+}
+
+ScreenCanvas::~ScreenCanvas() = default;
+
+QPainter& ScreenCanvas::painter()
+{
+    if (!painter_) {
+        painter_ = std::make_unique<QPainter>(&image_);
+        painter_->setPen(pen_);
+        painter_->setBrush(Qt::NoBrush);
+    }
+    return *painter_;
+}
+
+const QImage& ScreenCanvas::image()
+{
+    painter_.reset();
+    return image_;
+}
+
+void ScreenCanvas::setFont(const std::string& name, int height, Colour colour, int /*charset*/, int escapement)
+{
+    font_ = pageFont(name, height);
+    textColour_ = toQColor(colour);
+    escapement_ = escapement;
+}
+
+void ScreenCanvas::setTextAlign(TextAlign align) { align_ = align; }
+
+void ScreenCanvas::textOut(int x, int y, const std::string& text)
+{
+    QPainter& p = painter();
+    drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, QString::fromStdString(text));
+    p.setPen(pen_);
+}
+
+void ScreenCanvas::setPen(Colour colour, PenStyle style, int width)
+{
+    // A 1-pixel pen is a cosmetic pen, as on the classic canvas; wider pens are square-ended.
+    pen_ = QPen(toQColor(colour), std::max(1, width), style == PenStyle::Dotted ? Qt::DotLine : Qt::SolidLine,
+                Qt::SquareCap, Qt::MiterJoin);
+    if (width <= 1)
+        pen_.setCosmetic(true);
+    painter().setPen(pen_);
+}
+
+void ScreenCanvas::moveTo(int x, int y)
+{
+    curX_ = x;
+    curY_ = y;
+}
+
+void ScreenCanvas::lineTo(int x, int y)
+{
+    QPainter& p = painter();
+    // Pixel centres: a 1-pixel line at y = k covers row k, as on the classic canvas.
+    p.drawLine(QPointF(curX_ + 0.5, curY_ + 0.5), QPointF(x + 0.5, y + 0.5));
+    curX_ = x;
+    curY_ = y;
+}
+
+void ScreenCanvas::fillRect(int left, int top, int right, int bottom, Colour colour)
+{
+    painter().fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), toQColor(colour));
+}
+
+int ScreenCanvas::width() const { return image_.width(); }
+int ScreenCanvas::height() const { return image_.height(); }
+
+} // namespace korvex

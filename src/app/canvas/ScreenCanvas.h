@@ -1,0 +1,49 @@
+// ScreenCanvas: the page canvas drawing into an off-screen QImage of the drawing area's size.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+
+#include "PageCanvas.h"
+
+namespace korvex {
+
+/// Draws a screen page into a W x H RGB image (device pixels). Typical use in a paint event:
+///   ScreenCanvas canvas(w, h); drawScreenPage(canvas, record); painter.drawImage(0, 0, canvas.image());
+/// The image starts white; the page paints its own background.
+class ScreenCanvas : public PageCanvas {
+public:
+    ScreenCanvas(int width, int height);
+    ~ScreenCanvas() override;
+
+    /// Ends painting and returns the finished image; drawing afterwards continues on it.
+    const QImage& image();
+
+    void setFont(const std::string& name, int height, Colour colour, int charset, int escapement = 0) override;
+    void setTextAlign(TextAlign align) override;
+    void textOut(int x, int y, const std::string& text) override;
+    void setPen(Colour colour, PenStyle style, int width) override;
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void fillRect(int left, int top, int right, int bottom, Colour colour) override;
+    int width() const override;
+    int height() const override;
+    void setMetricMode() override {}
+    void restoreMode() override {}
+
+private:
+    QPainter& painter();
+
+    QImage image_;
+    std::unique_ptr<QPainter> painter_;
+    QFont font_;
+    QColor textColour_;
+    int escapement_ = 0;
+    TextAlign align_ = TextAlign::Left;
+    QPen pen_;
+    int curX_ = 0, curY_ = 0;
+};
+
+} // namespace korvex
