@@ -1,4 +1,4 @@
-// Starttest: evaluation of its test kind.
+// Starttest: evaluation of the 5 s lamp start capture and the cursor read-out it shares with the page.
 #pragma once
 
 #include "TestRecord.h"
@@ -6,5 +6,9 @@
 namespace korvex {
 
 void evaluateStart(TestRecord& r);
+
+/// Places the start cursor at sample index (bounded to 0..299) and reads the four envelopes
+/// there in V or A (envelope value × instrument peak / envelope peak; 0 when that peak is 0).
+void setStartCursor(TestRecord& r, int32_t index);
 
 } // namespace korvex
