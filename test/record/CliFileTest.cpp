@@ -1,0 +1,153 @@
+// korvex-cli dump and export run as a user would, on files the test writes.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <sys/wait.h>
+
+#include "DataFile.h"
+#include "Spreadsheet.h"
+#include "TempDir.h"
+#include "TextCodec.h"
+
+using namespace korvex;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+};
+
+/// Runs korvex-cli with the arguments; stdout is captured, stderr goes to the given file.
+Result runCli(const std::string& args, const std::string& errFile = "/dev/null")
+{
+    Result r;
+    const std::string cmd = std::string(KORVEX_CLI) + " " + args + " 2>" + errFile;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    const int rc = ::pclose(p);
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return r;
+}
+
+TestRecord sampleRecord()
+{
+    TestRecord r;
+    resetAllResults(r);
+    r.currentTest = 1;
+    r.hasInputResult = 1;
+    r.Urms = 229.87f;
+    r.PF = 0.9876f;
+    r.waveU[3] = 0.1f;
+    storeText(r.infoName, utf8ToCp936("电子镇流器 \"A\""));
+    storeText(r.testDate, "2026-12-7");
+    return r;
+}
+
+} // namespace
+
+TEST(CliDump, PrintsEveryStoredFieldAsJson)
+{
+    TempDir tmp;
+    ASSERT_TRUE(writeDataFile(tmp.file("a.kvx"), sampleRecord()).ok);
+    const Result res = runCli(tmp.file("a.kvx").insert(0, "dump "));
+    ASSERT_EQ(res.status, 0);
+    EXPECT_NE(res.out.find("\"version\": \"KORVEX-3.2\""), std::string::npos);
+    EXPECT_NE(res.out.find("\"Urms\": 229.87,"), std::string::npos);
+    EXPECT_NE(res.out.find("\"PF\": 0.9876,"), std::string::npos);
+    EXPECT_NE(res.out.find("\"hasInputResult\": 1,"), std::string::npos);
+    EXPECT_NE(res.out.find("\"infoName\": \"电子镇流器 \\\"A\\\"\""), std::string::npos);
+    EXPECT_NE(res.out.find("\"waveU\": [0,0,0,0.1,0"), std::string::npos);
+    EXPECT_NE(res.out.find("\"testDate\": \"2026-12-7\""), std::string::npos);
+}
+
+TEST(CliDump, NonFiniteFloatsAreStrings)
+{
+    TempDir tmp;
+    TestRecord r = sampleRecord();
+    r.Pin = std::numeric_limits<float>::quiet_NaN();
+    r.Irms = -std::numeric_limits<float>::infinity();
+    ASSERT_TRUE(writeDataFile(tmp.file("n.kvx"), r).ok);
+    const Result res = runCli("dump " + tmp.file("n.kvx"));
+    ASSERT_EQ(res.status, 0);
+    EXPECT_NE(res.out.find("\"Pin\": \"NaN\""), std::string::npos);
+    EXPECT_NE(res.out.find("\"Irms\": \"-Infinity\""), std::string::npos);
+}
+
+TEST(CliDump, OlderVersionListsOnlyItsFields)
+{
+    TempDir tmp;
+    std::string image(11037, '\0');
+    std::memcpy(image.data(), "KORVEX-3.0", 10);
+    TempDir::write(tmp.file("old.kvx"), image);
+    const Result res = runCli("dump " + tmp.file("old.kvx"));
+    ASSERT_EQ(res.status, 0);
+    EXPECT_NE(res.out.find("\"version\": \"KORVEX-3.0\""), std::string::npos);
+    EXPECT_EQ(res.out.find("\"thdCsa\""), std::string::npos);
+    EXPECT_EQ(res.out.find("\"qPara\""), std::string::npos);
+    EXPECT_NE(res.out.find("\"wideBand\": 0"), std::string::npos);
+}
+
+TEST(CliRefusal, BadFilesExitWithStatusTwoAndNameTheFile)
+{
+    TempDir tmp;
+    TempDir::write(tmp.file("tag.kvx"), std::string("KORVEX-9.9") + std::string(23119, '\0'));
+    const std::string good = TempDir::read((writeDataFile(tmp.file("g.kvx"), sampleRecord()), tmp.file("g.kvx")));
+    TempDir::write(tmp.file("short.kvx"), good.substr(0, 20000));
+    for (const char* name : {"tag.kvx", "short.kvx", "missing.kvx"}) {
+        const Result res = runCli("dump " + tmp.file(name), tmp.file("err.txt"));
+        EXPECT_EQ(res.status, 2) << name;
+        EXPECT_TRUE(res.out.empty());
+        EXPECT_NE(TempDir::read(tmp.file("err.txt")).find(name), std::string::npos);
+    }
+}
+
+TEST(CliExport, OneFileIsByteForByteTheWindowsExport)
+{
+    TempDir tmp;
+    const TestRecord r = sampleRecord();
+    ASSERT_TRUE(writeDataFile(tmp.file("a.kvx"), r).ok);
+    ASSERT_TRUE(exportSpreadsheet(tmp.file("window.csv"), r).ok);
+    const Result res = runCli("export " + tmp.file("a.kvx") + " -o " + tmp.file("cli.csv"));
+    ASSERT_EQ(res.status, 0);
+    EXPECT_EQ(TempDir::read(tmp.file("cli.csv")), TempDir::read(tmp.file("window.csv")));
+    EXPECT_EQ(runCli("export " + tmp.file("a.kvx")).out, TempDir::read(tmp.file("window.csv")));
+}
+
+TEST(CliExport, ManyFilesGiveOneValueLineEachInOrder)
+{
+    TempDir tmp;
+    TestRecord a = sampleRecord(), b = sampleRecord();
+    b.Urms = 120.0f;
+    writeDataFile(tmp.file("a.kvx"), a);
+    writeDataFile(tmp.file("b.kvx"), b);
+    const Result res = runCli("export " + tmp.file("b.kvx") + " " + tmp.file("a.kvx"));
+    ASSERT_EQ(res.status, 0);
+    EXPECT_EQ(res.out, spreadsheetTitleLine() + "\r\n" + spreadsheetValueLine(b) + "\r\n" + spreadsheetValueLine(a) + "\r\n");
+}
+
+TEST(CliExport, OneBadFileWritesNothingAndLeavesTheOutputAlone)
+{
+    TempDir tmp;
+    writeDataFile(tmp.file("a.kvx"), sampleRecord());
+    TempDir::write(tmp.file("bad.kvx"), "garbage");
+    TempDir::write(tmp.file("out.csv"), "previous");
+    const Result res = runCli("export " + tmp.file("a.kvx") + " " + tmp.file("bad.kvx") + " -o " + tmp.file("out.csv"));
+    EXPECT_EQ(res.status, 2);
+    EXPECT_EQ(TempDir::read(tmp.file("out.csv")), "previous");
+}
+
+TEST(CliHelp, EveryCommandHasHelp)
+{
+    EXPECT_EQ(runCli("--help").status, 0);
+    EXPECT_EQ(runCli("dump --help").status, 0);
+    EXPECT_EQ(runCli("export --help").status, 0);
+    EXPECT_EQ(runCli("nonsense").status, 1);
+}
