@@ -1,0 +1,248 @@
+// korvex-cli report / render: the print pages of a data file as PDF, its screen page as PNG.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "FileArgs.h"
+#include "PageFonts.h"
+#include "Pages.h"
+#include "PrinterCanvas.h"
+#include "ScreenCanvas.h"
+
+namespace korvex::cli {
+
+namespace {
+
+// The Qt GUI layer the canvases need; offscreen unless the caller chose a platform.
+std::unique_ptr<QGuiApplication> startGui()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "korvex-cli";
+    static char* argv[] = {name, nullptr};
+    installPageFonts();
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// "en" / "zh" into the record's language flag; false for anything else.
+bool applyLanguage(const char* lang, TestRecord& r)
+{
+    if (std::strcmp(lang, "en") == 0)
+        r.chinese = 0;
+    else if (std::strcmp(lang, "zh") == 0)
+        r.chinese = 1;
+    else
+        return false;
+    return true;
+}
+
+// A kind given by number or by name; 0 when unknown.
+int32_t kindOf(const std::string& s)
+{
+    static const char* const names[6] = {"input", "phase", "output", "comprehensive", "start", "energy"};
+    for (int k = 0; k < 6; ++k)
+        if (s == names[k] || s == std::to_string(k + 1))
+            return k + 1;
+    if (s == "comp")
+        return KindComprehensive;
+    return 0;
+}
+
+// The kinds of a --pages value: all, current or a comma-separated list. Empty on error.
+bool pagesOf(const std::string& spec, const TestRecord& r, std::vector<int32_t>& kinds)
+{
+    kinds.clear();
+    if (spec == "all") {
+        for (int32_t k = 1; k <= 6; ++k)
+            if (r.hasResult(k))
+                kinds.push_back(k);
+        return true;
+    }
+    if (spec == "current") {
+        if (isTestKind(r.currentTest))
+            kinds.push_back(r.currentTest);
+        return true;
+    }
+    size_t start = 0;
+    while (start <= spec.size()) {
+        const size_t comma = spec.find(',', start);
+        const std::string item = spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const int32_t k = kindOf(item);
+        if (k == 0) {
+            std::fprintf(stderr, "korvex-cli: unknown page '%s'\n", item.c_str());
+            return false;
+        }
+        kinds.push_back(k);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+const char* optionValue(int argc, char** argv, int& i)
+{
+    if (i + 1 >= argc) {
+        std::fprintf(stderr, "korvex-cli: %s needs a value\n", argv[i]);
+        return nullptr;
+    }
+    return argv[++i];
+}
+
+} // namespace
+
+int cmdReport(int argc, char** argv)
+{
+    const char* usage = "Usage: korvex-cli report FILE.kvx --pdf OUT.pdf [--lang en|zh] [--pages all|current|LIST]\n";
+    if (wantsHelp(argc, argv)) {
+        std::printf("%s\nWrites the print pages of a data file as a PDF, one landscape A4 sheet per page, drawn\n"
+                    "as the printer would draw them (0.01 mm units). --lang defaults to the file's language;\n"
+                    "--pages: all (default: every kind with results), current (the file's current page) or a\n"
+                    "comma-separated list of kinds 1-6 or names input, phase, output, comprehensive, start,\n"
+                    "energy. Exit status 2 for a data file that cannot be read or a PDF that cannot be written.\n",
+                    usage);
+        return 0;
+    }
+    std::string file, pdf, pages = "all";
+    const char* lang = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char* v = nullptr;
+        if (std::strcmp(argv[i], "--pdf") == 0 && (v = optionValue(argc, argv, i)))
+            pdf = v;
+        else if (std::strcmp(argv[i], "--lang") == 0 && (v = optionValue(argc, argv, i)))
+            lang = v;
+        else if (std::strcmp(argv[i], "--pages") == 0 && (v = optionValue(argc, argv, i)))
+            pages = v;
+        else if (argv[i][0] != '-' && file.empty())
+            file = argv[i];
+        else {
+            std::fputs(usage, stderr);
+            return 1;
+        }
+    }
+    if (file.empty() || pdf.empty()) {
+        std::fputs(usage, stderr);
+        return 1;
+    }
+    TestRecord r;
+    if (!loadDataFile(file, r))
+        return 2;
+    if (lang && !applyLanguage(lang, r)) {
+        std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
+        return 1;
+    }
+    std::vector<int32_t> kinds;
+    if (!pagesOf(pages, r, kinds))
+        return 1;
+    if (kinds.empty()) {
+        std::fprintf(stderr, "korvex-cli: %s: no page to print (no results of the chosen kinds)\n", file.c_str());
+        return 1;
+    }
+
+    auto gui = startGui();
+    QPdfWriter writer(QString::fromStdString(pdf));
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(QStringLiteral("KORVEX report"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot write the PDF\n", pdf.c_str());
+        return 2;
+    }
+    bool first = true;
+    for (int32_t kind : kinds) {
+        if (!first)
+            writer.newPage();
+        first = false;
+        // As the print command does: the printed kind becomes the current page.
+        r.currentTest = kind;
+        r.resultsShown = 1;
+        PrinterCanvas canvas(painter, writer.resolution());
+        drawPrintPage(canvas, r, kind, 0);
+    }
+    if (!painter.end()) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot write the PDF\n", pdf.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+int cmdRender(int argc, char** argv)
+{
+    const char* usage = "Usage: korvex-cli render FILE.kvx --png OUT.png [--size WxH] [--lang en|zh] [--kind K]\n";
+    if (wantsHelp(argc, argv)) {
+        std::printf("%s\nWrites the screen page of a data file as the window draws it on a drawing area of\n"
+                    "WxH pixels (default 640x385). --lang defaults to the file's language, --kind (1-6 or a\n"
+                    "name) to the file's current page. Exit status 2 for a data file that cannot be read or\n"
+                    "an image that cannot be written.\n",
+                    usage);
+        return 0;
+    }
+    std::string file, png;
+    int width = 640, height = 385;
+    const char* lang = nullptr;
+    int32_t kind = -1;
+    for (int i = 1; i < argc; ++i) {
+        const char* v = nullptr;
+        if (std::strcmp(argv[i], "--png") == 0 && (v = optionValue(argc, argv, i))) {
+            png = v;
+        } else if (std::strcmp(argv[i], "--lang") == 0 && (v = optionValue(argc, argv, i))) {
+            lang = v;
+        } else if (std::strcmp(argv[i], "--kind") == 0 && (v = optionValue(argc, argv, i))) {
+            kind = kindOf(v);
+            if (kind == 0) {
+                std::fprintf(stderr, "korvex-cli: unknown kind '%s'\n", v);
+                return 1;
+            }
+        } else if (std::strcmp(argv[i], "--size") == 0 && (v = optionValue(argc, argv, i))) {
+            char x = 0;
+            char rest = 0;
+            if (std::sscanf(v, "%d%c%d%c", &width, &x, &height, &rest) != 3 || (x != 'x' && x != 'X') || width < 1 ||
+                height < 1 || width > 16384 || height > 16384) {
+                std::fprintf(stderr, "korvex-cli: --size must be WxH with 1 to 16384 pixels each\n");
+                return 1;
+            }
+        } else if (argv[i][0] != '-' && file.empty()) {
+            file = argv[i];
+        } else {
+            std::fputs(usage, stderr);
+            return 1;
+        }
+    }
+    if (file.empty() || png.empty()) {
+        std::fputs(usage, stderr);
+        return 1;
+    }
+    TestRecord r;
+    if (!loadDataFile(file, r))
+        return 2;
+    if (lang && !applyLanguage(lang, r)) {
+        std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
+        return 1;
+    }
+    if (kind > 0) {
+        r.currentTest = kind;
+        r.resultsShown = 1;
+    }
+
+    auto gui = startGui();
+    ScreenCanvas canvas(width, height);
+    drawScreenPage(canvas, r);
+    if (!canvas.image().save(QString::fromStdString(png), "PNG")) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot write the image\n", png.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace korvex::cli
