@@ -1,0 +1,33 @@
+// TAlarmForm: the non-modal notice shown while the instrument does not answer.
+#pragma once
+
+#include <QtWidgets/QDialog>
+
+class QLabel;
+
+namespace korvex {
+
+/// The operator cannot close it: it has no title-bar buttons and ignores Escape and close
+/// requests; the window shows and hides it as the link fails and recovers.
+class TAlarmForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAlarmForm(QWidget* parent = nullptr);
+
+    /// Shows (without waiting) or hides the notice; repeating either changes nothing.
+    void setAlarmVisible(bool visible);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+
+public slots:
+    void reject() override; // Escape must not hide it
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool hiding_ = false;
+};
+
+} // namespace korvex

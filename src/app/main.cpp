@@ -1,0 +1,33 @@
+// The korvex program: the main window on the serial instrument, or with --simulator on the
+// built-in simulated instrument (--scenario NAME picks its ballast).
+#include <QtCore/QCoreApplication>
+#include <QtWidgets/QApplication>
+
+#include "Controller.h"
+#include "DialogRunner.h"
+#include "KorvexForm.h"
+#include "PageFonts.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    korvex::installPageFonts(); // before any font is created
+
+    const QStringList args = QCoreApplication::arguments();
+    korvex::Controller controller;
+    if (args.contains(QStringLiteral("--simulator"))) {
+        QString scenario;
+        const qsizetype i = args.indexOf(QStringLiteral("--scenario"));
+        if (i >= 0 && i + 1 < args.size())
+            scenario = args[i + 1];
+        controller.useSimulator(scenario, true);
+    }
+
+    korvex::DialogRunner runner;
+    korvex::TKORVEXForm::StartOptions options;
+    options.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
+    korvex::TKORVEXForm form(controller, runner, options);
+    form.showMaximized();
+    return app.exec();
+}
