@@ -1,0 +1,83 @@
+// Speed of the report pages: one screen page at 1920 x 1080, one print page on an image
+// painter and into a PDF.
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "PageFonts.h"
+#include "PageTestData.h"
+#include "Pages.h"
+#include "PrinterCanvas.h"
+#include "ScreenCanvas.h"
+
+namespace {
+
+korvex::TestRecord knownRecord(int32_t kind)
+{
+    korvex::TestRecord r;
+    korvex::testdata::fillKnownInput(r);
+    r.currentTest = kind;
+    return r;
+}
+
+void BM_ScreenPage1920(benchmark::State& state)
+{
+    korvex::TestRecord r = knownRecord(static_cast<int32_t>(state.range(0)));
+    for (auto _ : state) {
+        korvex::ScreenCanvas c(1920, 1080);
+        korvex::drawScreenPage(c, r);
+        benchmark::DoNotOptimize(c.image().constBits());
+    }
+}
+BENCHMARK(BM_ScreenPage1920)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_PrintPageImage300dpi(benchmark::State& state)
+{
+    korvex::TestRecord r = knownRecord(korvex::KindInput);
+    QImage img(3508, 2480, QImage::Format_RGB32);
+    for (auto _ : state) {
+        img.fill(Qt::white);
+        QPainter p(&img);
+        korvex::PrinterCanvas c(p, 300);
+        korvex::drawPrintPage(c, r, korvex::KindInput, 0);
+    }
+}
+BENCHMARK(BM_PrintPageImage300dpi)->Unit(benchmark::kMillisecond);
+
+void BM_PrintPagePdf(benchmark::State& state)
+{
+    korvex::TestRecord r = knownRecord(korvex::KindInput);
+    for (auto _ : state) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&out);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+        QPainter p(&writer);
+        korvex::PrinterCanvas c(p, writer.resolution());
+        korvex::drawPrintPage(c, r, korvex::KindInput, 0);
+        p.end();
+        benchmark::DoNotOptimize(out.data().size());
+    }
+}
+BENCHMARK(BM_PrintPagePdf)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    korvex::installPageFonts();
+    int qargc = 1;
+    QGuiApplication app(qargc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
