@@ -1,0 +1,566 @@
+// The test loop: commands, message 1025, the handshake, the step machines of the six tests,
+// link failures and closing.
+#include "Controller.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <array>
+
+#include "Evaluate.h"
+#include "Frames.h"
+#include "InputThread.h"
+#include "MemoryLinkPort.h"
+#include "PortDevice.h"
+#include "SerialLinkPort.h"
+#include "SimInstrument.h"
+#include "SystemClock.h"
+
+namespace korvex {
+
+namespace {
+
+const char* const kHandshakeSuffix = "通讯联络！";
+const char* const kFailureStatus = "性能测试：通讯联络！";
+const char* const kPortWarning = "警告！";
+const char* const kOpenFailure = "打开通讯口失败！";
+const char* const kLinkFailure = "通讯联络失败！";
+
+bool isMeasuring(int32_t kind)
+{
+    return kind >= KindInput && kind <= KindComprehensive;
+}
+
+} // namespace
+
+Controller::Controller(QObject* parent) : Controller(SystemClock::instance(), parent) {}
+
+Controller::Controller(Clock& clock, QObject* parent) : QObject(parent), clock_(clock)
+{
+    resetAllResults(record_);
+    timer1_.setInterval(kRepeatPauseMs);
+    timer2_.setInterval(kCloseWaitMs);
+    connect(&timer1_, &QTimer::timeout, this, &Controller::timer1Timer);
+    connect(&timer2_, &QTimer::timeout, this, &Controller::timer2Timer);
+}
+
+Controller::~Controller()
+{
+    shutdown();
+}
+
+bool Controller::readerActive() const
+{
+    return reader_ && reader_->running();
+}
+
+// ---- Where the port comes from ------------------------------------------------------------
+
+QString Controller::portDevice() const
+{
+    if (!deviceOverride_.isEmpty())
+        return deviceOverride_;
+    if (useSim_)
+        return QStringLiteral("sim");
+    const QString name = QString::fromLatin1(settings_.portName);
+    return resolvePortDevice(name.isEmpty() ? QStringLiteral("COM1") : name);
+}
+
+void Controller::useSimulator(const QString& scenario, bool paced, const QString& fault)
+{
+    useSim_ = true;
+    deviceOverride_.clear();
+    simScenario_ = scenario;
+    simPaced_ = paced;
+    simFault_ = fault;
+    sim_.reset();
+}
+
+void Controller::useDevice(const QString& device)
+{
+    deviceOverride_ = device;
+}
+
+void Controller::setPortFactory(PortFactory factory)
+{
+    factory_ = std::move(factory);
+}
+
+std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
+{
+    if (factory_)
+        return factory_(device);
+    if (device == QLatin1String("sim")) {
+        if (!sim_) {
+            sim_ = std::make_unique<SimInstrument>(simScenario_.isEmpty() ? QStringLiteral("pfc") : simScenario_,
+                                                   simPaced_);
+            SimFault fault;
+            if (!simFault_.isEmpty() && SimFault::parse(simFault_, fault))
+                sim_->setFault(fault);
+        }
+        auto port = std::make_unique<MemoryLinkPort>(QStringLiteral("sim"));
+        SimInstrument* sim = sim_.get();
+        port->onWrite = [sim](uint8_t b) { sim->receive(b); };
+        QPointer<MemoryLinkPort> target(port.get());
+        sim->output = [target](const uint8_t* data, size_t n) {
+            if (target)
+                target->deliver(data, n);
+        };
+        sim->hangUp = [target]() {
+            if (target)
+                target->hangUp(QStringLiteral("simulated instrument disconnected"));
+        };
+        sim->reset();
+        return port;
+    }
+    return std::make_unique<SerialLinkPort>(device);
+}
+
+int Controller::openPort()
+{
+    const bool readerWasActive = readerActive();
+    stopReader();
+    if (port_)
+        port_->close();
+    port_.reset();
+    const QString device = portDevice();
+    port_ = makePort(device);
+    if (port_)
+        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
+    if (!port_ || !port_->open()) {
+        lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
+        emit messageRequested(QString::fromUtf8(kOpenFailure), QString::fromUtf8(kPortWarning));
+        return 1;
+    }
+    expectedBytes_ = 1;
+    if (readerWasActive && testRunning_) {
+        reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
+        if (waitActive_)
+            reader_->armDeadline(kReplyLimitMs + 1);
+    }
+    return 0;
+}
+
+bool Controller::ensurePortOpen()
+{
+    // A port that failed (device pulled out) or never opened is tried again at every step 0,
+    // so a test resumes by itself once the device is back.
+    if (port_ && port_->isOpen())
+        return true;
+    if (!port_) {
+        port_ = makePort(portDevice());
+        if (!port_)
+            return false;
+        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
+    }
+    if (sim_ && port_->deviceName() == QLatin1String("sim"))
+        sim_->reset();
+    return port_->open();
+}
+
+void Controller::onPortError(const QString& text)
+{
+    lastFailure_ = QStringLiteral("port error: %1").arg(text);
+    if (inHandshake_)
+        return; // checkLink sees the closed port and fails by itself
+    if (testRunning_)
+        linkFailure(lastFailure_);
+}
+
+void Controller::shutdown()
+{
+    stopReader();
+    timer1_.stop();
+    timer2_.stop();
+    if (port_)
+        port_->close();
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void Controller::resetKind(int32_t kind)
+{
+    switch (kind) {
+    case KindInput:
+    case KindPhase: resetInputResults(record_); break;
+    case KindOutput: resetOutputResults(record_); break;
+    case KindComprehensive: resetCompResults(record_); break;
+    case KindStart: resetStartResults(record_); break;
+    case KindEnergy: resetEnergyResults(record_); break;
+    default: break;
+    }
+}
+
+void Controller::setLockState(bool locked)
+{
+    testLocked_ = locked;
+    emit lockChanged(locked);
+}
+
+void Controller::measuringCommand(int32_t kind, bool locked)
+{
+    pendingTest_ = kind;
+    timer1_.stop();
+    resetKind(kind);
+    setLockState(locked);
+    QCoreApplication::postEvent(this, new QEvent(kStepEvent));
+    emit repaintRequested();
+}
+
+void Controller::promptCommand(int32_t kind)
+{
+    record_.resultsShown = 0;
+    emit startPromptRequested();
+    pendingTest_ = kind;
+    timer1_.stop();
+    resetKind(kind);
+    // The run is not locked yet (its last step locks it), but the button shows it pressed.
+    testLocked_ = false;
+    emit lockChanged(true);
+    QCoreApplication::postEvent(this, new QEvent(kStepEvent));
+}
+
+void Controller::inputTest() { measuringCommand(KindInput, false); }
+void Controller::phaseTest() { measuringCommand(KindPhase, false); }
+void Controller::outputTest() { measuringCommand(KindOutput, false); }
+void Controller::compTest() { measuringCommand(KindComprehensive, false); }
+
+void Controller::singleRun(int32_t kind)
+{
+    if (isMeasuring(kind))
+        measuringCommand(kind, true);
+}
+
+void Controller::startTest() { promptCommand(KindStart); }
+void Controller::energyTest() { promptCommand(KindEnergy); }
+
+void Controller::toggleLock()
+{
+    setLockState(!testLocked_);
+}
+
+void Controller::setLocked(bool locked)
+{
+    setLockState(locked);
+}
+
+void Controller::back()
+{
+    if (testRunning_)
+        return;
+    record_.currentTest = record_.currentTest - 1 < KindInput ? KindEnergy : record_.currentTest - 1;
+    record_.resultsShown = 1;
+    emit repaintRequested();
+}
+
+void Controller::next()
+{
+    if (testRunning_)
+        return;
+    record_.currentTest = record_.currentTest + 1 > KindEnergy ? KindInput : record_.currentTest + 1;
+    record_.resultsShown = 1;
+    emit repaintRequested();
+}
+
+bool Controller::requestClose()
+{
+    if (!testRunning_)
+        return true;
+    closeRequested_ = true;
+    timer2_.start();
+    return false;
+}
+
+void Controller::timer1Timer()
+{
+    timer1_.stop();
+    if (testLocked_) {
+        timer1_.start(); // wait, polling every 500 ms, until the lock is released
+        return;
+    }
+    QCoreApplication::postEvent(this, new QEvent(kStepEvent));
+}
+
+void Controller::timer2Timer()
+{
+    timer2_.stop();
+    testRunning_ = false;
+    closeWindow();
+}
+
+void Controller::closeWindow()
+{
+    emit closeWindowRequested();
+}
+
+// ---- Message 1025 and the reader -----------------------------------------------------------
+
+bool Controller::event(QEvent* e)
+{
+    if (e->type() == kStepEvent) {
+        stepPosted_ = false;
+        runNextStep();
+        return true;
+    }
+    return QObject::event(e);
+}
+
+void Controller::postStep()
+{
+    if (stepPosted_)
+        return; // one queued message is enough; the step re-checks the count itself
+    stepPosted_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kStepEvent));
+}
+
+void Controller::runNextStep()
+{
+    const int32_t kind = testRunning_ ? record_.currentTest : pendingTest_;
+    if (const SequenceSpec* seq = sequenceFor(kind)) {
+        if (stepIndex_ == 0)
+            stepZero(*seq);
+        else if (stepIndex_ <= int(seq->steps.size()))
+            replyStep(*seq);
+    }
+    emit repaintRequested();
+    // The next block may already be complete (it came with the last one, or the instrument
+    // answered inside the write): no further "data arrived" will announce it.
+    checkReader();
+}
+
+void Controller::checkReader()
+{
+    if (!readerActive() || !port_)
+        return;
+    if (port_->bytesWaiting() >= expectedBytes_) {
+        replyTimedOut_ = false;
+        waitSince_ = kNoWait;
+        waitActive_ = false;
+        reader_->disarmDeadline();
+        postStep();
+        return;
+    }
+    if (!waitActive_)
+        return;
+    const int32_t waited = tickDifference(clock_.ticks(), static_cast<uint32_t>(waitSince_));
+    if (waited > kReplyLimitMs) {
+        waitSince_ = kNoWait;
+        waitActive_ = false;
+        replyTimedOut_ = true;
+        postStep();
+        return;
+    }
+    // Woken early (by data or a coarse timer): wake again when the limit is passed.
+    if (!reader_->deadlineArmed())
+        reader_->armDeadline(kReplyLimitMs - waited + 1);
+}
+
+void Controller::stopReader()
+{
+    if (reader_)
+        reader_->stop();
+}
+
+void Controller::startWait(const SequenceSpec& seq)
+{
+    if (!seq.timeLimit)
+        return; // start and energy replies may take any time
+    waitSince_ = static_cast<int32_t>(clock_.ticks());
+    // waitSince alone cannot mark "no limit": once the tick counter passes 2^31 the sentinel
+    // 2147483647 lies in the past and would time out a start test waiting for its lamp.
+    waitActive_ = true;
+    if (reader_)
+        reader_->armDeadline(kReplyLimitMs + 1);
+}
+
+// ---- Status ---------------------------------------------------------------------------------
+
+void Controller::setStatusText(const QString& text)
+{
+    statusText_ = text;
+    emit statusTextChanged(text);
+}
+
+void Controller::setProgress(int percent)
+{
+    progress_ = percent;
+    emit progressChanged(percent);
+}
+
+void Controller::setStatus(const SequenceSpec& seq, const QString& suffix, int percent)
+{
+    setStatusText(QString::fromUtf8(seq.statusPrefix) + suffix);
+    setProgress(percent);
+}
+
+void Controller::showAlarm(bool shown)
+{
+    if (alarmShown_ == shown)
+        return;
+    alarmShown_ = shown;
+    emit alarmVisibilityChanged(shown);
+}
+
+// ---- The handshake and the recovery ----------------------------------------------------------
+
+bool Controller::checkLink()
+{
+    expectedBytes_ = 1;
+    bool answered = false;
+    if (port_ && port_->isOpen()) {
+        inHandshake_ = true;
+        port_->writeByte(kCmdHandshake);
+        const uint32_t t0 = clock_.ticks();
+        for (;;) {
+            if (!port_->isOpen())
+                break; // the device went away while we waited
+            if (port_->bytesWaiting() >= expectedBytes_) {
+                uint8_t answer = 0;
+                port_->read(&answer, 1); // any byte will do
+                answered = true;
+                break;
+            }
+            const int32_t waited = tickDifference(clock_.ticks(), t0);
+            if (waited > kHandshakeLimitMs)
+                break;
+            port_->waitForData(kHandshakeLimitMs - waited + 1);
+        }
+        inHandshake_ = false;
+    }
+    if (answered) {
+        showAlarm(false);
+        return true;
+    }
+    // A port that is closed (never opened, or gone) cannot answer: fail at once rather than
+    // spin for 2000 ms.
+    testRunning_ = false;
+    stepIndex_ = 0;
+    expectedBytes_ = 1;
+    lastFailure_ = port_ && port_->isOpen()
+                       ? QStringLiteral("no answer to the handshake within %1 ms").arg(kHandshakeLimitMs)
+                       : QStringLiteral("port %1 is not open%2")
+                             .arg(portDevice(), lastFailure_.isEmpty() ? QString() : QStringLiteral(" (") + lastFailure_ + QStringLiteral(")"));
+    if (testLocked_) {
+        waitSince_ = kNoWait;
+        waitActive_ = false;
+        emit linkFailed(lastFailure_);
+        emit messageRequested(QString::fromUtf8(kLinkFailure), QString::fromUtf8(kPortWarning));
+    } else {
+        timer1_.start();
+        showAlarm(true);
+        emit linkFailed(lastFailure_);
+    }
+    return false;
+}
+
+void Controller::linkFailure(const QString& reason)
+{
+    testRunning_ = false;
+    emit repaintRequested();
+    setProgress(0);
+    setStatusText(QString::fromUtf8(kFailureStatus));
+    stepIndex_ = 0;
+    expectedBytes_ = 1;
+    waitActive_ = false;
+    waitSince_ = kNoWait;
+    timer1_.start();
+    showAlarm(true);
+    stopReader();
+    lastFailure_ = reason;
+    emit linkFailed(reason);
+}
+
+// ---- The step machines -------------------------------------------------------------------------
+
+void Controller::stepZero(const SequenceSpec& seq)
+{
+    const int32_t kind = seq.kind;
+    if (isMeasuring(kind) && record_.currentTest != pendingTest_)
+        resetKind(pendingTest_);
+    record_.currentTest = pendingTest_;
+    testRunning_ = true;
+    if (isMeasuring(kind))
+        emit repaintRequested();
+    else if (kind == KindStart)
+        emit startPromptRequested();
+
+    lastFailure_.clear();
+    if (ensurePortOpen())
+        port_->purgeInput();
+    replyTimedOut_ = false;
+    setStatus(seq, QString::fromUtf8(kHandshakeSuffix), 0);
+    if (!checkLink())
+        return;
+    setStatus(seq, QStringLiteral("0%"), 0);
+
+    expectedBytes_ = seq.steps.front().bytes;
+    port_->writeByte(seq.command);
+    stepIndex_ = 1;
+    waitSince_ = kNoWait;
+    waitActive_ = false;
+
+    stopReader();
+    reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
+    startWait(seq);
+}
+
+void Controller::replyStep(const SequenceSpec& seq)
+{
+    const size_t index = size_t(stepIndex_ - 1);
+    const ReplyStep& step = seq.steps[index];
+    const bool last = index + 1 == seq.steps.size();
+    if (replyTimedOut_) {
+        linkFailure(QStringLiteral("reply of step %1 not complete within %2 ms").arg(stepIndex_).arg(kReplyLimitMs));
+        return;
+    }
+    if (last && !seq.repeats)
+        testLocked_ = true; // start and energy run once; LockTestBtn is already pressed
+    if (!port_ || port_->bytesWaiting() < expectedBytes_)
+        return; // a later message will come
+    if (last) {
+        lastStep(seq, step);
+        return;
+    }
+
+    std::array<uint8_t, 2048> rx{};
+    port_->read(rx.data(), expectedBytes_);
+    const ReplyStep& following = seq.steps[index + 1];
+    if (step.block == Block::EnergyAck) {
+        // The instrument acknowledges "5" and then sends the first curve by itself.
+        if (!isEnergyAck(rx[0])) {
+            linkFailure(QStringLiteral("wrong acknowledgement 0x%1 (expected '!')")
+                            .arg(rx[0], 2, 16, QLatin1Char('0')));
+            return;
+        }
+        expectedBytes_ = following.bytes;
+        setStatus(seq, QStringLiteral("%1%").arg(step.progress), step.progress);
+        ++stepIndex_;
+        return;
+    }
+    storeBlock(record_, step, rx.data());
+    setStatus(seq, QStringLiteral("%1%").arg(step.progress), step.progress);
+    if (following.bytes != step.bytes)
+        expectedBytes_ = following.bytes;
+    port_->writeByte(kCmdNext);
+    ++stepIndex_;
+    startWait(seq);
+}
+
+void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
+{
+    stopReader();
+    std::array<uint8_t, 2048> rx{};
+    port_->read(rx.data(), expectedBytes_);
+    storeBlock(record_, step, rx.data());
+    stepIndex_ = 0;
+    expectedBytes_ = 1;
+    setStatus(seq, QStringLiteral("100%"), 100);
+    evaluateKind(seq.kind, record_);
+    testRunning_ = false;
+    emit runCompleted(seq.kind);
+    if (closeRequested_)
+        closeWindow();
+    else if (seq.repeats)
+        timer1_.start();
+}
+
+} // namespace korvex

@@ -1,0 +1,90 @@
+// The in-memory port.
+#include "MemoryLinkPort.h"
+
+#include <QThread>
+#include <algorithm>
+#include <cstring>
+
+namespace korvex {
+
+MemoryLinkPort::MemoryLinkPort(const QString& name, QObject* parent) : LinkPort(parent), name_(name) {}
+
+bool MemoryLinkPort::open()
+{
+    if (!present_) {
+        errorText_ = QStringLiteral("device %1 is not present").arg(name_);
+        open_ = false;
+        return false;
+    }
+    open_ = true;
+    rx_.clear();
+    errorText_.clear();
+    return true;
+}
+
+void MemoryLinkPort::close()
+{
+    open_ = false;
+    rx_.clear();
+}
+
+void MemoryLinkPort::purgeInput()
+{
+    rx_.clear();
+}
+
+int64_t MemoryLinkPort::bytesWaiting()
+{
+    return rx_.size();
+}
+
+bool MemoryLinkPort::writeByte(uint8_t byte)
+{
+    if (!open_)
+        return false;
+    written_.append(static_cast<char>(byte));
+    if (onWrite)
+        onWrite(byte);
+    return true;
+}
+
+int64_t MemoryLinkPort::read(uint8_t* dst, int64_t n)
+{
+    const int64_t count = std::min<int64_t>(n, rx_.size());
+    std::memcpy(dst, rx_.constData(), size_t(count));
+    rx_.remove(0, qsizetype(count));
+    return count;
+}
+
+bool MemoryLinkPort::waitForData(int msecs)
+{
+    if (!rx_.isEmpty())
+        return true;
+    if (!open_)
+        return false;
+    const qsizetype before = rx_.size();
+    if (onWait)
+        onWait(msecs);
+    else if (msecs > 0)
+        QThread::msleep(static_cast<unsigned long>(msecs));
+    return rx_.size() > before;
+}
+
+void MemoryLinkPort::deliver(const uint8_t* data, size_t n)
+{
+    if (!open_ || n == 0)
+        return;
+    rx_.append(reinterpret_cast<const char*>(data), qsizetype(n));
+    emit dataArrived();
+}
+
+void MemoryLinkPort::hangUp(const QString& text)
+{
+    if (!open_)
+        return;
+    close();
+    errorText_ = text;
+    emit errorOccurred(text);
+}
+
+} // namespace korvex

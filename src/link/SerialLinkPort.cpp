@@ -1,0 +1,96 @@
+// The QSerialPort port.
+#include "SerialLinkPort.h"
+
+namespace korvex {
+
+SerialLinkPort::SerialLinkPort(const QString& device, QObject* parent) : LinkPort(parent), device_(device)
+{
+    connect(&serial_, &QSerialPort::readyRead, this, &LinkPort::dataArrived);
+    connect(&serial_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);
+}
+
+SerialLinkPort::~SerialLinkPort()
+{
+    serial_.close();
+}
+
+bool SerialLinkPort::open()
+{
+    serial_.close();
+    // The name is used as given: pseudo-terminals are not in QSerialPortInfo's list, so the
+    // port is never checked against it. QSerialPort opens exclusively (lock file and TIOCEXCL).
+    serial_.setPortName(device_);
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        errorText_ = QStringLiteral("cannot open %1: %2").arg(device_, serial_.errorString());
+        return false;
+    }
+    // Only the line settings change; QSerialPort keeps no read or write timeouts. The driver
+    // queue sizes cannot be set on POSIX; an unbounded Qt read buffer stands in for them.
+    serial_.setReadBufferSize(0);
+    if (!serial_.setBaudRate(QSerialPort::Baud19200) || !serial_.setDataBits(QSerialPort::Data8) ||
+        !serial_.setParity(QSerialPort::NoParity) || !serial_.setStopBits(QSerialPort::OneStop)) {
+        errorText_ = QStringLiteral("cannot configure %1: %2").arg(device_, serial_.errorString());
+        serial_.close();
+        return false;
+    }
+    serial_.clearError();
+    errorText_.clear();
+    return true;
+}
+
+void SerialLinkPort::close()
+{
+    serial_.close();
+}
+
+void SerialLinkPort::purgeInput()
+{
+    if (serial_.isOpen())
+        serial_.clear(QSerialPort::Input); // the kernel queue and Qt's buffer
+}
+
+int64_t SerialLinkPort::bytesWaiting()
+{
+    return serial_.isOpen() ? serial_.bytesAvailable() : 0;
+}
+
+bool SerialLinkPort::writeByte(uint8_t byte)
+{
+    if (!serial_.isOpen())
+        return false;
+    const char c = static_cast<char>(byte);
+    const bool ok = serial_.write(&c, 1) == 1;
+    serial_.flush();
+    return ok;
+}
+
+int64_t SerialLinkPort::read(uint8_t* dst, int64_t n)
+{
+    if (!serial_.isOpen())
+        return 0;
+    return serial_.read(reinterpret_cast<char*>(dst), n);
+}
+
+bool SerialLinkPort::waitForData(int msecs)
+{
+    if (!serial_.isOpen())
+        return false;
+    return serial_.waitForReadyRead(msecs);
+}
+
+void SerialLinkPort::onError(QSerialPort::SerialPortError error)
+{
+    // After a hang-up QSerialPort reports ReadError in a busy loop until the port is closed,
+    // so the first read or resource error closes it.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (!serial_.isOpen())
+        return;
+    const QString text = QStringLiteral("%1: %2").arg(device_, serial_.errorString());
+    serial_.close();
+    errorText_ = text;
+    emit errorOccurred(text);
+}
+
+} // namespace korvex

@@ -1,0 +1,33 @@
+// The port on a real serial device (or pseudo-terminal) through QSerialPort.
+#pragma once
+
+#include <QSerialPort>
+
+#include "LinkPort.h"
+
+namespace korvex {
+
+class SerialLinkPort final : public LinkPort {
+    Q_OBJECT
+public:
+    explicit SerialLinkPort(const QString& device, QObject* parent = nullptr);
+    ~SerialLinkPort() override;
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return serial_.isOpen(); }
+    void purgeInput() override;
+    int64_t bytesWaiting() override;
+    bool writeByte(uint8_t byte) override;
+    int64_t read(uint8_t* dst, int64_t n) override;
+    bool waitForData(int msecs) override;
+    QString deviceName() const override { return device_; }
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QString device_;
+    QSerialPort serial_;
+};
+
+} // namespace korvex

@@ -1,0 +1,375 @@
+// The link's timing and failures: duplicate messages, surplus bytes, the handshake, overdue
+// replies, the energy acknowledgement, port errors, closing, and the tick counter's wrap.
+#include <gtest/gtest.h>
+
+#include "Frames.h"
+#include "LinkTestSupport.h"
+
+namespace korvex::test {
+namespace {
+
+const QString kFailureStatus = QStringLiteral("性能测试：通讯联络！");
+
+// ---- Messages and blocks --------------------------------------------------------------------
+
+TEST(StepMessages, ASecondMessageForOneReplyChangesNothing)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 1);
+    ASSERT_EQ(f.controller->expectedBytes(), 512);
+
+    // Extra messages while the block is incomplete.
+    f.instrument.sendNext(300);
+    QCoreApplication::postEvent(f.controller.get(), new QEvent(Controller::kStepEvent));
+    QCoreApplication::postEvent(f.controller.get(), new QEvent(Controller::kStepEvent));
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 1);
+    EXPECT_EQ(f.port->bytesWaiting(), 300);
+
+    // Complete: one step runs; a further message finds the next block incomplete.
+    f.port->deliver(f.instrument.pendingRest);
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 2);
+    QCoreApplication::postEvent(f.controller.get(), new QEvent(Controller::kStepEvent));
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 2);
+    EXPECT_EQ(f.written(), QByteArray("?0!"));
+}
+
+TEST(StepMessages, SurplusBytesStayForTheNextStep)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    // 512 voltage bytes plus the first 10 current bytes in one chunk.
+    f.port->deliver(f.instrument.blocks[0] + f.instrument.blocks[1].left(10));
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 2);
+    EXPECT_EQ(f.port->bytesWaiting(), 10);
+    // The current block completes with its remaining 502 bytes, not before.
+    f.port->deliver(f.instrument.blocks[1].mid(10, 501));
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 2);
+    f.port->deliver(f.instrument.blocks[1].right(1));
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 3);
+    EXPECT_EQ(std::memcmp(f.controller->record().work.rawI, f.instrument.blocks[1].constData(), 512), 0);
+}
+
+TEST(StepMessages, SurplusAfterTheLastBlockIsPurgedByTheNextStepZero)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.blocks[2] += QByteArray(7, 'x');
+    f.controller->inputTest();
+    f.pump();
+    EXPECT_EQ(f.port->bytesWaiting(), 7);
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.completed.size(), 2u);
+    EXPECT_EQ(std::memcmp(f.controller->record().work.rawU, f.instrument.blocks[0].constData(), 512), 0);
+}
+
+// ---- Handshake ----------------------------------------------------------------------------
+
+TEST(Handshake, FailureWithTheLockSetReportsAndStaysIdle)
+{
+    LinkFixture f;
+    f.instrument.answerHandshake = false;
+    const uint32_t before = f.clock.now;
+    f.controller->singleRun(KindOutput);
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("?")); // no command byte after a failed handshake
+    EXPECT_GT(f.clock.now - before, 2000u);
+    EXPECT_LE(f.clock.now - before, 2002u);
+    EXPECT_EQ(f.messages, QStringList{QStringLiteral("通讯联络失败！|警告！")});
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->stepIndex(), 0);
+    EXPECT_FALSE(f.controller->timer1Active());
+    EXPECT_FALSE(f.controller->alarmShown());
+    EXPECT_EQ(f.controller->waitSince(), Controller::kNoWait);
+    EXPECT_EQ(f.statusTexts.back(), QStringLiteral("输出性能测试：通讯联络！"));
+}
+
+TEST(Handshake, FailureWithTheLockClearShowsTheAlarmAndRetriesUntilAnswered)
+{
+    LinkFixture f;
+    f.instrument.answerHandshake = false;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->inputTest();
+    f.pump();
+    EXPECT_TRUE(f.messages.isEmpty());
+    EXPECT_TRUE(f.controller->alarmShown());
+    EXPECT_TRUE(f.controller->timer1Active());
+    EXPECT_FALSE(f.controller->testRunning());
+
+    // Still silent: another attempt, the alarm stays.
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("??"));
+    EXPECT_TRUE(f.controller->alarmShown());
+
+    f.instrument.answerHandshake = true;
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("???0!!"));
+    EXPECT_FALSE(f.controller->alarmShown());
+    EXPECT_EQ(f.alarmChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+}
+
+// ---- Overdue replies ---------------------------------------------------------------------
+
+TEST(ReplyLimit, AnOverdueReplyFailsTheRunAndTheTestRestarts500msLater)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    f.instrument.sendNext(100); // stalls in the middle of the voltage block
+
+    f.clock.advance(4000);
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning()); // exactly 4000 ms is still in time
+    f.clock.advance(1);
+    f.controller->checkReader();
+    EXPECT_TRUE(f.controller->replyTimedOut());
+    f.pump();
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.statusTexts.back(), kFailureStatus);
+    EXPECT_EQ(f.progressValues.back(), 0);
+    EXPECT_TRUE(f.controller->alarmShown());
+    EXPECT_TRUE(f.controller->timer1Active());
+    EXPECT_FALSE(f.controller->readerActive());
+    EXPECT_EQ(f.controller->stepIndex(), 0);
+    EXPECT_EQ(f.failures.size(), 1);
+
+    f.instrument.autoReply = true;
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("?0?0!!"));
+    EXPECT_FALSE(f.controller->alarmShown());
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+}
+
+TEST(ReplyLimit, EachBlockGetsItsOwn4000ms)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    f.clock.advance(3500);
+    f.instrument.sendNext();
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 2);
+    f.clock.advance(3500); // 7000 ms since the command, 3500 since "!"
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning());
+    EXPECT_FALSE(f.controller->replyTimedOut());
+}
+
+TEST(ReplyLimit, StartAndEnergyWaitForTheLampWithoutLimit)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindStart);
+    f.instrument.autoReply = false;
+    f.controller->startTest();
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 1);
+    f.clock.advance(600000);
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->waitSince(), Controller::kNoWait);
+    f.instrument.autoReply = true;
+    f.instrument.sendNext();
+    f.pump();
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindStart});
+}
+
+TEST(ReplyLimit, TheTickCounterWrapsPast2To32)
+{
+    LinkFixture f;
+    f.clock.now = 0xFFFFF000u; // 4096 ms before the wrap
+    f.instrument.blocks = simBlocks(KindOutput);
+    f.instrument.autoReply = false;
+    f.controller->outputTest();
+    f.pump();
+    f.clock.advance(3999); // now past zero
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning());
+    f.clock.advance(2);
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.statusTexts.back(), kFailureStatus);
+}
+
+TEST(ReplyLimit, AStartTestDoesNotTimeOutWhenTheTickIsPast2To31)
+{
+    // With the tick above 2147483647 the "no limit" value lies in the past; the lamp wait
+    // must still be unlimited.
+    LinkFixture f;
+    f.clock.now = 0x80000000u + 10000u;
+    f.instrument.blocks = simBlocks(KindEnergy);
+    f.instrument.autoReply = false;
+    f.controller->energyTest();
+    f.pump();
+    f.port->deliver(QByteArray(1, '!'));
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 2);
+    f.clock.advance(8000);
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning());
+    EXPECT_TRUE(f.failures.isEmpty());
+}
+
+// ---- Energy acknowledgement --------------------------------------------------------------
+
+TEST(EnergyAck, AWrongAcknowledgementFailsTheRunAndItRestarts)
+{
+    LinkFixture f;
+    f.instrument.energyAck = 'X';
+    f.instrument.blocks = simBlocks(KindEnergy);
+    f.controller->energyTest();
+    f.pump();
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.statusTexts.back(), kFailureStatus);
+    EXPECT_TRUE(f.controller->alarmShown());
+    EXPECT_TRUE(f.controller->timer1Active());
+    EXPECT_FALSE(f.controller->testLocked());
+    EXPECT_EQ(f.written(), QByteArray("?5"));
+
+    f.instrument.energyAck = '!';
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("?5?5!!!"));
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindEnergy});
+    EXPECT_TRUE(f.controller->testLocked());
+}
+
+TEST(EnergyAck, TheLastStepLocksEvenBeforeItsBlockIsComplete)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindEnergy);
+    f.instrument.blocks[3] = f.instrument.blocks[3].left(10); // calibration block short
+    f.controller->energyTest();
+    f.pump();
+    EXPECT_TRUE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->stepIndex(), 5);
+    EXPECT_FALSE(f.controller->testLocked()); // the reader posts only for a complete block
+    // A command given now clears the lock and posts a message; the pending last step,
+    // run by that message, locks again although its block is short.
+    f.controller->inputTest();
+    EXPECT_FALSE(f.controller->testLocked());
+    f.pump();
+    EXPECT_TRUE(f.controller->testLocked());
+    EXPECT_EQ(f.controller->stepIndex(), 5);
+}
+
+// ---- Port errors ---------------------------------------------------------------------------
+
+TEST(PortErrors, ADeviceLostMidBlockEndsTheRunAndStepZeroReopensThePort)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    f.instrument.sendNext(200);
+    f.port->hangUp(QStringLiteral("device removed"));
+    f.pump();
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.statusTexts.back(), kFailureStatus);
+    EXPECT_TRUE(f.controller->alarmShown());
+    ASSERT_EQ(f.failures.size(), 1);
+    EXPECT_TRUE(f.failures.front().contains(QStringLiteral("device removed")));
+
+    f.instrument.autoReply = true;
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_TRUE(f.port->isOpen());
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+    EXPECT_FALSE(f.controller->alarmShown());
+}
+
+TEST(PortErrors, AnAbsentDeviceFailsTheHandshakeAtOnce)
+{
+    LinkFixture f;
+    f.port->hangUp(QStringLiteral("gone"));
+    f.port->setPresent(false);
+    const uint32_t before = f.clock.now;
+    f.controller->singleRun(KindInput);
+    f.pump();
+    EXPECT_EQ(f.clock.now, before);
+    EXPECT_EQ(f.messages, QStringList{QStringLiteral("通讯联络失败！|警告！")});
+    EXPECT_FALSE(f.controller->testRunning());
+}
+
+TEST(PortErrors, OpenPortFailureIsReportedWithTheSpecifiedText)
+{
+    LinkFixture f;
+    f.controller->setPortFactory([](const QString& device) {
+        auto p = std::make_unique<MemoryLinkPort>(device);
+        p->setPresent(false);
+        return p;
+    });
+    EXPECT_EQ(f.controller->openPort(), 1);
+    EXPECT_EQ(f.messages.back(), QStringLiteral("打开通讯口失败！|警告！"));
+}
+
+// ---- Closing --------------------------------------------------------------------------------
+
+TEST(Closing, CloseDuringARunWaitsForItsLastStep)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    EXPECT_FALSE(f.controller->requestClose());
+    EXPECT_TRUE(f.controller->closeRequested());
+    EXPECT_TRUE(f.controller->timer2Active());
+    EXPECT_EQ(f.closeRequests, 0);
+    f.instrument.autoReply = true;
+    f.instrument.sendNext();
+    f.pump();
+    EXPECT_EQ(f.closeRequests, 1);
+    EXPECT_FALSE(f.controller->timer1Active()); // no repetition after closing
+}
+
+TEST(Closing, Timer2ClosesAStartTestWaitingForItsLamp)
+{
+    LinkFixture f;
+    f.instrument.autoReply = false;
+    f.controller->startTest();
+    f.pump();
+    EXPECT_FALSE(f.controller->requestClose());
+    f.controller->timer2Timer();
+    EXPECT_EQ(f.closeRequests, 1);
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_TRUE(f.controller->requestClose());
+}
+
+TEST(Closing, CloseWhenIdleIsImmediate)
+{
+    LinkFixture f;
+    EXPECT_TRUE(f.controller->requestClose());
+    EXPECT_FALSE(f.controller->timer2Active());
+}
+
+} // namespace
+} // namespace korvex::test

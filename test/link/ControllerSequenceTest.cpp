@@ -1,0 +1,245 @@
+// The six command sequences end to end against a scripted instrument: bytes sent, status
+// texts, progress values, destinations in the record, and what follows the last step.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "Frames.h"
+#include "LinkTestSupport.h"
+
+namespace korvex::test {
+namespace {
+
+struct SequenceCase {
+    int32_t kind;
+    const char* bytes;                 // everything written, handshake included
+    std::vector<int> progress;         // after the handshake status
+    bool repeats;
+};
+
+const SequenceCase kCases[] = {
+    {KindInput, "?0!!", {45, 90, 100}, true},
+    {KindPhase, "?0!!", {45, 90, 100}, true},
+    {KindOutput, "?1!!!!", {20, 40, 60, 80, 100}, true},
+    {KindComprehensive, "?2!!!!!!", {10, 20, 40, 54, 68, 84, 100}, true},
+    {KindStart, "?3!!!!", {25, 50, 75, 90, 100}, false},
+    {KindEnergy, "?5!!!", {10, 30, 55, 80, 100}, false},
+};
+
+void command(Controller& c, int32_t kind)
+{
+    switch (kind) {
+    case KindInput: c.inputTest(); break;
+    case KindPhase: c.phaseTest(); break;
+    case KindOutput: c.outputTest(); break;
+    case KindComprehensive: c.compTest(); break;
+    case KindStart: c.startTest(); break;
+    case KindEnergy: c.energyTest(); break;
+    default: break;
+    }
+}
+
+class SequenceTest : public ::testing::TestWithParam<SequenceCase> {};
+
+TEST_P(SequenceTest, RunsTheStepTableInOrder)
+{
+    const SequenceCase& tc = GetParam();
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(tc.kind);
+    command(*f.controller, tc.kind);
+    f.pump();
+
+    EXPECT_EQ(f.written(), QByteArray(tc.bytes));
+    const QString prefix = QString::fromUtf8(sequenceFor(tc.kind)->statusPrefix);
+    QStringList expectedTexts{prefix + QStringLiteral("通讯联络！"), prefix + QStringLiteral("0%")};
+    std::vector<int> expectedProgress{0, 0};
+    for (int p : tc.progress) {
+        expectedTexts << prefix + QString::number(p) + QLatin1Char('%');
+        expectedProgress.push_back(p);
+    }
+    EXPECT_EQ(f.statusTexts, expectedTexts);
+    EXPECT_EQ(f.progressValues, expectedProgress);
+
+    Controller& c = *f.controller;
+    EXPECT_FALSE(c.testRunning());
+    EXPECT_EQ(c.stepIndex(), 0);
+    EXPECT_EQ(c.expectedBytes(), 1);
+    EXPECT_EQ(c.currentTest(), tc.kind);
+    EXPECT_EQ(c.record().hasResult(tc.kind), 1);
+    EXPECT_EQ(f.completed, std::vector<int32_t>{tc.kind});
+    EXPECT_FALSE(c.readerActive());
+    // Measuring tests come back through Timer1; start and energy end locked.
+    EXPECT_EQ(c.timer1Active(), tc.repeats);
+    EXPECT_EQ(c.testLocked(), !tc.repeats);
+    EXPECT_EQ(f.port->bytesWaiting(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, SequenceTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<SequenceCase>& p) { return "kind" + std::to_string(p.param.kind); });
+
+TEST(SequenceDestinations, InputBlocksLandInTheRawFields)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->inputTest();
+    f.pump();
+    const WorkingFields& w = f.controller->record().work;
+    EXPECT_EQ(std::memcmp(w.rawU, f.instrument.blocks[0].constData(), 512), 0);
+    EXPECT_EQ(std::memcmp(w.rawI, f.instrument.blocks[1].constData(), 512), 0);
+    EXPECT_EQ(std::memcmp(w.paramBlock, f.instrument.blocks[2].constData(), 40), 0);
+    EXPECT_EQ(w.sampleCount, 256);
+    // The evaluation ran on them: the simulated mains is about 230 V.
+    EXPECT_NEAR(f.controller->record().Urms, 230.0, 3.0);
+}
+
+TEST(SequenceDestinations, ComprehensiveSplitsItsParameterBlockAndCountsItsOutputHalf)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindComprehensive);
+    f.controller->compTest();
+    f.pump();
+    const WorkingFields& w = f.controller->record().work;
+    const QByteArray& params = f.instrument.blocks[2];
+    ASSERT_EQ(params.size(), 104);
+    EXPECT_EQ(std::memcmp(w.paramBlock, params.constData(), 40), 0);
+    EXPECT_EQ(std::memcmp(w.outParamBlock, params.constData() + 40, 64), 0);
+    EXPECT_EQ(std::memcmp(w.rawIk, f.instrument.blocks[6].constData(), 300), 0);
+    EXPECT_EQ(w.sampleCount, 256);
+    EXPECT_EQ(w.outSampleCount, 150);
+}
+
+TEST(SequenceDestinations, OutputAfterComprehensiveSetsTheSampleCountTo150)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindComprehensive);
+    f.controller->compTest();
+    f.pump();
+    f.instrument.blocks = simBlocks(KindOutput);
+    f.controller->outputTest();
+    f.pump();
+    EXPECT_EQ(f.controller->record().work.sampleCount, 150);
+    EXPECT_EQ(f.completed, (std::vector<int32_t>{KindComprehensive, KindOutput}));
+}
+
+TEST(SequenceDestinations, StartTailFillsStartBlockAndTheSwapFlag)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindStart);
+    f.instrument.blocks[4][36] = char(1);
+    f.controller->startTest();
+    f.pump();
+    const WorkingFields& w = f.controller->record().work;
+    EXPECT_EQ(std::memcmp(w.rawStart + 1800, f.instrument.blocks[3].constData(), 600), 0);
+    EXPECT_EQ(std::memcmp(w.startBlock, f.instrument.blocks[4].constData(), 36), 0);
+    EXPECT_EQ(w.startSwapFlag, 1u);
+    EXPECT_EQ(f.controller->record().resultsShown, 1);
+}
+
+// ---- Commands ------------------------------------------------------------------------------
+
+TEST(Commands, MeasuringCommandClearsTheLockAndSingleRunSetsIt)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->singleRun(KindInput);
+    EXPECT_TRUE(f.controller->testLocked());
+    EXPECT_EQ(f.lockChanges.back(), true);
+    f.pump();
+    EXPECT_FALSE(f.controller->timer1Active() && !f.controller->testLocked());
+    // Timer1 only polls while locked: no new run.
+    f.clearWritten();
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_TRUE(f.written().isEmpty());
+
+    f.controller->toggleLock();
+    EXPECT_FALSE(f.controller->testLocked());
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("?0!!"));
+}
+
+TEST(Commands, StartCommandDrawsThePromptAndPressesTheButtonButLeavesTheLockClear)
+{
+    LinkFixture f;
+    f.instrument.autoReply = false;
+    f.controller->record().resultsShown = 1;
+    f.controller->startTest();
+    EXPECT_EQ(f.controller->record().resultsShown, 0);
+    EXPECT_EQ(f.promptRequests, 1);
+    EXPECT_EQ(f.lockChanges.back(), true);
+    EXPECT_FALSE(f.controller->testLocked());
+    EXPECT_EQ(f.controller->pendingTest(), KindStart);
+}
+
+TEST(Commands, BackAndNextWrapAndAreIgnoredDuringARun)
+{
+    LinkFixture f;
+    f.controller->back();
+    EXPECT_EQ(f.controller->currentTest(), KindEnergy);
+    f.controller->next();
+    EXPECT_EQ(f.controller->currentTest(), KindInput);
+    f.controller->back();
+    f.controller->back();
+    EXPECT_EQ(f.controller->currentTest(), KindStart); // 1 -> 6 -> 5
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_TRUE(f.controller->testRunning());
+    f.controller->next();
+    EXPECT_EQ(f.controller->currentTest(), KindInput);
+}
+
+TEST(Commands, ACommandDuringARunWaitsForItToEnd)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    f.instrument.sendNext(); // rawU
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 2);
+
+    f.controller->record().hasOutputResult = 1;
+    f.controller->outputTest();
+    EXPECT_EQ(f.controller->record().hasOutputResult, 0); // reset at once
+    f.pump();
+    EXPECT_EQ(f.controller->stepIndex(), 2); // the running input step only re-checked
+    EXPECT_EQ(f.written(), QByteArray("?0!"));
+
+    f.instrument.autoReply = true;
+    f.instrument.sendNext();
+    f.pump();
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+    EXPECT_TRUE(f.controller->timer1Active());
+
+    f.clearWritten();
+    f.instrument.blocks = simBlocks(KindOutput);
+    f.controller->timer1Timer();
+    f.pump();
+    EXPECT_EQ(f.written(), QByteArray("?1!!!!"));
+    EXPECT_EQ(f.completed, (std::vector<int32_t>{KindInput, KindOutput}));
+}
+
+TEST(Commands, ChangingKindResetsAtStepZeroButARepetitionKeepsResults)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_EQ(f.controller->record().hasInputResult, 1);
+    const float urms = f.controller->record().Urms;
+
+    // The repetition of the same kind keeps the old figures while it runs.
+    f.instrument.autoReply = false;
+    f.controller->timer1Timer();
+    f.pump();
+    ASSERT_TRUE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->record().hasInputResult, 1);
+    EXPECT_EQ(f.controller->record().Urms, urms);
+}
+
+} // namespace
+} // namespace korvex::test

@@ -1,0 +1,102 @@
+// Test helpers for the link.
+#include "LinkTestSupport.h"
+
+#include "Frames.h"
+#include "SimModel.h"
+
+namespace korvex::test {
+
+void ScriptedInstrument::attach(MemoryLinkPort* p)
+{
+    port = p;
+    p->onWrite = [this](uint8_t b) {
+        if (b == kCmdHandshake) {
+            if (answerHandshake)
+                port->deliver(QByteArray(1, 'K'));
+            return;
+        }
+        if (!autoReply)
+            return;
+        if (b == kCmdEnergy) {
+            next = 0;
+            port->deliver(QByteArray(1, char(energyAck)));
+            if (energyAck == '!')
+                sendNext();
+        } else if (b == kCmdNext) {
+            sendNext();
+        } else {
+            next = 0;
+            sendNext();
+        }
+    };
+}
+
+void ScriptedInstrument::sendNext(int n)
+{
+    if (next >= blocks.size())
+        return;
+    const QByteArray& block = blocks[next++];
+    if (n < 0 || n >= block.size()) {
+        port->deliver(block);
+    } else {
+        port->deliver(block.left(n));
+        pendingRest = block.mid(n);
+    }
+}
+
+LinkFixture::LinkFixture()
+{
+    controller = std::make_unique<Controller>(clock);
+    controller->setPortFactory([this](const QString& device) {
+        auto p = std::make_unique<MemoryLinkPort>(device);
+        port = p.get();
+        ++portsMade;
+        instrument.attach(port);
+        // A blocking wait for the handshake answer lets the test's time pass instead.
+        port->onWait = [this](int ms) { clock.advance(uint32_t(ms)); };
+        return p;
+    });
+    Controller* c = controller.get();
+    QObject::connect(c, &Controller::statusTextChanged, [this](const QString& t) { statusTexts << t; });
+    QObject::connect(c, &Controller::progressChanged, [this](int v) { progressValues.push_back(v); });
+    QObject::connect(c, &Controller::alarmVisibilityChanged, [this](bool s) { alarmChanges.push_back(s); });
+    QObject::connect(c, &Controller::lockChanged, [this](bool s) { lockChanges.push_back(s); });
+    QObject::connect(c, &Controller::messageRequested,
+                     [this](const QString& t, const QString& cap) { messages << t + QLatin1Char('|') + cap; });
+    QObject::connect(c, &Controller::linkFailed, [this](const QString& r) { failures << r; });
+    QObject::connect(c, &Controller::closeWindowRequested, [this] { ++closeRequests; });
+    QObject::connect(c, &Controller::startPromptRequested, [this] { ++promptRequests; });
+    QObject::connect(c, &Controller::repaintRequested, [this] { ++steps; });
+    QObject::connect(c, &Controller::runCompleted, [this](int32_t k) { completed.push_back(k); });
+    controller->openPort();
+}
+
+LinkFixture::~LinkFixture()
+{
+    // Drop events still queued for the controller before it goes.
+    QCoreApplication::removePostedEvents(controller.get());
+}
+
+int LinkFixture::pump()
+{
+    int rounds = 0;
+    for (int guard = 0; guard < 1000; ++guard) {
+        const int before = steps;
+        QCoreApplication::sendPostedEvents(controller.get(), Controller::kStepEvent);
+        if (steps == before)
+            break;
+        ++rounds;
+    }
+    return rounds;
+}
+
+std::vector<QByteArray> simBlocks(int32_t kind)
+{
+    SimModel model(QStringLiteral("pfc"), 7);
+    std::vector<QByteArray> out;
+    for (const std::vector<uint8_t>& b : model.measurement(kind))
+        out.emplace_back(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+    return out;
+}
+
+} // namespace korvex::test

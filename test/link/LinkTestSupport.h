@@ -1,0 +1,81 @@
+// Test helpers for the link: a clock the test drives, a scripted instrument on an in-memory
+// port, and a controller wired to both with every signal recorded.
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "Clock.h"
+#include "Controller.h"
+#include "MemoryLinkPort.h"
+
+namespace korvex::test {
+
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(uint32_t start = 1000) : now(start) {}
+    uint32_t ticks() const override { return now; }
+    void advance(uint32_t ms) { now += ms; }
+    uint32_t now;
+};
+
+/// An instrument the test scripts: it answers the handshake (unless told not to) and, when
+/// autoReply is set, answers each command and "!" with the next of the blocks given to it.
+class ScriptedInstrument {
+public:
+    bool answerHandshake = true;
+    bool autoReply = true;
+    uint8_t energyAck = '!';
+    std::vector<QByteArray> blocks;  // replies of the next run, in order (energy: without ack)
+    size_t next = 0;
+    MemoryLinkPort* port = nullptr;
+
+    void attach(MemoryLinkPort* p);
+    /// Sends the next block (or the first n bytes of it) now.
+    void sendNext(int n = -1);
+    QByteArray pendingRest; // the rest of a block sent in part
+};
+
+/// A controller on a ManualClock and a ScriptedInstrument, recording its signals.
+class LinkFixture {
+public:
+    LinkFixture();
+    ~LinkFixture();
+
+    /// Delivers queued message 1025 events until none is left; returns how many steps ran.
+    int pump();
+    /// The bytes the controller wrote since the last clearWritten().
+    QByteArray written() const { return port ? port->written() : QByteArray(); }
+    void clearWritten()
+    {
+        if (port)
+            port->clearWritten();
+    }
+
+    ManualClock clock;
+    ScriptedInstrument instrument;
+    std::unique_ptr<Controller> controller;
+    MemoryLinkPort* port = nullptr; // owned by the controller
+    int portsMade = 0;
+
+    QStringList statusTexts;
+    std::vector<int> progressValues;
+    std::vector<bool> alarmChanges;
+    std::vector<bool> lockChanges;
+    QStringList messages;        // "text|caption"
+    QStringList failures;        // linkFailed reasons
+    int closeRequests = 0;
+    int promptRequests = 0;
+    int steps = 0;               // repaint requests, one per step message and more
+    std::vector<int32_t> completed;
+};
+
+/// Blocks of one simulated run of a kind (SimModel, seed 7), as the scripted instrument sends.
+std::vector<QByteArray> simBlocks(int32_t kind);
+
+} // namespace korvex::test

@@ -1,0 +1,125 @@
+// Ports: COM name resolution, the in-memory port, and the QSerialPort port on a
+// pseudo-terminal (exclusive open, exact reads, purge, and a hang-up that closes it once).
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "MemoryLinkPort.h"
+#include "PortDevice.h"
+#include "SerialLinkPort.h"
+
+namespace korvex::test {
+namespace {
+
+TEST(PortNames, ComNamesResolveThroughTheEnvironmentOrToTtyS)
+{
+    qunsetenv("KORVEX_COM2");
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
+    qputenv("KORVEX_COM2", "/dev/pts/7");
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("COM2")), QStringLiteral("/dev/pts/7"));
+    qputenv("KORVEX_COM2", "sim");
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("COM2")), QStringLiteral("sim"));
+    qunsetenv("KORVEX_COM2");
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(resolvePortDevice(QStringLiteral("COMX")), QStringLiteral("COMX"));
+}
+
+TEST(MemoryPort, ReadsExactlyAndPurgesOnlyTheReceiveSide)
+{
+    MemoryLinkPort port;
+    QByteArray sent;
+    port.onWrite = [&](uint8_t b) { sent.append(char(b)); };
+    port.deliver(QByteArray("early")); // before open: dropped
+    ASSERT_TRUE(port.open());
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    port.deliver(QByteArray("abcdef"));
+    uint8_t buf[4];
+    EXPECT_EQ(port.read(buf, 4), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), "abcd");
+    EXPECT_EQ(port.bytesWaiting(), 2);
+    port.writeByte('!');
+    port.purgeInput();
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_EQ(sent, QByteArray("!"));
+}
+
+TEST(MemoryPort, HangUpClosesAndReportsOnce)
+{
+    MemoryLinkPort port;
+    ASSERT_TRUE(port.open());
+    QSignalSpy errors(&port, &LinkPort::errorOccurred);
+    port.hangUp(QStringLiteral("gone"));
+    port.hangUp(QStringLiteral("gone"));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(errors.count(), 1);
+    EXPECT_FALSE(port.writeByte('?'));
+}
+
+class Pty {
+public:
+    Pty()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            path = QString::fromLocal8Bit(ptsname(master));
+    }
+    ~Pty() { closeMaster(); }
+    void closeMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1;
+    QString path;
+};
+
+TEST(SerialPort, OpeningAMissingDeviceFailsWithAReason)
+{
+    SerialLinkPort port(QStringLiteral("/dev/korvex-no-such-port"));
+    EXPECT_FALSE(port.open());
+    EXPECT_TRUE(port.errorText().contains(QStringLiteral("korvex-no-such-port")));
+}
+
+TEST(SerialPort, TalksToAPseudoTerminalAndClosesOnHangUp)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    SerialLinkPort port(pty.path);
+    ASSERT_TRUE(port.open()) << port.errorText().toStdString();
+
+    ASSERT_TRUE(port.writeByte('?'));
+    char c = 0;
+    ASSERT_EQ(::read(pty.master, &c, 1), 1);
+    EXPECT_EQ(c, '?');
+
+    ASSERT_EQ(::write(pty.master, "hello", 5), 5);
+    QElapsedTimer t;
+    t.start();
+    while (port.bytesWaiting() < 5 && t.elapsed() < 2000)
+        port.waitForData(100);
+    ASSERT_EQ(port.bytesWaiting(), 5);
+    uint8_t buf[3];
+    EXPECT_EQ(port.read(buf, 3), 3);
+    EXPECT_EQ(buf[0], 'h');
+    port.purgeInput();
+    EXPECT_EQ(port.bytesWaiting(), 0);
+
+    QSignalSpy errors(&port, &LinkPort::errorOccurred);
+    pty.closeMaster();
+    t.restart();
+    while (port.isOpen() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(port.isOpen());
+    for (int k = 0; k < 5; ++k)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(errors.count(), 1);
+}
+
+} // namespace
+} // namespace korvex::test
