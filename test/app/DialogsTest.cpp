@@ -1,0 +1,438 @@
+// The dialogs: filament validation and cancel, the information texts' byte limits, the port
+// choice, the wiring picture (and a damaged one), the alarm, and the two print dialogs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <QtCore/QBuffer>
+#include <QtTest/QTest>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QGroupBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+
+#include "Alarm.h"
+#include "Filapara.h"
+#include "Inputinfo.h"
+#include "JpegImage.h"
+#include "Portchoice.h"
+#include "Printchoice.h"
+#include "Printerchoice.h"
+#include "ScriptedRunner.h"
+#include "TextCodec.h"
+#include "Yrpicture.h"
+
+namespace korvex {
+namespace {
+
+// Types text key by key as the operator would (keyClicks handles only ASCII).
+void typeText(QWidget* widget, const QString& text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+TestRecord filamentDefaults()
+{
+    TestRecord r;
+    r.qPara = 7.0f;
+    r.pPara = 9.0f;
+    r.fPara = 1.5f;
+    return r;
+}
+
+// ---- Filament parameters --------------------------------------------------------------------
+
+TEST(FilamentDialog, ShowsDefaultsInTheirFormatsAndStoresThemUnchanged)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        EXPECT_EQ(form.QEdit->text(), QStringLiteral("7.00"));
+        EXPECT_EQ(form.PEdit->text(), QStringLiteral("9.00"));
+        EXPECT_EQ(form.FEdit->text(), QStringLiteral("1.500"));
+        r.qPara = r.pPara = r.fPara = 0.0f; // OK must write the shown values back
+        form.OkBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+    EXPECT_FLOAT_EQ(r.qPara, 7.0f);
+    EXPECT_FLOAT_EQ(r.pPara, 9.0f);
+    EXPECT_FLOAT_EQ(r.fPara, 1.5f);
+    EXPECT_TRUE(runner.messages.empty());
+}
+
+TEST(FilamentDialog, EditedValuesAreStoredTogether)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.QEdit->setText(QStringLiteral("6.5"));
+        form.PEdit->setText(QStringLiteral(" -2 "));
+        form.FEdit->setText(QStringLiteral("0"));
+        form.OkBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+    EXPECT_FLOAT_EQ(r.qPara, 6.5f);
+    EXPECT_FLOAT_EQ(r.pPara, -2.0f); // no range check
+    EXPECT_FLOAT_EQ(r.fPara, 0.0f);
+}
+
+TEST(FilamentDialog, LetterForPWithEnterReportsPAndStoresNothing)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.QEdit->setText(QStringLiteral("8"));
+        form.PEdit->setText(QStringLiteral("x"));
+        form.PEdit->setFocus();
+        QTest::keyClick(form.PEdit, Qt::Key_Return);
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted); // closes with OK all the same
+    ASSERT_EQ(runner.messages.size(), 1u);
+    EXPECT_EQ(runner.messages[0].first, QStringLiteral("P值设定错误!"));
+    EXPECT_EQ(runner.messages[0].second, QStringLiteral("警告"));
+    EXPECT_FLOAT_EQ(r.qPara, 7.0f); // Q was valid but is not stored alone
+    EXPECT_FLOAT_EQ(r.pPara, 9.0f);
+    EXPECT_FLOAT_EQ(r.fPara, 1.5f);
+}
+
+TEST(FilamentDialog, OnlyTheFirstBadValueIsReported)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.QEdit->setText(QStringLiteral(""));
+        form.PEdit->setText(QStringLiteral("abc"));
+        form.FEdit->setText(QStringLiteral("1,5"));
+        form.OkBtn->click();
+    };
+    runner.exec(form);
+    ASSERT_EQ(runner.messages.size(), 1u);
+    EXPECT_EQ(runner.messages[0].first, QStringLiteral("Q值设定错误!"));
+}
+
+TEST(FilamentDialog, BadFIsReportedAfterGoodQAndP)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.FEdit->setText(QStringLiteral("1.5.1"));
+        form.OkBtn->click();
+    };
+    runner.exec(form);
+    ASSERT_EQ(runner.messages.size(), 1u);
+    EXPECT_EQ(runner.messages[0].first, QStringLiteral("F值设定错误!"));
+}
+
+TEST(FilamentDialog, ValueBeyondFloatRangeIsRefused)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.QEdit->setText(QStringLiteral("1e300"));
+        form.OkBtn->click();
+    };
+    runner.exec(form);
+    ASSERT_EQ(runner.messages.size(), 1u);
+    EXPECT_EQ(runner.messages[0].first, QStringLiteral("Q值设定错误!"));
+    EXPECT_FLOAT_EQ(r.qPara, 7.0f);
+}
+
+TEST(FilamentDialog, CancelKeepsTheValues)
+{
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    TFilamentForm form(r, runner);
+    runner.script = [&](QDialog&) {
+        form.QEdit->setText(QStringLiteral("1"));
+        form.CancelBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Rejected);
+    EXPECT_FLOAT_EQ(r.qPara, 7.0f);
+    EXPECT_TRUE(runner.messages.empty());
+}
+
+// ---- Test information -----------------------------------------------------------------------
+
+TEST(InfoDialog, ShowsAndStoresCodePage936Texts)
+{
+    TestRecord r;
+    storeText(r.infoName, utf8ToCp936("荧光灯镇流器"));
+    storeText(r.infoTemperature, "25");
+    ScriptedRunner runner;
+    TInfoForm form(r);
+    runner.script = [&](QDialog&) {
+        EXPECT_EQ(form.edits[0]->text(), QStringLiteral("荧光灯镇流器"));
+        EXPECT_EQ(form.edits[4]->text(), QStringLiteral("25"));
+        form.edits[7]->setText(QStringLiteral("张三"));
+        form.OkBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+    EXPECT_EQ(fieldText(r.infoOperator), utf8ToCp936("张三"));
+    EXPECT_EQ(std::strlen(r.infoOperator), 4u); // two bytes per character
+    EXPECT_EQ(fieldUtf8(r.infoName), "荧光灯镇流器");
+}
+
+TEST(InfoDialog, ThirtyFirstCharacterOfTheNameCannotBeTyped)
+{
+    TestRecord r;
+    TInfoForm form(r);
+    form.show();
+    form.edits[0]->setFocus();
+    QTest::keyClicks(form.edits[0], QString(31, QLatin1Char('a')));
+    EXPECT_EQ(form.edits[0]->text().size(), 30);
+}
+
+TEST(InfoDialog, ChineseTextIsLimitedByItsBytes)
+{
+    TestRecord r;
+    TInfoForm form(r);
+    form.show();
+    QLineEdit* name = form.edits[0]; // 30 bytes: 15 Chinese characters
+    name->setFocus();
+    typeText(name, QString(16, QChar(0x706F))); // 灯
+    EXPECT_EQ(name->text().size(), 15);
+    QTest::keyClicks(name, QStringLiteral("a"));
+    EXPECT_EQ(name->text().size(), 15);
+    form.OkBtnClick();
+    EXPECT_EQ(std::strlen(r.infoName), 30u);
+    EXPECT_EQ(r.infoName[30], '\0');
+
+    QLineEdit* temperature = form.edits[4]; // 10 bytes
+    temperature->clear();
+    temperature->setFocus();
+    typeText(temperature, QStringLiteral("二十五度左右"));
+    EXPECT_EQ(temperature->text(), QStringLiteral("二十五度左"));
+    QTest::keyClicks(temperature, QStringLiteral("1"));
+    EXPECT_EQ(temperature->text(), QStringLiteral("二十五度左"));
+}
+
+TEST(InfoDialog, CancelEmptiesTheBoxesAndKeepsTheFields)
+{
+    TestRecord r;
+    storeText(r.infoNo, "A-17");
+    ScriptedRunner runner;
+    TInfoForm form(r);
+    runner.script = [&](QDialog&) {
+        form.edits[1]->setText(QStringLiteral("B-99"));
+        form.CancelBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Rejected);
+    EXPECT_EQ(fieldText(r.infoNo), "A-17");
+    for (QLineEdit* e : form.edits)
+        EXPECT_TRUE(e->text().isEmpty());
+    runner.script = [&](QDialog&) { EXPECT_EQ(form.edits[1]->text(), QStringLiteral("A-17")); };
+    runner.exec(form); // the next showing fills them from the fields again
+}
+
+// ---- Serial port ----------------------------------------------------------------------------
+
+struct PortFixture {
+    Settings settings;
+    int opens = 0;
+    QStringList asked;
+    TPortForm form{settings, [this] { ++opens; },
+                   [this](const QString& name) {
+                       asked << name;
+                       return QStringLiteral("/dev/tty") + name.right(1);
+                   }};
+};
+
+TEST(PortDialog, UnknownNameShowsCom1AndOkSwitchesToIt)
+{
+    PortFixture f;
+    storeText(f.settings.portName, "COM9");
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        EXPECT_EQ(f.form.itemIndex(), 0);
+        f.form.OkBtn->click();
+    };
+    runner.exec(f.form);
+    EXPECT_STREQ(f.settings.portName, "COM1");
+    EXPECT_EQ(f.opens, 1);
+}
+
+TEST(PortDialog, ShowsTheCurrentPortAndTheDevicesTheyStandFor)
+{
+    PortFixture f;
+    storeText(f.settings.portName, "COM3");
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        EXPECT_EQ(f.form.itemIndex(), 2);
+        EXPECT_EQ(f.form.items[2]->text(), QStringLiteral("COM3"));
+        EXPECT_TRUE(f.form.devices[3]->text().contains(QStringLiteral("/dev/tty4")));
+        f.form.items[1]->setChecked(true);
+        f.form.OkBtn->click();
+    };
+    runner.exec(f.form);
+    EXPECT_EQ(f.asked, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
+    EXPECT_STREQ(f.settings.portName, "COM2");
+    EXPECT_EQ(f.opens, 1);
+}
+
+TEST(PortDialog, OkWithTheSamePortReopensIt)
+{
+    PortFixture f;
+    storeText(f.settings.portName, "COM2");
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) { f.form.OkBtn->click(); };
+    runner.exec(f.form);
+    runner.exec(f.form);
+    EXPECT_STREQ(f.settings.portName, "COM2");
+    EXPECT_EQ(f.opens, 2);
+}
+
+TEST(PortDialog, CancelChangesNothing)
+{
+    PortFixture f;
+    storeText(f.settings.portName, "COM4");
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        f.form.items[0]->setChecked(true);
+        f.form.CancelBtn->click();
+    };
+    EXPECT_EQ(runner.exec(f.form), QDialog::Rejected);
+    EXPECT_STREQ(f.settings.portName, "COM4");
+    EXPECT_EQ(f.opens, 0);
+}
+
+// ---- Wiring picture -------------------------------------------------------------------------
+
+TEST(WiringPicture, BuiltInPictureDecodesAsQtDecodesIt)
+{
+    const QByteArray jpeg = TPictureForm::wiringJpeg();
+    ASSERT_FALSE(jpeg.isEmpty());
+    const QImage ours = decodeJpeg(jpeg);
+    ASSERT_FALSE(ours.isNull());
+    EXPECT_EQ(ours.size(), QSize(355, 245));
+    const QImage qts = QImage::fromData(jpeg, "JPG").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(qts.size(), ours.size());
+    EXPECT_EQ(ours, qts); // same decoder underneath: row order and colour layout must match
+}
+
+TEST(WiringPicture, TruncatedPictureIsRejected)
+{
+    const QByteArray jpeg = TPictureForm::wiringJpeg();
+    EXPECT_TRUE(decodeJpeg(jpeg.left(jpeg.size() / 2)).isNull());
+    EXPECT_TRUE(decodeJpeg(jpeg.left(100)).isNull());
+    EXPECT_TRUE(decodeJpeg(QByteArray("not a picture at all")).isNull());
+    EXPECT_TRUE(decodeJpeg(QByteArray()).isNull());
+}
+
+TEST(WiringPicture, DialogWithDamagedPictureStillOffersItsButtons)
+{
+    const QByteArray jpeg = TPictureForm::wiringJpeg();
+    TPictureForm damaged(jpeg.left(jpeg.size() / 3));
+    EXPECT_FALSE(damaged.hasPicture());
+    EXPECT_EQ(damaged.Label1->text(), QStringLiteral("预热能量测试请按下图接线！"));
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) { damaged.TestBtn->click(); };
+    EXPECT_EQ(runner.exec(damaged), QDialog::Accepted);
+}
+
+TEST(WiringPicture, DialogShowsPictureAndEndsWithItsButtons)
+{
+    TPictureForm form;
+    EXPECT_TRUE(form.hasPicture());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("预热能量测试接线图"));
+    EXPECT_EQ(form.TestBtn->text(), QStringLiteral("测试"));
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) { form.CancelBtn->click(); };
+    EXPECT_EQ(runner.exec(form), QDialog::Rejected);
+    runner.script = [&](QDialog&) { form.TestBtn->click(); };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+}
+
+// ---- Alarm ----------------------------------------------------------------------------------
+
+TEST(AlarmWindow, OperatorCannotCloseIt)
+{
+    TAlarmForm alarm;
+    EXPECT_FALSE(alarm.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    alarm.setAlarmVisible(true);
+    EXPECT_TRUE(alarm.isVisible());
+    EXPECT_FALSE(alarm.isModal());
+    alarm.close();
+    QTest::keyClick(&alarm, Qt::Key_Escape);
+    EXPECT_TRUE(alarm.isVisible());
+    alarm.setAlarmVisible(true); // again: nothing changes
+    EXPECT_TRUE(alarm.isVisible());
+    alarm.setAlarmVisible(false);
+    EXPECT_FALSE(alarm.isVisible());
+    EXPECT_EQ(alarm.Label1->text(), QStringLiteral("通讯联络失败，请检查！"));
+}
+
+// ---- Print dialogs --------------------------------------------------------------------------
+
+TEST(PrintChoice, TicksTheKindsWithResultsAndTakesTheEditedBoxes)
+{
+    int32_t selection[6] = {1, 1, 0, 0, 0, 0};
+    int32_t current = 2;
+    TPrintForm form(selection, current);
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        EXPECT_TRUE(form.AllItem->isChecked()); // the default choice
+        EXPECT_TRUE(form.AllFaceBox->isVisible());
+        EXPECT_TRUE(form.boxes[0]->isChecked());
+        EXPECT_TRUE(form.boxes[1]->isChecked());
+        EXPECT_FALSE(form.boxes[2]->isChecked());
+        form.boxes[0]->setChecked(false);
+        form.boxes[5]->setChecked(true);
+        form.OkBtn->click();
+    };
+    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+    const int32_t expected[6] = {0, 1, 0, 0, 0, 1};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(selection[i], expected[i]) << i;
+}
+
+TEST(PrintChoice, CurrentPageSelectsExactlyTheCurrentKind)
+{
+    int32_t selection[6] = {1, 1, 1, 0, 0, 0};
+    int32_t current = 4; // no result of its own, printed all the same
+    TPrintForm form(selection, current);
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        form.CurrentItem->click();
+        EXPECT_FALSE(form.AllFaceBox->isVisible());
+        form.reject(); // Escape does not leave it
+        EXPECT_TRUE(form.isVisible());
+        form.OkBtn->click();
+    };
+    runner.exec(form);
+    const int32_t expected[6] = {0, 0, 0, 1, 0, 0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(selection[i], expected[i]) << i;
+}
+
+TEST(PrinterChoice, OkTakesTheFamilyAndCancelKeepsIt)
+{
+    int family = 0;
+    TPrinterForm form(family);
+    ScriptedRunner runner;
+    runner.script = [&](QDialog&) {
+        EXPECT_TRUE(form.items[0]->isChecked());
+        form.items[1]->setChecked(true);
+        form.OkBtn->click();
+    };
+    runner.exec(form);
+    EXPECT_EQ(family, 1);
+    runner.script = [&](QDialog&) {
+        EXPECT_TRUE(form.items[1]->isChecked());
+        form.items[0]->setChecked(true);
+        form.CancelBtn->click();
+    };
+    runner.exec(form);
+    EXPECT_EQ(family, 1);
+}
+
+} // namespace
+} // namespace korvex

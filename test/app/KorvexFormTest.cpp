@@ -1,0 +1,623 @@
+// The main window on the simulated instrument: its widgets and menus, every command's effect
+// on the loop state and the lock button, the option check marks, page browsing, cursor input,
+// the file, export and print commands, a data file given at start, and closing during a run.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <QtCore/QFile>
+#include <QtCore/QTemporaryDir>
+#include <QtGui/QAction>
+#include <QtPrintSupport/QPrinter>
+#include <QtTest/QTest>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QToolBar>
+#include <QtWidgets/QToolButton>
+
+#include "Controller.h"
+#include "DataFile.h"
+#include "Inputinfo.h"
+#include "KorvexForm.h"
+#include "PaintBox.h"
+#include "Printchoice.h"
+#include "ScriptedRunner.h"
+#include "TextCodec.h"
+#include "Yrpicture.h"
+
+namespace korvex {
+namespace {
+
+struct Window {
+    explicit Window(const QString& dataFile = {}, bool paced = false, const QString& dir = {})
+    {
+        controller.useSimulator(QString(), paced);
+        TKORVEXForm::StartOptions options;
+        options.programDir = (dir.isEmpty() ? temp.path() : dir) + QLatin1Char('/');
+        options.dataFile = dataFile;
+        form = std::make_unique<TKORVEXForm>(controller, runner, options);
+    }
+    TestRecord& record() { return controller.record(); }
+    QString path(const char* name) const { return temp.filePath(QLatin1String(name)); }
+
+    QTemporaryDir temp;
+    Controller controller;
+    ScriptedRunner runner;
+    std::unique_ptr<TKORVEXForm> form;
+};
+
+QStringList menuEntries(const QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("|") : a->text());
+    return out;
+}
+
+// ---- Widgets and menus ----------------------------------------------------------------------
+
+TEST(WindowLayout, CaptionToolBarOrderAndHints)
+{
+    Window w;
+    EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Tarvane  KORVEX电子镇流器综合性能测试仪"));
+    EXPECT_EQ(w.form->minimumSize(), QSize(640, 480));
+    QStringList order;
+    for (QAction* a : w.form->Panel1->actions()) {
+        if (a->isSeparator()) {
+            order << QStringLiteral("|");
+            continue;
+        }
+        QWidget* widget = w.form->Panel1->widgetForAction(a);
+        if (widget && !widget->objectName().isEmpty())
+            order << widget->objectName();
+    }
+    EXPECT_EQ(order.join(' '), QStringLiteral("InputTestBtn CurrentBtn OutputTestBtn CompTestBtn StartTestBtn "
+                                              "EnergyBtn | LockTestBtn | InputTestLockBtn PhaseTestLockBtn "
+                                              "OutputTestLockBtn CompTestLockBtn | BackBtn NextBtn | PrintBtn | "
+                                              "ExitBtn ProgressBar1"));
+    EXPECT_EQ(w.form->EnergyBtn->toolTip(), QStringLiteral("预热能量测试"));
+    EXPECT_EQ(w.form->PhaseTestLockBtn->toolTip(), QStringLiteral("相位角单次测试"));
+    EXPECT_EQ(w.form->LockTestBtn->toolTip(), QStringLiteral("测试锁定"));
+    EXPECT_TRUE(w.form->LockTestBtn->isCheckable());
+    EXPECT_EQ(w.form->InputTestBtn->iconSize(), QSize(24, 24));
+    EXPECT_FALSE(w.form->InputTestBtn->icon().isNull());
+    EXPECT_EQ(w.form->ProgressBar1->width(), 173);
+    EXPECT_EQ(w.form->ProgressBar1->maximum(), 100);
+}
+
+TEST(WindowLayout, ProgressBarStaysAtTheRightEnd)
+{
+    Window w;
+    w.form->resize(900, 600);
+    w.form->show();
+    QTest::qWait(20);
+    const int gap = w.form->Panel1->width() - w.form->ProgressBar1->geometry().right();
+    w.form->resize(1200, 600);
+    QTest::qWait(20);
+    EXPECT_EQ(w.form->Panel1->width() - w.form->ProgressBar1->geometry().right(), gap);
+    EXPECT_LT(gap, 20);
+}
+
+TEST(WindowLayout, MenusWithCaptionsAndSeparators)
+{
+    Window w;
+    EXPECT_EQ(menuEntries(w.form->File), (QStringList{"打开文件&O", "存盘&S", "导出Excel数据 &E", "|", "打印&P", "|",
+                                                     "退出&X"}));
+    EXPECT_EQ(menuEntries(w.form->Test), (QStringList{"输入性能测试&I", "相位角测试&C", "输出性能测试&O",
+                                                     "综合性能测试&W", "启动性能测试&S", "预热能量 &E", "|",
+                                                     "锁定&L"}));
+    EXPECT_EQ(menuEntries(w.form->C1), (QStringList{"总谐波计算 &", "测试频带 &", "语言选择 &", "|", "串口选择&P",
+                                                   "|", "前一项&B", "后一项&N"}));
+    EXPECT_EQ(menuEntries(w.form->HanZi), (QStringList{"中文 &C", "English &E"}));
+    EXPECT_EQ(menuEntries(w.form->Information), (QStringList{"输入信息&I", "|", "灯丝参数 &"}));
+}
+
+TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
+{
+    Window w;
+    EXPECT_TRUE(QFile::exists(w.path("KORVEX.cfg")));
+    EXPECT_EQ(w.record().chinese, 1); // the defaults: Chinese, narrow band, IEC
+    EXPECT_TRUE(w.form->Chinese->isChecked());
+    EXPECT_TRUE(w.form->Narrow->isChecked());
+    EXPECT_TRUE(w.form->IECThd->isChecked());
+    EXPECT_FLOAT_EQ(w.record().qPara, 7.0f);
+    EXPECT_EQ(w.controller.pendingTest(), 0); // no test starts by itself
+    EXPECT_FALSE(w.controller.timer1Active());
+    EXPECT_TRUE(w.runner.messages.empty());
+}
+
+TEST(WindowStartUp, PortFailureIsOnlyReported)
+{
+    QTemporaryDir dir;
+    Controller controller;
+    controller.useDevice(dir.filePath(QStringLiteral("no-such-tty")));
+    ScriptedRunner runner;
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    ASSERT_EQ(runner.messages.size(), 1u);
+    EXPECT_EQ(runner.messages[0].first, QStringLiteral("打开通讯口失败！"));
+    EXPECT_EQ(runner.messages[0].second, QStringLiteral("警告！"));
+    EXPECT_EQ(form.PortForm->objectName(), QStringLiteral("PortForm")); // dialogs exist all the same
+}
+
+TEST(WindowStartUp, OptionsComeBackFromTheConfigurationAtTheNextStart)
+{
+    QTemporaryDir dir;
+    {
+        Window w({}, false, dir.path());
+        w.form->EnglishClick();
+        w.form->CSAThdClick();
+        w.form->WideClick();
+        w.form->show();
+        w.form->ExitClick();
+        EXPECT_FALSE(w.form->isVisible());
+    }
+    Window again({}, false, dir.path());
+    EXPECT_TRUE(again.form->English->isChecked());
+    EXPECT_TRUE(again.form->CSAThd->isChecked());
+    EXPECT_TRUE(again.form->Wide->isChecked());
+    EXPECT_EQ(again.record().chinese, 0);
+}
+
+TEST(WindowStartUp, DataFileArgumentSkipsOptions)
+{
+    EXPECT_EQ(TKORVEXForm::dataFileArgument({"korvex", "--simulator", "--scenario", "pfc", "a.kvx", "b.kvx"}),
+              QStringLiteral("a.kvx"));
+    EXPECT_EQ(TKORVEXForm::dataFileArgument({"korvex", "--simulator"}), QString());
+    EXPECT_EQ(TKORVEXForm::dataFileArgument({"korvex", "x.kvx", "--simulator"}), QStringLiteral("x.kvx"));
+}
+
+// ---- Test commands and the lock -------------------------------------------------------------
+
+TEST(TestCommands, MeasuringCommandResetsReleasesTheLockAndQueuesTheKind)
+{
+    Window w;
+    w.form->LockTestBtn->click();
+    ASSERT_TRUE(w.controller.testLocked());
+    w.record().Fout = 42.0f;
+    w.form->OutputTestClick();
+    EXPECT_EQ(w.controller.pendingTest(), KindOutput);
+    EXPECT_FALSE(w.controller.testLocked());
+    EXPECT_FALSE(w.form->LockTestBtn->isChecked());
+    EXPECT_FLOAT_EQ(w.record().Fout, 0.0f); // cleared at once
+}
+
+TEST(TestCommands, SingleRunSetsTheLockAndPressesTheButton)
+{
+    Window w;
+    w.form->PhaseTestLockBtnClick();
+    EXPECT_EQ(w.controller.pendingTest(), KindPhase);
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    w.form->CompTestLockBtnClick();
+    EXPECT_EQ(w.controller.pendingTest(), KindComprehensive);
+}
+
+TEST(TestCommands, LockButtonInvertsTheLock)
+{
+    Window w;
+    w.form->LockTestBtn->click();
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    w.form->LockTest->trigger(); // the menu item does the same
+    EXPECT_FALSE(w.controller.testLocked());
+    EXPECT_FALSE(w.form->LockTestBtn->isChecked());
+    EXPECT_EQ(w.controller.pendingTest(), 0); // starts nothing
+}
+
+TEST(TestCommands, StartCommandShowsThePromptWithTheButtonPressedButUnlocked)
+{
+    Window w;
+    w.record().resultsShown = 1;
+    w.form->StartTestComdClick();
+    EXPECT_EQ(w.record().resultsShown, 0);
+    EXPECT_EQ(w.controller.pendingTest(), KindStart);
+    EXPECT_FALSE(w.controller.testLocked());
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+TEST(TestCommands, EnergyCommandWaitsForTheWiringPicture)
+{
+    Window w;
+    w.runner.script = [&](QDialog& d) {
+        ASSERT_EQ(d.objectName(), QStringLiteral("PictureForm"));
+        w.form->PictureForm->CancelBtn->click();
+    };
+    w.form->EnergyTestClick();
+    EXPECT_EQ(w.controller.pendingTest(), 0);
+    EXPECT_EQ(w.runner.shown, QStringList{"PictureForm"});
+
+    w.runner.script = [&](QDialog&) { w.form->PictureForm->TestBtn->click(); };
+    w.form->EnergyTestClick();
+    EXPECT_EQ(w.controller.pendingTest(), KindEnergy);
+    EXPECT_EQ(w.record().resultsShown, 0);
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+TEST(TestCommands, InputTestRunsOnTheSimulatorAndShowsProgress)
+{
+    Window w;
+    w.form->show();
+    w.form->InputTestClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 10000));
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    EXPECT_TRUE(w.form->StatusBar1->text().startsWith(QStringLiteral("输入性能测试：")));
+    EXPECT_GT(w.record().Urms, 100.0f);
+    EXPECT_GT(w.form->ProgressBar1->value(), 0);
+}
+
+// ---- Options and check marks ----------------------------------------------------------------
+
+TEST(OptionMarks, EachPairIsExclusiveAndFollowsItsFlag)
+{
+    Window w;
+    w.form->CSAThdClick();
+    EXPECT_EQ(w.record().thdCsa, 1);
+    EXPECT_TRUE(w.form->CSAThd->isChecked());
+    EXPECT_FALSE(w.form->IECThd->isChecked());
+    w.form->IECThdClick();
+    EXPECT_EQ(w.record().thdCsa, 0);
+    EXPECT_TRUE(w.form->IECThd->isChecked());
+    w.form->WideClick();
+    EXPECT_EQ(w.record().wideBand, 1);
+    EXPECT_FALSE(w.form->Narrow->isChecked());
+    w.form->English->trigger();
+    EXPECT_EQ(w.record().chinese, 0);
+    EXPECT_FALSE(w.form->Chinese->isChecked());
+    EXPECT_EQ(w.controller.pendingTest(), 0); // nothing sent to the instrument
+}
+
+// ---- Data files -----------------------------------------------------------------------------
+
+QString writeSample(const QString& path)
+{
+    TestRecord r;
+    resetAllResults(r);
+    r.currentTest = KindOutput;
+    r.chinese = 0;
+    r.thdCsa = 1;
+    r.wideBand = 1;
+    r.hasOutputResult = 1;
+    r.Fout = 42.5f;
+    storeText(r.infoName, utf8ToCp936("镇流器"));
+    EXPECT_TRUE(writeDataFile(path.toStdString(), r).ok);
+    return path;
+}
+
+TEST(DataFiles, FileGivenAtStartShowsItsPageWithItsOptions)
+{
+    QTemporaryDir dir;
+    const QString file = writeSample(dir.filePath(QStringLiteral("ballast.kvx")));
+    Window w(file);
+    w.form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().currentTest == KindOutput; }, 2000));
+    EXPECT_FLOAT_EQ(w.record().Fout, 42.5f);
+    EXPECT_EQ(w.record().resultsShown, 1);
+    EXPECT_TRUE(w.form->English->isChecked());
+    EXPECT_TRUE(w.form->CSAThd->isChecked());
+    EXPECT_TRUE(w.form->Wide->isChecked());
+    EXPECT_EQ(fieldUtf8(w.record().infoName), "镇流器");
+    EXPECT_TRUE(w.runner.messages.empty());
+}
+
+TEST(DataFiles, UnknownTagIsRejectedAndTheMarksAreResynchronised)
+{
+    Window w;
+    QFile bad(w.path("bad.kvx"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("korvex-3.2") + QByteArray(23119, '\0'));
+    bad.close();
+    w.form->CSAThd->setChecked(true); // out of step with thdCsa 0
+    w.runner.fileAnswers = {w.path("bad.kvx")};
+    w.form->OpenFileClick();
+    ASSERT_EQ(w.runner.messages.size(), 1u);
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("数据文件格式错误!"));
+    EXPECT_EQ(w.runner.messages[0].second, QStringLiteral("警告"));
+    EXPECT_TRUE(w.form->IECThd->isChecked());
+    EXPECT_EQ(w.record().currentTest, 0);
+}
+
+TEST(DataFiles, MissingFileIsReported)
+{
+    Window w;
+    w.form->openDataFile(w.path("missing.kvx"));
+    ASSERT_EQ(w.runner.messages.size(), 1u);
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("打开数据文件失败!"));
+}
+
+TEST(DataFiles, OpenSetsTheLockEvenWhenCancelled)
+{
+    Window w;
+    w.form->OpenFileClick();
+    EXPECT_EQ(w.runner.shown, QStringList{"OpenDialog1"});
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+TEST(DataFiles, StoreDoesNothingBeforeAPageWasShown)
+{
+    Window w;
+    w.runner.fileAnswers = {w.path("never.kvx")};
+    w.form->StoreFileClick();
+    EXPECT_TRUE(w.runner.shown.isEmpty());
+    EXPECT_FALSE(w.controller.testLocked());
+    EXPECT_FALSE(QFile::exists(w.path("never.kvx")));
+}
+
+TEST(DataFiles, StoreShowsTheInformationThenSavesEvenAfterCancel)
+{
+    Window w;
+    w.form->NextClick(); // input page
+    w.runner.script = [&](QDialog& d) {
+        auto* info = qobject_cast<TInfoForm*>(&d);
+        ASSERT_NE(info, nullptr);
+        info->CancelBtn->click();
+    };
+    w.runner.fileAnswers = {w.path("stored.kvx")};
+    w.form->StoreFileClick();
+    EXPECT_EQ(w.runner.shown, (QStringList{"InfoForm", "SaveDialog1"}));
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_EQ(QFile(w.path("stored.kvx")).size(), qint64(kDataFileSize32));
+    EXPECT_TRUE(w.runner.messages.empty());
+
+    // Stored and opened again, the page and the options come back.
+    w.form->EnglishClick();
+    w.form->openDataFile(w.path("stored.kvx"));
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    EXPECT_TRUE(w.form->Chinese->isChecked());
+}
+
+TEST(DataFiles, StoreFailureIsReported)
+{
+    Window w;
+    w.form->NextClick();
+    w.runner.fileAnswers = {w.path("no-folder/stored.kvx")};
+    w.form->StoreFileClick();
+    ASSERT_EQ(w.runner.messages.size(), 1u);
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("存数据失败!"));
+}
+
+TEST(DataFiles, ExportWritesTwoLinesAndLeavesTheLockAlone)
+{
+    Window w;
+    w.runner.fileAnswers = {w.path("values.csv")};
+    w.form->ExportExcelClick();
+    EXPECT_EQ(w.runner.shown, QStringList{"SaveDialog2"});
+    EXPECT_FALSE(w.controller.testLocked());
+    QFile f(w.path("values.csv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3); // two lines ended by CR LF
+    EXPECT_TRUE(lines[0].startsWith("Urms(V),Irms(A),"));
+    EXPECT_TRUE(lines[1].startsWith("0.0,0.000,0.000,0.0,"));
+
+    w.runner.fileAnswers = {w.path("no-folder/values.csv")};
+    w.form->ExportExcelClick();
+    ASSERT_EQ(w.runner.messages.size(), 1u);
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("Export data failure!"));
+    EXPECT_EQ(w.runner.messages[0].second, QStringLiteral("Notice"));
+}
+
+// ---- Page browsing --------------------------------------------------------------------------
+
+TEST(PageBrowsing, BackAndNextWrapAndShowResults)
+{
+    Window w;
+    w.form->BackClick();
+    EXPECT_EQ(w.record().currentTest, KindEnergy);
+    EXPECT_EQ(w.record().resultsShown, 1);
+    w.form->NextClick();
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    w.form->BackClick();
+    EXPECT_EQ(w.record().currentTest, KindEnergy);
+
+    Window fresh;
+    fresh.form->NextBtn->click();
+    EXPECT_EQ(fresh.record().currentTest, KindInput);
+}
+
+TEST(PageBrowsing, IgnoredDuringARun)
+{
+    Window w({}, true);
+    w.form->show();
+    w.form->InputTestClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller.testRunning(); }, 3000));
+    w.form->NextClick();
+    w.form->BackClick();
+    EXPECT_EQ(w.record().currentTest, KindInput);
+}
+
+// ---- Cursor input ---------------------------------------------------------------------------
+
+TEST(CursorInput, ArrowKeysMoveOnlyTheStartPageCursor)
+{
+    Window w;
+    w.record().currentTest = KindStart;
+    w.record().cursorIndex = 0;
+    w.form->FormKeyDown(Qt::Key_Left);
+    EXPECT_EQ(w.record().cursorIndex, 299);
+    EXPECT_FLOAT_EQ(w.record().cursorTime, 299.0f * 5.0f / 300.0f);
+    w.form->FormKeyDown(Qt::Key_Up);
+    EXPECT_EQ(w.record().cursorIndex, 299);
+    w.record().currentTest = KindInput;
+    w.form->FormKeyDown(Qt::Key_Right);
+    EXPECT_EQ(w.record().cursorIndex, 299);
+}
+
+TEST(CursorInput, DragMovesTheEnergyCursorButNotTheStartCursor)
+{
+    Window w;
+    w.form->resize(800, 600);
+    w.form->show();
+    QTest::qWait(20);
+    const int width = w.form->PaintBox1->width();
+    const double s = width / 640.0;
+    const int x1 = int(100 * s), x2 = int(200 * s);
+
+    w.record().currentTest = KindStart;
+    w.form->PaintBox1MouseDown(x1);
+    EXPECT_TRUE(w.form->cursorDragging());
+    const int32_t index = w.record().cursorIndex;
+    EXPECT_GT(index, 0);
+    w.form->PaintBox1MouseMove(x2);
+    EXPECT_EQ(w.record().cursorIndex, index);
+    w.form->PaintBox1MouseUp();
+    EXPECT_FALSE(w.form->cursorDragging());
+
+    w.record().currentTest = KindEnergy;
+    w.form->PaintBox1MouseDown(x1);
+    const int32_t first = w.record().energyCursor;
+    w.form->PaintBox1MouseMove(x2);
+    EXPECT_GT(w.record().energyCursor, first);
+    const int32_t dragged = w.record().energyCursor;
+    w.form->PaintBox1MouseUp();
+    w.form->PaintBox1MouseMove(x1); // no button held: nothing moves
+    EXPECT_EQ(w.record().energyCursor, dragged);
+}
+
+TEST(CursorInput, RealMouseClickOnThePaintBoxReachesTheHandler)
+{
+    Window w;
+    w.form->resize(800, 600);
+    w.form->show();
+    QTest::qWait(20);
+    w.record().currentTest = KindEnergy;
+    w.record().energyCursor = 555;
+    const int x = int(40 * w.form->PaintBox1->width() / 640.0) + 1;
+    QTest::mouseClick(w.form->PaintBox1, Qt::LeftButton, {}, QPoint(x, 100));
+    EXPECT_LT(w.record().energyCursor, 10);
+    EXPECT_FALSE(w.form->cursorDragging());
+}
+
+// ---- Dialog commands ------------------------------------------------------------------------
+
+TEST(DialogCommands, InformationSetsTheLock)
+{
+    Window w;
+    w.form->InputInfoClick();
+    EXPECT_EQ(w.runner.shown, QStringList{"InfoForm"});
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+TEST(DialogCommands, SerialPortAndFilamentLeaveTheLockAlone)
+{
+    Window w;
+    w.form->SerialPortClick();
+    w.form->FilamentParaClick();
+    EXPECT_EQ(w.runner.shown, (QStringList{"PortForm", "FilamentForm"}));
+    EXPECT_FALSE(w.controller.testLocked());
+}
+
+// ---- Printing -------------------------------------------------------------------------------
+
+TEST(Printing, PrintsEachSelectedPageAndEndsOnTheLast)
+{
+    Window w;
+    w.record().chinese = 1;
+    w.record().hasInputResult = 1;
+    w.record().hasPhaseResult = 1;
+    w.form->NextClick();
+    w.form->printer().setOutputFormat(QPrinter::PdfFormat);
+    w.form->printer().setOutputFileName(w.path("pages.pdf"));
+    w.runner.printerAnswer = true;
+    w.runner.script = [&](QDialog& d) {
+        if (auto* print = qobject_cast<TPrintForm*>(&d))
+            print->OkBtn->click();
+    };
+    w.form->PrintClick();
+    EXPECT_EQ(w.runner.shown, (QStringList{"InfoForm", "PrintForm"}));
+    EXPECT_EQ(w.record().currentTest, KindPhase);
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_GT(QFile(w.path("pages.pdf")).size(), 1000);
+    EXPECT_EQ(w.form->printSelection()[0], 1);
+    EXPECT_EQ(w.form->printSelection()[2], 0);
+}
+
+TEST(Printing, EnglishComprehensivePageAsksForThePrinterFamilyOnce)
+{
+    Window w;
+    w.record().chinese = 0;
+    w.record().hasCompResult = 1;
+    w.record().hasStartResult = 1;
+    w.form->NextClick();
+    w.form->printer().setOutputFormat(QPrinter::PdfFormat);
+    w.form->printer().setOutputFileName(w.path("comp.pdf"));
+    w.runner.printerAnswer = true;
+    w.runner.script = [&](QDialog& d) {
+        if (auto* print = qobject_cast<TPrintForm*>(&d))
+            print->OkBtn->click();
+    };
+    w.form->PrintClick();
+    EXPECT_EQ(w.runner.shown, (QStringList{"InfoForm", "PrintForm", "PrinterForm"}));
+    EXPECT_EQ(w.record().currentTest, KindStart);
+}
+
+TEST(Printing, CancelledPrintDialogPrintsNothing)
+{
+    Window w;
+    w.form->NextClick();
+    w.form->NextClick();
+    w.form->printer().setOutputFormat(QPrinter::PdfFormat);
+    w.form->printer().setOutputFileName(w.path("none.pdf"));
+    w.form->PrintClick();
+    EXPECT_EQ(w.runner.printerDialogs, 1);
+    EXPECT_EQ(w.record().currentTest, KindPhase);
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_FALSE(QFile::exists(w.path("none.pdf")));
+}
+
+TEST(Printing, NothingBeforeAPageWasShown)
+{
+    Window w;
+    w.form->PrintClick();
+    EXPECT_TRUE(w.runner.shown.isEmpty());
+    EXPECT_EQ(w.runner.printerDialogs, 0);
+    EXPECT_FALSE(w.controller.testLocked());
+}
+
+// ---- Closing --------------------------------------------------------------------------------
+
+TEST(Closing, IdleWindowClosesAtOnceAndSavesTheConfiguration)
+{
+    Window w;
+    w.form->show();
+    QFile::remove(w.path("KORVEX.cfg"));
+    w.form->ExitBtn->click();
+    EXPECT_FALSE(w.form->isVisible());
+    EXPECT_TRUE(QFile::exists(w.path("KORVEX.cfg")));
+}
+
+TEST(Closing, DuringARunTheWindowWaitsForTheSequenceToEnd)
+{
+    Window w({}, true);
+    w.form->show();
+    w.form->InputTestClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller.testRunning(); }, 3000));
+    QFile::remove(w.path("KORVEX.cfg"));
+    w.form->ExitClick();
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_TRUE(w.controller.closeRequested());
+    EXPECT_TRUE(w.controller.timer2Active());
+    EXPECT_FALSE(QFile::exists(w.path("KORVEX.cfg")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form->isVisible(); }, 3900)); // before Timer2
+    EXPECT_EQ(w.record().hasInputResult, 1);
+    EXPECT_TRUE(QFile::exists(w.path("KORVEX.cfg")));
+}
+
+TEST(Closing, Timer2ClosesAWindowWhoseSequenceDoesNotEnd)
+{
+    Window w({}, true);
+    w.form->show();
+    w.form->StartTestComdClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller.testRunning(); }, 3000));
+    w.form->close();
+    EXPECT_TRUE(w.form->isVisible());
+    w.controller.timer2Timer(); // as if the 4000 ms had passed
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form->isVisible(); }, 1000));
+    EXPECT_FALSE(w.controller.timer1Active());
+}
+
+} // namespace
+} // namespace korvex
