@@ -1,0 +1,118 @@
+// Benchmarks of the link: the CPU a waiting start test costs, the delay from the last byte of
+// a block to its step, and one unpaced input run through the in-memory simulated instrument.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <ctime>
+
+#include "Controller.h"
+#include "MemoryLinkPort.h"
+#include "SimInstrument.h"
+#include "SimModel.h"
+
+namespace {
+
+using korvex::Controller;
+
+double processCpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// A start test waiting for a lamp that is never switched: the reader must sleep on the port.
+void BM_StartTestWaitCpu(benchmark::State& state)
+{
+    const int seconds = int(state.range(0));
+    for (auto _ : state) {
+        Controller c;
+        c.useSimulator(QStringLiteral("pfc"), true);
+        c.openPort();
+        c.simulator()->setLampWait(1000 * 3600);
+        c.startTest();
+        const double cpu0 = processCpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        while (wall.elapsed() < seconds * 1000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        const double cpu = processCpuSeconds() - cpu0;
+        state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
+        state.counters["still_waiting"] = c.testRunning() && c.stepIndex() == 1 ? 1 : 0;
+        c.shutdown();
+    }
+}
+BENCHMARK(BM_StartTestWaitCpu)->Arg(10)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// From the moment the last byte of a block arrives to the end of the step it completes.
+void BM_LastByteToStep(benchmark::State& state)
+{
+    Controller c;
+    korvex::MemoryLinkPort* port = nullptr;
+    int nexts = 0;
+    c.setPortFactory([&port, &nexts](const QString& name) {
+        auto p = std::make_unique<korvex::MemoryLinkPort>(name);
+        port = p.get();
+        // Answers the handshake and the later "!"; the first block is delivered by hand.
+        p->onWrite = [&port, &nexts](uint8_t b) {
+            if (b == '?')
+                port->deliver(QByteArray(1, 'K'));
+            else if (b == '!')
+                port->deliver(QByteArray(++nexts == 1 ? 512 : 40, '\x10'));
+        };
+        return p;
+    });
+    c.openPort();
+    int completed = 0;
+    QObject::connect(&c, &Controller::runCompleted, [&completed](int32_t) { ++completed; });
+    const QByteArray block(512, '\x10');
+    for (auto _ : state) {
+        nexts = 0;
+        const int before = completed;
+        c.singleRun(korvex::KindInput);
+        while (c.stepIndex() != 1)
+            QCoreApplication::processEvents();
+        port->deliver(block.left(511));
+        QCoreApplication::processEvents();
+        const auto t0 = std::chrono::steady_clock::now();
+        port->deliver(block.right(1));
+        while (c.stepIndex() == 1)
+            QCoreApplication::processEvents();
+        const auto t1 = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+        while (completed == before)
+            QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_LastByteToStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// One whole input run (handshake, three blocks, evaluation) on the unpaced simulator.
+void BM_UnpacedInputRun(benchmark::State& state)
+{
+    Controller c;
+    c.useSimulator(QStringLiteral("pfc"), false);
+    c.openPort();
+    int completed = 0;
+    QObject::connect(&c, &Controller::runCompleted, [&completed](int32_t) { ++completed; });
+    for (auto _ : state) {
+        const int before = completed;
+        c.singleRun(korvex::KindInput);
+        while (completed == before)
+            QCoreApplication::processEvents();
+    }
+    state.counters["runs"] = completed;
+}
+BENCHMARK(BM_UnpacedInputRun)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

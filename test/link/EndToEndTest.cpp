@@ -1,0 +1,144 @@
+// End to end: korvex-cli run against korvex-sim over a real pseudo-terminal (the QSerialPort
+// path), and against the built-in simulator.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out, err;
+};
+
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& args)
+    {
+        proc.start(QStringLiteral(KORVEX_SIM_PATH), args);
+        if (proc.waitForStarted(5000) && proc.waitForReadyRead(5000))
+            path = QString::fromLocal8Bit(proc.readLine()).trimmed();
+    }
+    ~SimProcess()
+    {
+        if (proc.state() != QProcess::NotRunning) {
+            proc.terminate();
+            if (!proc.waitForFinished(3000))
+                proc.kill();
+        }
+        proc.waitForFinished(3000);
+    }
+    QProcess proc;
+    QString path;
+};
+
+Result runCli(const QStringList& args, int waitMs = 60000)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(KORVEX_CLI_PATH), QStringList{QStringLiteral("run")} + args);
+    Result r;
+    if (!cli.waitForFinished(waitMs)) {
+        cli.kill();
+        cli.waitForFinished();
+        r.err = QStringLiteral("did not finish");
+        return r;
+    }
+    r.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    r.out = QString::fromUtf8(cli.readAllStandardOutput());
+    r.err = QString::fromUtf8(cli.readAllStandardError());
+    return r;
+}
+
+QStringList fileLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+TEST(EndToEndPty, RepeatedInputTestSavesTheFileAndOneCsvLinePerRun)
+{
+    SimProcess sim({});
+    ASSERT_TRUE(sim.path.startsWith(QStringLiteral("/dev/pts/"))) << sim.path.toStdString();
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("runs.csv"));
+    const QString kvx = dir.filePath(QStringLiteral("runs.kvx"));
+    const Result r = runCli({QStringLiteral("input"), QStringLiteral("--port"), sim.path, QStringLiteral("--count"),
+                             QStringLiteral("3"), QStringLiteral("--csv"), csv, QStringLiteral("--save"), kvx,
+                             QStringLiteral("--timeout"), QStringLiteral("30")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("completed")), 3);
+    const QStringList lines = fileLines(csv);
+    ASSERT_EQ(lines.size(), 4); // title and three value lines
+    EXPECT_EQ(QFileInfo(kvx).size(), 23129);
+}
+
+TEST(EndToEndPty, EnergyTestRunsOnceOverThePty)
+{
+    SimProcess sim({QStringLiteral("--scenario"), QStringLiteral("cheap")});
+    ASSERT_FALSE(sim.path.isEmpty());
+    const Result r = runCli({QStringLiteral("energy"), QStringLiteral("--port"), sim.path, QStringLiteral("--timeout"),
+                             QStringLiteral("30")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("completed")), 1);
+}
+
+TEST(EndToEndPty, ADisconnectInTheMiddleOfABlockEndsWithStatus2)
+{
+    SimProcess sim({QStringLiteral("--fault"), QStringLiteral("disconnect:150:2")});
+    ASSERT_FALSE(sim.path.isEmpty());
+    const Result r = runCli({QStringLiteral("output"), QStringLiteral("--port"), sim.path, QStringLiteral("--timeout"),
+                             QStringLiteral("30")});
+    EXPECT_EQ(r.status, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("port error"))) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("completed")), 0);
+}
+
+TEST(EndToEndPty, ASilentInstrumentFailsTheHandshake)
+{
+    SimProcess sim({QStringLiteral("--fault"), QStringLiteral("silent")});
+    ASSERT_FALSE(sim.path.isEmpty());
+    const Result r = runCli({QStringLiteral("input"), QStringLiteral("--port"), sim.path});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("handshake"))) << r.err.toStdString();
+}
+
+TEST(EndToEndPty, AStallMidBlockIsAnOverdueReply)
+{
+    SimProcess sim({QStringLiteral("--fault"), QStringLiteral("stall:100:1")});
+    ASSERT_FALSE(sim.path.isEmpty());
+    const Result r = runCli({QStringLiteral("input"), QStringLiteral("--port"), sim.path});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("4000 ms"))) << r.err.toStdString();
+}
+
+TEST(EndToEndBuiltIn, ComprehensiveRepeatsOnTheBuiltInSimulator)
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("c.csv"));
+    const Result r = runCli({QStringLiteral("comprehensive"), QStringLiteral("--port"), QStringLiteral("sim"),
+                             QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--csv"), csv});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(fileLines(csv).size(), 3);
+}
+
+TEST(EndToEndBuiltIn, TimeoutAndBadArgumentsAreReported)
+{
+    const Result missing = runCli({QStringLiteral("input"), QStringLiteral("--port"), QStringLiteral("/dev/korvex-missing")});
+    EXPECT_EQ(missing.status, 2);
+    const Result usage = runCli({QStringLiteral("warp"), QStringLiteral("--port"), QStringLiteral("sim")});
+    EXPECT_EQ(usage.status, 1);
+    // A paced start test waits for its lamp far longer than the time allowed.
+    SimProcess sim({QStringLiteral("--pace"), QStringLiteral("--lamp-wait"), QStringLiteral("60000")});
+    ASSERT_FALSE(sim.path.isEmpty());
+    const Result slow = runCli({QStringLiteral("start"), QStringLiteral("--port"), sim.path, QStringLiteral("--timeout"),
+                                QStringLiteral("1")});
+    EXPECT_EQ(slow.status, 2);
+    EXPECT_TRUE(slow.err.contains(QStringLiteral("timed out"))) << slow.err.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+// korvex-cli run: drives the controller through one test (or a repeated measuring test) on an
+// instrument or the simulated instrument, then saves the data file and the spreadsheet lines.
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "Configuration.h"
+#include "Controller.h"
+#include "DataFile.h"
+#include "FileUtil.h"
+#include "SimInstrument.h"
+#include "SimModel.h"
+#include "Spreadsheet.h"
+
+namespace korvex::cli {
+
+namespace {
+
+void runUsage(FILE* out)
+{
+    std::fprintf(out,
+                 "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
+                 "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
+                 "  KIND     input | phase | output | comprehensive | start | energy\n"
+                 "  DEVICE   a serial device path, or 'sim' for the built-in simulated instrument\n"
+                 "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
+                 "Exit status: 0 done, 1 usage error, 2 link, timeout or file failure.\n");
+}
+
+const char* const kKindNames[] = {"input", "phase", "output", "comprehensive", "start", "energy"};
+
+int32_t kindOf(const std::string& name)
+{
+    for (int k = 0; k < 6; ++k)
+        if (name == kKindNames[k])
+            return k + 1;
+    return 0;
+}
+
+} // namespace
+
+int cmdRun(int argc, char** argv)
+{
+    if (wantsHelp(argc, argv)) {
+        runUsage(stdout);
+        return 0;
+    }
+    int32_t kind = 0;
+    std::string device, savePath, csvPath, scenario;
+    int count = 1;
+    double timeoutSeconds = 0;
+    bool pace = false;
+    bool countGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue)
+            device = argv[++i];
+        else if (arg == "--count" && hasValue) {
+            count = std::atoi(argv[++i]);
+            countGiven = true;
+        } else if (arg == "--save" && hasValue)
+            savePath = argv[++i];
+        else if (arg == "--csv" && hasValue)
+            csvPath = argv[++i];
+        else if (arg == "--timeout" && hasValue)
+            timeoutSeconds = std::atof(argv[++i]);
+        else if (arg == "--scenario" && hasValue)
+            scenario = argv[++i];
+        else if (arg == "--pace")
+            pace = true;
+        else if (kind == 0 && arg.rfind("--", 0) != 0) {
+            kind = kindOf(arg);
+            if (kind == 0) {
+                std::fprintf(stderr, "korvex-cli run: unknown test kind '%s'\n", arg.c_str());
+                return 1;
+            }
+        } else {
+            std::fprintf(stderr, "korvex-cli run: unknown or incomplete argument '%s'\n", arg.c_str());
+            runUsage(stderr);
+            return 1;
+        }
+    }
+    if (kind == 0 || device.empty()) {
+        runUsage(stderr);
+        return 1;
+    }
+    if (count < 1 || (countGiven && count > 1 && kind >= KindStart)) {
+        std::fprintf(stderr, "korvex-cli run: --count must be at least 1 and only measuring tests repeat\n");
+        return 1;
+    }
+    if (!scenario.empty() && !SimModel::knownScenario(QString::fromStdString(scenario))) {
+        std::fprintf(stderr, "korvex-cli run: unknown scenario '%s'\n", scenario.c_str());
+        return 1;
+    }
+
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QCoreApplication* app = QCoreApplication::instance();
+    std::unique_ptr<QCoreApplication> ownApp;
+    if (!app) {
+        ownApp = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+        app = ownApp.get();
+    }
+
+    Controller controller;
+    // The configuration supplies the display options and test information stored with the
+    // data file; it is read, never written.
+    Configuration cfg;
+    const std::string programDir = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+    std::string cfgBytes;
+    if (readWholeFile(programDir + kConfigFileName, cfgBytes))
+        cfg.setLines(Configuration::splitLines(cfgBytes));
+    cfg.applyTo(controller.record(), controller.settings());
+
+    if (device == "sim")
+        controller.useSimulator(QString::fromStdString(scenario), pace);
+    else
+        controller.useDevice(QString::fromStdString(device));
+
+    QString failure;
+    auto fail = [&](const QString& why) {
+        if (failure.isEmpty())
+            failure = why;
+        controller.setLocked(true);
+        app->quit();
+    };
+    QObject::connect(&controller, &Controller::messageRequested, app,
+                     [&](const QString& text, const QString&) { fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure()); });
+    QObject::connect(&controller, &Controller::linkFailed, app, [&](const QString& why) { fail(why); });
+
+    std::vector<std::string> valueLines;
+    int completed = 0;
+    QObject::connect(&controller, &Controller::runCompleted, app, [&](int32_t k) {
+        ++completed;
+        valueLines.push_back(spreadsheetValueLine(controller.record()));
+        std::printf("run %d of %d: %s completed\n", completed, count, kKindNames[k - 1]);
+        std::fflush(stdout);
+        if (completed >= count) {
+            controller.setLocked(true);
+            app->quit();
+        }
+    });
+
+    if (controller.openPort() != 0) {
+        std::fprintf(stderr, "korvex-cli run: cannot open port %s: %s\n", device.c_str(),
+                     qPrintable(controller.lastFailure()));
+        return 2;
+    }
+    QTimer timeout;
+    if (timeoutSeconds > 0) {
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, app, [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
+        timeout.start(int(timeoutSeconds * 1000));
+    }
+
+    if (kind == KindStart)
+        controller.startTest();
+    else if (kind == KindEnergy)
+        controller.energyTest();
+    else if (count == 1)
+        controller.singleRun(kind);
+    else {
+        switch (kind) {
+        case KindInput: controller.inputTest(); break;
+        case KindPhase: controller.phaseTest(); break;
+        case KindOutput: controller.outputTest(); break;
+        default: controller.compTest(); break;
+        }
+    }
+    app->exec();
+    controller.shutdown();
+
+    int status = 0;
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "korvex-cli run: link failure: %s\n", qPrintable(failure));
+        status = 2;
+    }
+    if (completed > 0 && !savePath.empty()) {
+        const Notice n = writeDataFile(savePath, controller.record());
+        if (!n.ok) {
+            std::fprintf(stderr, "korvex-cli run: %s: %s\n", savePath.c_str(), n.message.c_str());
+            status = 2;
+        }
+    }
+    if (completed > 0 && !csvPath.empty()) {
+        std::string text = spreadsheetTitleLine() + "\r\n";
+        for (const std::string& line : valueLines)
+            text += line + "\r\n";
+        if (!replaceFileAtomically(csvPath, text)) {
+            std::fprintf(stderr, "korvex-cli run: cannot write %s\n", csvPath.c_str());
+            status = 2;
+        }
+    }
+    return status;
+}
+
+} // namespace korvex::cli
