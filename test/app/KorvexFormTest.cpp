@@ -22,6 +22,7 @@
 #include "Inputinfo.h"
 #include "KorvexForm.h"
 #include "PaintBox.h"
+#include "Portchoice.h"
 #include "Printchoice.h"
 #include "ScriptedRunner.h"
 #include "TextCodec.h"
