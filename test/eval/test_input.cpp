@@ -181,10 +181,10 @@ TEST(InputConduction, CurrentPeakingInTheSecondHalfIsInverted)
 TEST(InputConduction, NoiseCrossingsDoNotCount)
 {
     const int shift = 40;
-    // A short blip to 0 in the negative half-wave, 30 samples before the real crossing: a rising
+    // A short positive blip in the negative half-wave, 30 samples before the real crossing: a rising
     // crossing that turns negative again within 20 samples. (The large amplitude keeps the
     // blip's share of the mean, and so the shift of the real crossing, below half a sample.)
-    const auto u = [&](int i) { return (i >= 10 && i < 15) ? 0.0 : 30000.0 * sinePeriod(i, kN, 1.0, shift); };
+    const auto u = [&](int i) { return (i >= 10 && i < 15) ? 2000.0 : 30000.0 * sinePeriod(i, kN, 1.0, shift); };
     const TestRecord r = runInput(u, [&](int i) { return pulse(i, shift); });
     EXPECT_NEAR(r.PhaseStart, 30.0, kStep);
     EXPECT_NEAR(r.PhasePeak, 90.0, kStep);
