@@ -67,6 +67,7 @@ QString Controller::portDevice() const
 
 void Controller::useSimulator(const QString& scenario, bool paced, const QString& fault)
 {
+    dropPort();
     useSim_ = true;
     deviceOverride_.clear();
     simScenario_ = scenario;
@@ -77,7 +78,18 @@ void Controller::useSimulator(const QString& scenario, bool paced, const QString
 
 void Controller::useDevice(const QString& device)
 {
+    dropPort();
     deviceOverride_ = device;
+}
+
+void Controller::dropPort()
+{
+    // The next openPort or step 0 makes a port for the new source; the old one (and the
+    // simulated instrument wired to it) must not outlive the switch.
+    stopReader();
+    if (port_)
+        port_->close();
+    port_.reset();
 }
 
 void Controller::setPortFactory(PortFactory factory)

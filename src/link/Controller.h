@@ -147,6 +147,7 @@ private:
     bool ensurePortOpen();
     std::unique_ptr<LinkPort> makePort(const QString& device);
     void onPortError(const QString& text);
+    void dropPort();
     void closeWindow();
 
     Clock& clock_;
