@@ -1,6 +1,7 @@
 // The korvex program: the main window on the serial instrument, or with --simulator on the
 // built-in simulated instrument (--scenario NAME picks its ballast).
 #include <QtCore/QCoreApplication>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
 #include "Controller.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv)
     options.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
     korvex::TKORVEXForm form(controller, runner, options);
+    // Without a window manager (a bare X server) maximising does nothing: start at full size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
     form.showMaximized();
     return app.exec();
 }
