@@ -133,7 +133,7 @@ SimModel::InputWaves SimModel::inputWaves()
     } else {
         // Bridge rectifier into a bulk capacitor feeding a constant-power converter, through
         // the line and rectifier resistance. Integrated to steady state, the last period kept.
-        const double rs = 12.0, c = 47e-6, period = 1.0 / w.frequency;
+        const double rs = 22.0, c = 47e-6, period = 1.0 / w.frequency;
         const int sub = 32;
         const double dt = period / (kInputSamples * sub);
         double vc = vPeak * 0.9;
