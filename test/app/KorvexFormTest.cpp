@@ -17,6 +17,7 @@
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 
+#include "Alarm.h"
 #include "Controller.h"
 #include "DataFile.h"
 #include "Inputinfo.h"
@@ -32,9 +33,10 @@ namespace korvex {
 namespace {
 
 struct Window {
-    explicit Window(const QString& dataFile = {}, bool paced = false, const QString& dir = {})
+    explicit Window(const QString& dataFile = {}, bool paced = false, const QString& dir = {},
+                    const QString& fault = {})
     {
-        controller.useSimulator(QString(), paced);
+        controller.useSimulator(QString(), paced, fault);
         TKORVEXForm::StartOptions options;
         options.programDir = (dir.isEmpty() ? temp.path() : dir) + QLatin1Char('/');
         options.dataFile = dataFile;
@@ -576,6 +578,32 @@ TEST(Printing, NothingBeforeAPageWasShown)
     EXPECT_TRUE(w.runner.shown.isEmpty());
     EXPECT_EQ(w.runner.printerDialogs, 0);
     EXPECT_FALSE(w.controller.testLocked());
+}
+
+// ---- Link alarm ---------------------------------------------------------------------------
+
+TEST(LinkAlarm, ShownWhileTheInstrumentIsSilentAndHiddenWhenItAnswers)
+{
+    Window w({}, false, {}, QStringLiteral("silent"));
+    w.form->show();
+    w.form->InputTestClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form->AlarmForm->isVisible(); }, 6000));
+    EXPECT_FALSE(w.controller.testLocked()); // unlocked: the loop keeps trying
+    EXPECT_TRUE(w.runner.messages.empty());
+
+    w.controller.useSimulator(QString(), false); // the instrument answers again
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 8000));
+    EXPECT_FALSE(w.form->AlarmForm->isVisible());
+}
+
+TEST(LinkAlarm, LockedHandshakeFailureIsAMessageNotTheAlarm)
+{
+    Window w({}, false, {}, QStringLiteral("silent"));
+    w.form->show();
+    w.form->InputTestLockBtnClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.runner.messages.empty(); }, 6000));
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("通讯联络失败！"));
+    EXPECT_FALSE(w.form->AlarmForm->isVisible());
 }
 
 // ---- Closing --------------------------------------------------------------------------------
