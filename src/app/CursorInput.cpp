@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Signal.h"
+#include "Starttest.h"
 
 namespace korvex {
 
@@ -15,31 +16,11 @@ constexpr double kPlotWidth = 300.0; // reference pixels of the plot
 // (not 10/3) so the cursor lands on the same samples as the page's own marks.
 constexpr float kEnergySamplesPerPixel = 3.3333f;
 
-// Value of a start curve at the cursor in the units of the page. A curve whose peak is 0
-// (no signal) reads 0 instead of a division by zero.
-float readout(const float* wave, int index, float scale, float peak)
-{
-    if (peak == 0.0f || !std::isfinite(peak))
-        return 0.0f;
-    return wave[index] * scale / peak;
-}
-
 } // namespace
 
 double cursorScale(int paintWidth)
 {
     return paintWidth * 0.0015625;
-}
-
-void updateStartReadouts(TestRecord& r)
-{
-    if (r.cursorIndex < 0 || r.cursorIndex >= kStartSamples)
-        r.cursorIndex = 0;
-    const int i = r.cursorIndex;
-    r.cursorUl = readout(r.waveStartUl, i, r.StrUlp, r.peakStartUl);
-    r.cursorIl = readout(r.waveStartIl, i, r.StrIlp, r.peakStartIl);
-    r.cursorIf = readout(r.waveStartIf, i, r.StrIfp, r.peakStartIf);
-    r.cursorIk = readout(r.waveStartIk, i, r.StrIkp, r.peakStartIk);
 }
 
 bool startCursorClick(TestRecord& r, int x, int paintWidth)

@@ -18,9 +18,6 @@ bool startCursorClick(TestRecord& r, int x, int paintWidth);
 /// 0..299, then sets cursorTime and the readouts.
 void startCursorStep(TestRecord& r, int step);
 
-/// Sets cursorUl, cursorIl, cursorIf, cursorIk from the start curves at cursorIndex.
-void updateStartReadouts(TestRecord& r);
-
 /// Preheat-energy page click at pixel x: sets energyCursor and returns true, or false outside
 /// the plot.
 bool energyCursorClick(TestRecord& r, int x, int paintWidth);

@@ -25,7 +25,7 @@ add_library(korvex_dialogs STATIC
   ${PROJECT_SOURCE_DIR}/resources/korvex.qrc
 )
 target_include_directories(korvex_dialogs PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(korvex_dialogs PUBLIC korvex_record Qt6::Widgets Qt6::PrintSupport JPEG::JPEG)
+target_link_libraries(korvex_dialogs PUBLIC korvex_record korvex_eval Qt6::Widgets Qt6::PrintSupport JPEG::JPEG)
 
 # korvex_app: the main window wired to the controller, the pages and the canvases.
 add_library(korvex_app STATIC

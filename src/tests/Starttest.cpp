@@ -2,6 +2,7 @@
 #include "Starttest.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Frames.h"
 #include "Signal.h"
@@ -20,23 +21,32 @@ float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + 4
 
 void clearEnvelope(float* w) { std::fill(w, w + kStartSamples, 0.0f); }
 
-/// Envelope value in physical units; an envelope whose peak is 0 reads 0.
+/// Envelope value in physical units; an envelope whose peak is 0 (or not a number) reads 0.
 float physical(float envelope, float instrumentPeak, float envelopePeak)
 {
-    return envelopePeak > 0.0f ? envelope * instrumentPeak / envelopePeak : 0.0f;
+    return (envelopePeak > 0.0f && std::isfinite(envelopePeak)) ? envelope * instrumentPeak / envelopePeak : 0.0f;
 }
 
 } // namespace
+
+void updateStartReadouts(TestRecord& r)
+{
+    // An index from a damaged file starts again at the first sample.
+    if (r.cursorIndex < 0 || r.cursorIndex >= kStartSamples)
+        r.cursorIndex = 0;
+    const int c = r.cursorIndex;
+    r.cursorUl = physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl);
+    r.cursorIl = physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl);
+    r.cursorIf = physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf);
+    r.cursorIk = physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk);
+}
 
 void setStartCursor(TestRecord& r, int32_t index)
 {
     const int32_t c = std::clamp<int32_t>(index, 0, kStartSamples - 1);
     r.cursorIndex = c;
     r.cursorTime = static_cast<float>(c) * kCaptureSeconds / kStartSamples;
-    r.cursorUl = physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl);
-    r.cursorIl = physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl);
-    r.cursorIf = physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf);
-    r.cursorIk = physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk);
+    updateStartReadouts(r);
 }
 
 void evaluateStart(TestRecord& r)
