@@ -21,6 +21,12 @@ if [ -x "$window" ]; then
   echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running a comprehensive test headless instead."
 fi
 
+# Qt wants a private runtime folder for the PDF writer; give it one when the session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
+
 if "$cli" --help | grep -q '^  run '; then
   out="${KORVEX_OUT:-$PWD/korvex-out}"
   mkdir -p "$out"
