@@ -17,7 +17,7 @@ public:
 
     explicit TInfoForm(TestRecord& record, QWidget* parent = nullptr);
 
-    /// Edit boxes in table order: name, number, type, specification, temperature, humidity,
+    /// Edit boxes in table order: name, number, type, standard, temperature, humidity,
     /// manufacturer, operator, flux, colour temperature.
     QLineEdit* edits[kEditCount] = {};
     QPushButton* OkBtn = nullptr;

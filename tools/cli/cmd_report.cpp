@@ -60,24 +60,24 @@ int32_t kindOf(const std::string& s)
 }
 
 // The kinds of a --pages value: all, current or a comma-separated list. Empty on error.
-bool pagesOf(const std::string& spec, const TestRecord& r, std::vector<int32_t>& kinds)
+bool pagesOf(const std::string& pageList, const TestRecord& r, std::vector<int32_t>& kinds)
 {
     kinds.clear();
-    if (spec == "all") {
+    if (pageList == "all") {
         for (int32_t k = 1; k <= 6; ++k)
             if (r.hasResult(k))
                 kinds.push_back(k);
         return true;
     }
-    if (spec == "current") {
+    if (pageList == "current") {
         if (isTestKind(r.currentTest))
             kinds.push_back(r.currentTest);
         return true;
     }
     size_t start = 0;
-    while (start <= spec.size()) {
-        const size_t comma = spec.find(',', start);
-        const std::string item = spec.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    while (start <= pageList.size()) {
+        const size_t comma = pageList.find(',', start);
+        const std::string item = pageList.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         const int32_t k = kindOf(item);
         if (k == 0) {
             std::fprintf(stderr, "korvex-cli: unknown page '%s'\n", item.c_str());
