@@ -39,6 +39,10 @@ Controller::Controller(Clock& clock, QObject* parent) : QObject(parent), clock_(
     resetAllResults(record_);
     timer1_.setInterval(kRepeatPauseMs);
     timer2_.setInterval(kCloseWaitMs);
+    // A coarse timer may fire up to 5 % early; the pause before a repetition and the wait
+    // before a forced close must never be shorter than stated.
+    timer1_.setTimerType(Qt::PreciseTimer);
+    timer2_.setTimerType(Qt::PreciseTimer);
     connect(&timer1_, &QTimer::timeout, this, &Controller::timer1Timer);
     connect(&timer2_, &QTimer::timeout, this, &Controller::timer2Timer);
 }
@@ -141,6 +145,10 @@ int Controller::openPort()
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
         emit messageRequested(QString::fromUtf8(kOpenFailure), QString::fromUtf8(kPortWarning));
+        // The run in progress lost its port and its reader with the old device: without
+        // ending it here it would wait for ever. Step 0 tries the port again 500 ms later.
+        if (testRunning_)
+            linkFailure(lastFailure_);
         return 1;
     }
     expectedBytes_ = 1;
@@ -278,7 +286,10 @@ bool Controller::requestClose()
     if (!testRunning_)
         return true;
     closeRequested_ = true;
-    timer2_.start();
+    // Enabling a running Timer2 does not restart it: the window closes 4000 ms after the
+    // first refused close, however often the operator asks again.
+    if (!timer2_.isActive())
+        timer2_.start();
     return false;
 }
 

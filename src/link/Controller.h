@@ -59,6 +59,8 @@ public:
     bool alarmShown() const { return alarmShown_; }
     bool timer1Active() const { return timer1_.isActive(); }
     bool timer2Active() const { return timer2_.isActive(); }
+    /// Milliseconds until Timer2 fires, -1 when it is off.
+    int timer2Remaining() const { return timer2_.remainingTime(); }
     bool readerActive() const;
     QString statusText() const { return statusText_; }
     int progress() const { return progress_; }

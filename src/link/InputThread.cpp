@@ -9,6 +9,8 @@ InputThread::InputThread(LinkPort& port, std::function<void()> check, QObject* p
     : QObject(parent), check_(std::move(check))
 {
     deadline_.setSingleShot(true);
+    // A coarse timer may wake up to 5 % (200 ms) after the reply limit.
+    deadline_.setTimerType(Qt::PreciseTimer);
     connect(&deadline_, &QTimer::timeout, this, &InputThread::wake);
     dataConnection_ = connect(&port, &LinkPort::dataArrived, this, &InputThread::wake);
 }

@@ -2,6 +2,11 @@
 // replies, the energy acknowledgement, port errors, closing, and the tick counter's wrap.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
 #include "Frames.h"
 #include "LinkTestSupport.h"
 
@@ -237,6 +242,37 @@ TEST(ReplyLimit, AStartTestDoesNotTimeOutWhenTheTickIsPast2To31)
     EXPECT_TRUE(f.failures.isEmpty());
 }
 
+TEST(RepeatPause, AnUnlockedTestRestartsNoSoonerThan500msAfterItsRunEnded)
+{
+    // Real time here: Timer1 is a window timer, not a limit measured on the tick counter.
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> ended, handshakes;
+    QObject::connect(f.controller.get(), &Controller::runCompleted,
+                     [&](int32_t) { ended.push_back(clock.nsecsElapsed()); });
+    auto scripted = f.port->onWrite;
+    f.port->onWrite = [&, scripted](uint8_t b) {
+        if (b == kCmdHandshake)
+            handshakes.push_back(clock.nsecsElapsed());
+        scripted(b);
+    };
+    QEventLoop loop;
+    QObject::connect(f.controller.get(), &Controller::runCompleted, &loop, [&](int32_t) {
+        if (ended.size() == 5)
+            loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    f.controller->inputTest();
+    loop.exec();
+
+    ASSERT_EQ(ended.size(), 5u);
+    ASSERT_GE(handshakes.size(), 5u);
+    for (size_t k = 1; k < 5; ++k)
+        EXPECT_GE(handshakes[k] - ended[k - 1], qint64(Controller::kRepeatPauseMs) * 1000000) << "pause " << k;
+}
+
 // ---- Energy acknowledgement --------------------------------------------------------------
 
 TEST(EnergyAck, AWrongAcknowledgementFailsTheRunAndItRestarts)
@@ -331,6 +367,28 @@ TEST(PortErrors, OpenPortFailureIsReportedWithTheSpecifiedText)
     EXPECT_EQ(f.messages.back(), QStringLiteral("打开通讯口失败！|警告！"));
 }
 
+TEST(PortErrors, ReopeningAMissingPortDuringARunEndsTheRunInsteadOfLeavingItWaiting)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false;
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 1);
+    f.controller->setPortFactory([](const QString& device) {
+        auto p = std::make_unique<MemoryLinkPort>(device);
+        p->setPresent(false);
+        return p;
+    });
+    EXPECT_EQ(f.controller->openPort(), 1);
+    EXPECT_EQ(f.messages.back(), QStringLiteral("打开通讯口失败！|警告！"));
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->stepIndex(), 0);
+    EXPECT_EQ(f.statusTexts.back(), kFailureStatus);
+    EXPECT_TRUE(f.controller->alarmShown());
+    EXPECT_TRUE(f.controller->timer1Active());
+}
+
 // ---- Closing --------------------------------------------------------------------------------
 
 TEST(Closing, CloseDuringARunWaitsForItsLastStep)
@@ -362,6 +420,20 @@ TEST(Closing, Timer2ClosesAStartTestWaitingForItsLamp)
     EXPECT_EQ(f.closeRequests, 1);
     EXPECT_FALSE(f.controller->testRunning());
     EXPECT_TRUE(f.controller->requestClose());
+}
+
+TEST(Closing, AskingAgainDoesNotPostponeTheForcedClose)
+{
+    LinkFixture f;
+    f.instrument.autoReply = false;
+    f.controller->startTest();
+    f.pump();
+    ASSERT_FALSE(f.controller->requestClose());
+    QThread::msleep(120);
+    EXPECT_FALSE(f.controller->requestClose());
+    // Still counting from the first request, not started again by the second.
+    EXPECT_GE(f.controller->timer2Remaining(), 0);
+    EXPECT_LE(f.controller->timer2Remaining(), Controller::kCloseWaitMs - 100);
 }
 
 TEST(Closing, CloseWhenIdleIsImmediate)
