@@ -95,7 +95,8 @@ void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const s
     printText(c, 14300, 2800, report);
 }
 
-void drawTitleOnlyScreenPage(PageCanvas& c, bool chinese, const std::string& reportEn, const std::string& reportZh)
+void drawTitleOnlyScreenPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
+                             const std::string& reportZh)
 {
     const ScreenScale s = screenScale(c);
     drawScreenBackground(c, colours::white);
@@ -104,14 +105,15 @@ void drawTitleOnlyScreenPage(PageCanvas& c, bool chinese, const std::string& rep
     else
         c.setFont(kFontTimes, s.fontSf(20), colours::black, kDefaultCharset);
     c.setTextAlign(TextAlign::Centre);
-    c.textOut(s.x(320), s.y(2), chinese ? kInstrumentTitleZhSpaced : kInstrumentTitleEn);
+    c.textOut(s.x(320), s.y(2), chinese ? instrumentZh : kInstrumentTitleEn);
     c.textOut(s.x(320), s.y(22), chinese ? reportZh : reportEn);
 }
 
-void drawTitleOnlyPrintPage(PageCanvas& c, bool chinese, const std::string& reportEn, const std::string& reportZh)
+void drawTitleOnlyPrintPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
+                            const std::string& reportZh)
 {
     c.setMetricMode();
-    drawPrintTitle(c, kFontSong, kDefaultCharset, chinese ? kInstrumentTitleZhSpaced : kInstrumentTitleEn,
+    drawPrintTitle(c, kFontSong, kDefaultCharset, chinese ? instrumentZh : kInstrumentTitleEn,
                    chinese ? reportZh : reportEn);
     c.restoreMode();
 }

@@ -12,16 +12,24 @@ namespace {
 struct ReportTitle {
     const char* en;
     const char* zh;
+    const char* instrumentZhScreen; // the Chinese instrument title differs in one space per page
+    const char* instrumentZhPrint;
 };
 
 // Report titles of the kinds whose pages are drawn as title blocks only for now.
 ReportTitle reportTitle(int32_t kind)
 {
     switch (kind) {
-    case KindOutput: return {"Output Characteristic Test Report", "输出特性测试报告"};
-    case KindComprehensive: return {"Compositive Characteristic Test Report", "综合特性测试报告"};
-    case KindStart: return {"Start Characteristic Test Report", "启动特性测试报告"};
-    default: return {"Filament Warm-up Test Report", "灯丝预热能量测试报告"};
+    case KindOutput:
+        return {"Output Characteristic Test Report", "输出特性测试报告", kInstrumentTitleZhSpaced, kInstrumentTitleZh};
+    case KindComprehensive:
+        return {"Compositive Characteristic Test Report", "综合特性测试报告", kInstrumentTitleZhSpaced,
+                kInstrumentTitleZhSpaced};
+    case KindStart:
+        return {"Start Characteristic Test Report", "启动特性测试报告", kInstrumentTitleZhSpaced,
+                kInstrumentTitleZhSpaced};
+    default:
+        return {"Filament Warm-up Test Report", "灯丝预热能量测试报告", kInstrumentTitleZh, kInstrumentTitleZhSpaced};
     }
 }
 
@@ -47,7 +55,7 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
     case KindOutput:
     case KindComprehensive: {
         const ReportTitle t = reportTitle(r.currentTest);
-        drawTitleOnlyScreenPage(c, chinese, t.en, t.zh);
+        drawTitleOnlyScreenPage(c, chinese, t.instrumentZhScreen, t.en, t.zh);
         return;
     }
     default:
@@ -70,7 +78,7 @@ void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int /*printerFami
     case KindStart:
     case KindEnergy: {
         const ReportTitle t = reportTitle(kind);
-        drawTitleOnlyPrintPage(c, chinese, t.en, t.zh);
+        drawTitleOnlyPrintPage(c, chinese, t.instrumentZhPrint, t.en, t.zh);
         return;
     }
     default:

@@ -168,7 +168,9 @@ TEST(PageDispatch, FollowsKindLanguageAndPromptFlag)
         RecordingCanvas report;
         drawScreenPage(report, r);
         EXPECT_TRUE(report.textsEqual("启动测试，先关灯，再开灯！").empty());
-        EXPECT_EQ(report.textsEqual("KORVEX 电子镇流器综合测试仪").size(), 1u);
+        // The start screen page writes the instrument title with a space, the energy one without.
+        const char* title = kind == 5 ? "KORVEX 电子镇流器综合测试仪" : "KORVEX电子镇流器综合测试仪";
+        EXPECT_EQ(report.textsEqual(title).size(), 1u);
     }
     // The prompt does not scale with the area.
     r.currentTest = 5;
@@ -177,6 +179,30 @@ TEST(PageDispatch, FollowsKindLanguageAndPromptFlag)
     drawScreenPage(big, r);
     ASSERT_EQ(big.texts().size(), 1u);
     EXPECT_EQ(big.texts()[0].height, 20);
+}
+
+TEST(PageDispatch, ChineseInstrumentTitleFormFollowsThePage)
+{
+    // With the space: input, phase, output, comprehensive and start screen pages and the
+    // comprehensive, start and energy print pages; without: the other ones.
+    const char* spaced = "KORVEX 电子镇流器综合测试仪";
+    const char* joined = "KORVEX电子镇流器综合测试仪";
+    const bool screenSpaced[6] = {true, true, true, true, true, false};
+    const bool printSpaced[6] = {false, false, false, true, true, true};
+    TestRecord r;
+    resetAllResults(r);
+    r.chinese = 1;
+    r.resultsShown = 1;
+    for (int32_t kind = 1; kind <= 6; ++kind) {
+        r.currentTest = kind;
+        RecordingCanvas screen, print(29700, 21000);
+        drawScreenPage(screen, r);
+        drawPrintPage(print, r, kind, 0);
+        EXPECT_EQ(screen.textsEqual(screenSpaced[kind - 1] ? spaced : joined).size(), 1u) << "screen " << kind;
+        EXPECT_TRUE(screen.textsEqual(screenSpaced[kind - 1] ? joined : spaced).empty()) << "screen " << kind;
+        EXPECT_EQ(print.textsEqual(printSpaced[kind - 1] ? spaced : joined).size(), 1u) << "print " << kind;
+        EXPECT_TRUE(print.textsEqual(printSpaced[kind - 1] ? joined : spaced).empty()) << "print " << kind;
+    }
 }
 
 TEST(PageDispatch, PagesLeaveTheRecordUnchanged)
