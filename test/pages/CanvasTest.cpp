@@ -136,6 +136,36 @@ TEST(ScreenCanvasTest, BackgroundHasThinBlackBorder)
     EXPECT_EQ(img.pixel(25, 230), qRgb(255, 0, 0));
 }
 
+TEST(ScreenCanvasTest, LineToTheSamePointDrawsNothing)
+{
+    app();
+    ScreenCanvas c(40, 40);
+    c.fillRect(0, 0, 40, 40, Colour{255, 255, 255});
+    c.setPen(Colour{255, 0, 0}, PenStyle::Solid, 2); // a zero spectrum bar
+    c.moveTo(20, 20);
+    c.lineTo(20, 20);
+    EXPECT_EQ(inkBox(c.image()).right, -1);
+    c.lineTo(20, 10); // a real bar still draws
+    EXPECT_EQ(c.image().pixel(20, 15), qRgb(255, 0, 0));
+}
+
+TEST(PrinterCanvasTest, LineToTheSamePointDrawsNothing)
+{
+    app();
+    QImage img(400, 400, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        PrinterCanvas c(p, 300);
+        c.setMetricMode();
+        c.setPen(Colour{0, 0, 0}, PenStyle::Solid, 100); // a 1 mm print bar of height 0
+        c.moveTo(1000, -1000);
+        c.lineTo(1000, -1000);
+        c.restoreMode();
+    }
+    EXPECT_EQ(inkBox(img).right, -1);
+}
+
 TEST(ScreenCanvasTest, TextCellHeightAndTopPlacement)
 {
     app();

@@ -73,8 +73,11 @@ void PrinterCanvas::moveTo(int x, int y) { current_ = toDevice(x, y); }
 void PrinterCanvas::lineTo(int x, int y)
 {
     const QPointF to = toDevice(x, y);
-    applyPen();
-    painter_.drawLine(current_, to);
+    // A line to the point where the pen stands draws nothing: a zero bar leaves no dot.
+    if (to != current_) {
+        applyPen();
+        painter_.drawLine(current_, to);
+    }
     current_ = to;
 }
 

@@ -72,8 +72,12 @@ void ScreenCanvas::moveTo(int x, int y)
 void ScreenCanvas::lineTo(int x, int y)
 {
     QPainter& p = painter();
-    // Pixel centres: a 1-pixel line at y = k covers row k, as on the classic canvas.
-    p.drawLine(QPointF(curX_ + 0.5, curY_ + 0.5), QPointF(x + 0.5, y + 0.5));
+    // A line to the point where the pen stands draws nothing (a zero bar is no dot), as on
+    // the classic canvas, which never draws a line's end point.
+    if (x != curX_ || y != curY_) {
+        // Pixel centres: a 1-pixel line at y = k covers row k, as on the classic canvas.
+        p.drawLine(QPointF(curX_ + 0.5, curY_ + 0.5), QPointF(x + 0.5, y + 0.5));
+    }
     curX_ = x;
     curY_ = y;
 }
