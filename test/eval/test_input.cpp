@@ -1,6 +1,7 @@
 // Input evaluation: spectra and THD, conduction angles, zero-crossing search, presence resets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "CaptureBuilder.h"
@@ -82,6 +83,20 @@ TEST(InputSpectrum, WideBandAddsTheResidualCurrent)
     EXPECT_NEAR(r.THDI, 0.0, 0.01);
 }
 
+TEST(InputSpectrum, WideBandResidualIsRelativeToTheFundamentalNotTheRms)
+{
+    // 30 % third harmonic: the fundamental is Irms / sqrt(1.09). Ihf of 10 % of that fundamental
+    // adds 100 to the squared sums: THDIw = sqrt(900 + 100), THDIwcsa = sqrt(1000 / 11000) * 100.
+    // Taking Irms as the fundamental would give 31.49 and 30.04 instead.
+    InputWords w;
+    w.Irms = 1.0f;
+    w.Ihf = static_cast<float>(0.1 / std::sqrt(1.09));
+    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
+    EXPECT_NEAR(r.THDI, 30.0, 0.01);
+    EXPECT_NEAR(r.THDIw, std::sqrt(1000.0), 0.01);
+    EXPECT_NEAR(r.THDIwcsa, 100.0 * std::sqrt(1000.0 / 11000.0), 0.01);
+}
+
 TEST(InputSpectrum, VoltageWithoutFundamentalIsMeasuredAgainstOne)
 {
     const TestRecord r = runInput([](int i) { return 9000.0 * std::cos(4.0 * std::numbers::pi * i / kN); }, // order 2 only
@@ -149,6 +164,38 @@ TEST(InputWaveforms, ResampledToTwoHundredPoints)
     EXPECT_NEAR(r.waveI[150], -8000.0, 1.0);
     EXPECT_NEAR(r.peakU, 10000.0, 1.0);
     EXPECT_NEAR(r.peakI, 8000.0, 1.0);
+}
+
+TEST(InputWaveforms, InterpolatesAtOnePointTwoEightSamplesPerPoint)
+{
+    // A ramp 10 * (i - 128): its mean is -5, so the mean-free samples lie on the line 10 i - 1275
+    // and linear interpolation at position 256 * p / 200 must land on that line exactly. A wrong
+    // position rule (255 * p / 199, rounding to a sample) leaves it by several units near the end.
+    const auto ramp = [](int i) { return 10.0 * (i - 128); };
+    const TestRecord r = runInput(ramp, ramp);
+    for (int p = 0; p < kDisplayPoints; ++p) {
+        ASSERT_NEAR(r.waveU[p], 12.8 * p - 1275.0, 1e-2) << p;
+        ASSERT_NEAR(r.waveI[p], 12.8 * p - 1275.0, 1e-2) << p;
+    }
+}
+
+TEST(InputWaveforms, PlotScalesComeFromTheResampledPoints)
+{
+    // A spike at sample 1 falls between display points (point 1 sits at sample 1.28), so the
+    // 200 points never reach it: the plot scales are the largest of the resampled points, not
+    // the raw spike.
+    const auto spiked = [](int i, double a) { return i == 1 ? 30000.0 : a * sinePeriod(i, kN); };
+    const TestRecord r = runInput([&](int i) { return spiked(i, 10000.0); }, [&](int i) { return spiked(i, 8000.0); });
+    float largestU = 0.0f;
+    float largestI = 0.0f;
+    for (int p = 0; p < kDisplayPoints; ++p) {
+        largestU = std::max(largestU, std::fabs(r.waveU[p]));
+        largestI = std::max(largestI, std::fabs(r.waveI[p]));
+    }
+    EXPECT_EQ(r.peakU, largestU);
+    EXPECT_EQ(r.peakI, largestI);
+    EXPECT_LT(r.peakU, 25000.0f); // the raw spike is about 29900 once the mean is removed
+    EXPECT_LT(r.peakI, 25000.0f);
 }
 
 TEST(InputConduction, RectangularPulseAngles)

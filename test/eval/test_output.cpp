@@ -88,6 +88,21 @@ TEST(OutputWaveforms, LargerFilamentWaveformChangesPlaceWithCathode)
     EXPECT_EQ(r.Ifm, 0.3f);
 }
 
+TEST(OutputWaveforms, ExchangeHappensBeforeTheGroupResets)
+{
+    // The filament waveform is the larger, so it moves to the cathode slot first; then the absent
+    // filament current clears the filament slot, which by now holds the cathode waveform.
+    OutputWords w;
+    w.Ifrms = 0.001f;
+    const TestRecord r = runOutput(w, [](int i) { return 3000.0 * sinePeriod(i, 40); },
+                                   [](int i) { return 1000.0 * sinePeriod(i, 40); });
+    EXPECT_EQ(r.peakIf, 1.0f);
+    EXPECT_EQ(r.waveIf[10], 0.0f);
+    EXPECT_NEAR(r.peakIk, 3000.0, 0.5);
+    EXPECT_NEAR(r.waveIk[10], 3000.0, 0.5);
+    EXPECT_EQ(r.Ikrms, 0.4f);
+}
+
 TEST(OutputWaveforms, SmallerFilamentWaveformStays)
 {
     const TestRecord r = runOutput(OutputWords{});

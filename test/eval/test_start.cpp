@@ -119,6 +119,28 @@ TEST(StartSwap, FlagExchangesFilamentAndCathodeEnvelopes)
     EXPECT_EQ(r.IkpT, 0.6f);
 }
 
+TEST(StartSwap, PresenceTestsAndCursorSeeTheExchangedEnvelopes)
+{
+    // After the exchange the filament slot holds the cathode envelope (peak 900) and the cathode
+    // slot the filament envelope (peak 800); the read-outs use the exchanged envelopes and peaks
+    // with the figures that stayed in their panels. An absent filament current then clears the
+    // filament slot, i.e. the cathode envelope.
+    StartWords w;
+    w.swap = 1;
+    TestRecord r = runStart(w);
+    ASSERT_EQ(r.cursorIndex, 180);
+    EXPECT_FLOAT_EQ(r.cursorIf, 100.0f * 0.8f / 900.0f);
+    EXPECT_FLOAT_EQ(r.cursorIk, 200.0f * 0.9f / 800.0f);
+
+    w.Ifp = 0.001f;
+    r = runStart(w);
+    EXPECT_EQ(r.peakStartIf, 1.0f);
+    EXPECT_EQ(r.waveStartIf[0], 0.0f);
+    EXPECT_EQ(r.cursorIf, 0.0f);
+    EXPECT_EQ(r.peakStartIk, 800.0f);
+    EXPECT_EQ(r.waveStartIk[0], 800.0f);
+}
+
 TEST(StartSwap, AnyNonZeroByteCounts)
 {
     StartWords w;
