@@ -241,5 +241,23 @@ TEST(Commands, ChangingKindResetsAtStepZeroButARepetitionKeepsResults)
     EXPECT_EQ(f.controller->record().Urms, urms);
 }
 
+TEST(Commands, StepZeroOfAnotherKindResetsItsResultsAgain)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_EQ(f.controller->record().hasInputResult, 1);
+    f.instrument.autoReply = false;
+    f.controller->phaseTest(); // resets the input results once
+    // Results that reappear before step 0 (e.g. a file opened meanwhile) are reset again there,
+    // because the kind changes from input to phase.
+    f.controller->record().hasInputResult = 1;
+    f.pump();
+    ASSERT_TRUE(f.controller->testRunning());
+    EXPECT_EQ(f.controller->currentTest(), KindPhase);
+    EXPECT_EQ(f.controller->record().hasInputResult, 0);
+}
+
 } // namespace
 } // namespace korvex::test
