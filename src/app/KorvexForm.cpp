@@ -253,11 +253,14 @@ void TKORVEXForm::buildMenus()
 
 void TKORVEXForm::buildFileDialogs()
 {
+    // Qt needs the patterns in brackets after each filter's text; HideNameFilterDetails keeps
+    // them out of the type box, which then reads "*.kvx", "*.*", "Text File(*.csv,*.txt)" ...
     SaveDialog1 = new QFileDialog(this, QStringLiteral("保存测试数据"));
     SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
     SaveDialog1->setDefaultSuffix(QStringLiteral("kvx"));
+    SaveDialog1->setOption(QFileDialog::HideNameFilterDetails);
     SaveDialog1->setNameFilters({QStringLiteral("*.kvx (*.kvx)"), QStringLiteral("*.* (*)")});
 
     OpenDialog1 = new QFileDialog(this, QStringLiteral("打开数据文件"));
@@ -265,6 +268,7 @@ void TKORVEXForm::buildFileDialogs()
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setDefaultSuffix(QStringLiteral("kvx"));
+    OpenDialog1->setOption(QFileDialog::HideNameFilterDetails);
     OpenDialog1->setNameFilters({QStringLiteral("*.kvx (*.kvx)"), QStringLiteral("*.* (*)")});
 
     SaveDialog2 = new QFileDialog(this);
@@ -272,6 +276,7 @@ void TKORVEXForm::buildFileDialogs()
     SaveDialog2->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog2->setFileMode(QFileDialog::AnyFile);
     SaveDialog2->setDefaultSuffix(QStringLiteral("csv"));
+    SaveDialog2->setOption(QFileDialog::HideNameFilterDetails);
     SaveDialog2->setNameFilters({QStringLiteral("Text File(*.csv,*.txt) (*.csv)"),
                                  QStringLiteral("All Files(*.*) (*)")});
 }
@@ -295,8 +300,13 @@ void TKORVEXForm::connectController()
     connect(&controller_, &Controller::statusTextChanged, StatusBar1, &QLabel::setText);
     connect(&controller_, &Controller::progressChanged, ProgressBar1, &QProgressBar::setValue);
     connect(&controller_, &Controller::repaintRequested, this, &TKORVEXForm::repaintPage);
-    // The prompt page is drawn at once, before the handshake blocks the window's thread.
-    connect(&controller_, &Controller::startPromptRequested, PaintBox1, qOverload<>(&QWidget::repaint));
+    // The prompt page is drawn at once, over whatever page is current, before the handshake
+    // blocks the window's thread; the next repaint draws the page of currentTest again.
+    connect(&controller_, &Controller::startPromptRequested, this, [this] {
+        drawingPrompt_ = true;
+        PaintBox1->repaint();
+        drawingPrompt_ = false;
+    });
     connect(&controller_, &Controller::alarmVisibilityChanged, this, [this](bool shown) {
         if (AlarmForm)
             AlarmForm->setAlarmVisible(shown);
@@ -311,7 +321,10 @@ void TKORVEXForm::connectController()
 QImage TKORVEXForm::renderPage(int width, int height)
 {
     ScreenCanvas canvas(width, height);
-    drawScreenPage(canvas, record());
+    if (drawingPrompt_)
+        drawStartPrompt(canvas);
+    else
+        drawScreenPage(canvas, record());
     return canvas.image();
 }
 

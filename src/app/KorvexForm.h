@@ -191,6 +191,7 @@ private:
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;
+    bool drawingPrompt_ = false; // the paint under way draws the start prompt page
     bool shownOnce_ = false;
     bool closed_ = false;
 };

@@ -18,6 +18,8 @@ namespace korvex {
 
 namespace {
 const char* const kPortNames[4] = {"COM1", "COM2", "COM3", "COM4"};
+// Room beside a port name in the 244 pixel wide dialog.
+constexpr int kDeviceTextWidth = 130;
 }
 
 TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
@@ -28,7 +30,6 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
 {
     setObjectName(QStringLiteral("PortForm"));
     setWindowTitle(QStringLiteral("通讯口选择"));
-    resize(244, 173);
 
     RadioGroup1 = new QGroupBox(QStringLiteral("串口选择"), this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -36,6 +37,8 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
     font.setPixelSize(16);
     RadioGroup1->setFont(font);
     auto* grid = new QGridLayout(RadioGroup1);
+    grid->setContentsMargins(8, 2, 8, 2);
+    grid->setVerticalSpacing(0);
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
         items[i] = new QRadioButton(QString::fromLatin1(kPortNames[i]), RadioGroup1);
@@ -44,6 +47,8 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
         small.setPixelSize(12);
         devices[i]->setFont(small);
         devices[i]->setEnabled(false); // information only
+        // A long device path is cut (FormShow elides it) rather than widening the dialog.
+        devices[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         group->addButton(items[i], i);
         grid->addWidget(items[i], i, 0);
         grid->addWidget(devices[i], i, 1);
@@ -60,8 +65,11 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
     buttons->addWidget(OkBtn);
     buttons->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(4);
     layout->addWidget(RadioGroup1);
     layout->addLayout(buttons);
+    setFixedSize(244, 173);
 
     connect(OkBtn, &QPushButton::clicked, this, &TPortForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TPortForm::CancelBtnClick);
@@ -97,7 +105,9 @@ void TPortForm::FormShow()
     setItemIndex(index);
     for (int i = 0; i < 4; ++i) {
         const QString device = resolveDevice_ ? resolveDevice_(QString::fromLatin1(kPortNames[i])) : QString();
-        devices[i]->setText(device.isEmpty() ? QString() : QStringLiteral("→ ") + device);
+        const QString text = device.isEmpty() ? QString() : QStringLiteral("→ ") + device;
+        devices[i]->setText(devices[i]->fontMetrics().elidedText(text, Qt::ElideMiddle, kDeviceTextWidth));
+        devices[i]->setToolTip(device);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLayout>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
@@ -304,6 +305,25 @@ TEST(PortDialog, CancelChangesNothing)
     EXPECT_EQ(f.opens, 0);
 }
 
+TEST(PortDialog, KeepsItsSizeWhateverTheDevicesAreCalled)
+{
+    Settings settings;
+    TPortForm form{settings, [] {},
+                   [](const QString& name) { return QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_") + name; }};
+    ScriptedRunner runner;
+    QSize shown;
+    runner.script = [&](QDialog&) {
+        QTest::qWait(10); // let the layout settle
+        shown = form.size();
+        const QSize needed = form.layout()->minimumSize(); // nothing is cut off
+        EXPECT_LE(needed.width(), 244);
+        EXPECT_LE(needed.height(), 173);
+        form.CancelBtn->click();
+    };
+    runner.exec(form);
+    EXPECT_EQ(shown, QSize(244, 173));
+}
+
 // ---- Wiring picture -------------------------------------------------------------------------
 
 TEST(WiringPicture, BuiltInPictureDecodesAsQtDecodesIt)
@@ -359,6 +379,7 @@ TEST(AlarmWindow, OperatorCannotCloseIt)
     EXPECT_FALSE(alarm.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     alarm.setAlarmVisible(true);
     EXPECT_TRUE(alarm.isVisible());
+    EXPECT_EQ(alarm.size(), QSize(272, 132));
     EXPECT_FALSE(alarm.isModal());
     alarm.close();
     QTest::keyClick(&alarm, Qt::Key_Escape);

@@ -7,9 +7,12 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
+#include <QtGui/QScreen>
 #include <QtGui/QAction>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QTest>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QProgressBar>
@@ -23,8 +26,10 @@
 #include "Inputinfo.h"
 #include "KorvexForm.h"
 #include "PaintBox.h"
+#include "Pages.h"
 #include "Portchoice.h"
 #include "Printchoice.h"
+#include "ScreenCanvas.h"
 #include "ScriptedRunner.h"
 #include "TextCodec.h"
 #include "Yrpicture.h"
@@ -115,6 +120,34 @@ TEST(WindowLayout, MenusWithCaptionsAndSeparators)
                                                    "|", "前一项&B", "后一项&N"}));
     EXPECT_EQ(menuEntries(w.form->HanZi), (QStringList{"中文 &C", "English &E"}));
     EXPECT_EQ(menuEntries(w.form->Information), (QStringList{"输入信息&I", "|", "灯丝参数 &"}));
+}
+
+// The filter entries as the operator reads them in a file dialog's type box.
+QStringList visibleFilters(QFileDialog* dialog)
+{
+    QStringList out;
+    if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        for (int i = 0; i < combo->count(); ++i)
+            out << combo->itemText(i);
+    return out;
+}
+
+TEST(WindowLayout, FileDialogsTitlesFiltersAndExtensions)
+{
+    Window w;
+    EXPECT_EQ(w.form->SaveDialog1->windowTitle(), QStringLiteral("保存测试数据"));
+    EXPECT_EQ(w.form->OpenDialog1->windowTitle(), QStringLiteral("打开数据文件"));
+    EXPECT_EQ(w.form->SaveDialog1->defaultSuffix(), QStringLiteral("kvx"));
+    EXPECT_EQ(w.form->OpenDialog1->defaultSuffix(), QStringLiteral("kvx"));
+    EXPECT_EQ(w.form->SaveDialog2->defaultSuffix(), QStringLiteral("csv"));
+    EXPECT_FALSE(w.form->SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_FALSE(w.form->SaveDialog2->testOption(QFileDialog::DontConfirmOverwrite));
+    // The type boxes read as the filter texts themselves, without Qt's pattern suffix.
+    EXPECT_EQ(visibleFilters(w.form->SaveDialog1), (QStringList{"*.kvx", "*.*"}));
+    EXPECT_EQ(visibleFilters(w.form->OpenDialog1), (QStringList{"*.kvx", "*.*"}));
+    EXPECT_EQ(visibleFilters(w.form->SaveDialog2), (QStringList{"Text File(*.csv,*.txt)", "All Files(*.*)"}));
+    // The patterns still choose the files.
+    EXPECT_EQ(w.form->SaveDialog2->nameFilters().first(), QStringLiteral("Text File(*.csv,*.txt) (*.csv)"));
 }
 
 TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
@@ -218,6 +251,53 @@ TEST(TestCommands, StartCommandShowsThePromptWithTheButtonPressedButUnlocked)
     EXPECT_EQ(w.controller.pendingTest(), KindStart);
     EXPECT_FALSE(w.controller.testLocked());
     EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+// What the drawing area shows on screen right now (the window's backing store, not a fresh paint).
+QImage onScreen(TKORVEXForm& form)
+{
+    const QPoint at = form.PaintBox1->mapTo(&form, QPoint(0, 0));
+    const QSize size = form.PaintBox1->size();
+    return form.screen()
+        ->grabWindow(form.winId(), at.x(), at.y(), size.width(), size.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QImage promptPage(QSize size)
+{
+    ScreenCanvas canvas(size.width(), size.height());
+    drawStartPrompt(canvas);
+    return canvas.image().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(TestCommands, StartAndEnergyCommandsDrawThePromptAtOnceOverAnyPage)
+{
+    Window w;
+    w.form->resize(800, 600);
+    w.form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
+    w.form->NextClick(); // the input page is on screen
+    QTest::qWait(20);
+    const QImage prompt = promptPage(w.form->PaintBox1->size());
+    ASSERT_NE(onScreen(*w.form), prompt);
+
+    // Before the event loop runs again (the handshake may block it), the prompt is there.
+    w.form->StartTestComdClick();
+    EXPECT_EQ(onScreen(*w.form), prompt);
+
+    Window energy;
+    energy.form->resize(800, 600);
+    energy.form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(energy.form.get()));
+    energy.form->BackClick(); // the energy page,
+    energy.form->BackClick(); // the start page,
+    energy.form->BackClick(); // the comprehensive page
+    QTest::qWait(20);
+    ASSERT_NE(onScreen(*energy.form), prompt);
+    energy.runner.script = [&](QDialog&) { energy.form->PictureForm->TestBtn->click(); };
+    energy.form->EnergyTestClick();
+    EXPECT_EQ(onScreen(*energy.form), prompt);
 }
 
 TEST(TestCommands, EnergyCommandWaitsForTheWiringPicture)
