@@ -94,9 +94,16 @@ TEST_F(Replay, EnergyCaptureWithAcknowledgement)
     Bytes capture{kEnergyAck};
     const Bytes curve = sampleBlock(1000, [](int k) { return k < 200 ? 100.0 : 10.0; });
     capture = concat({capture, curve, curve, curve, Bytes(18, 0)});
-    const CliRun run = runCli("replay energy " + write("energy.bin", capture));
+    const CliRun run = runCli("replay energy " + write("energy.bin", capture) + " --save '" + path("e.kvx") + "'");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("preheat 1 s"), std::string::npos) << run.out;
+    // The record holds the evaluation's results only; the page's axis scales are not prepared.
+    TestRecord r;
+    ASSERT_TRUE(readDataFile(path("e.kvx"), r).ok);
+    EXPECT_EQ(r.hasEnergyResult, 1);
+    EXPECT_EQ(r.preheatEndIndex, 200);
+    EXPECT_EQ(r.energyScale, 0.0f);
+    EXPECT_EQ(r.energyCurrentScale, 0.0f);
 }
 
 TEST_F(Replay, WrongLengthIsRefused)
