@@ -35,6 +35,7 @@
 #include "Resources.h"
 #include "ScreenCanvas.h"
 #include "Spreadsheet.h"
+#include "TextCodec.h"
 #include "Yrpicture.h"
 
 namespace korvex {
@@ -286,7 +287,16 @@ void TKORVEXForm::buildDialogs()
     // Created once, hidden, in this order; they live as long as the window.
     PortForm = new TPortForm(
         controller_.settings(), [this] { controller_.openPort(); },
-        [](const QString& name) { return resolvePortDevice(name); }, this);
+        [this](const QString& name) {
+            // On the simulated instrument (or a device given at start) every name opens that
+            // one device; say so rather than name a serial device that would not be used.
+            const QString chosen = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+            const QString used = controller_.portDevice();
+            if (used != resolvePortDevice(chosen.isEmpty() ? QStringLiteral("COM1") : chosen))
+                return used;
+            return resolvePortDevice(name);
+        },
+        this);
     InfoForm = new TInfoForm(record(), this);
     AlarmForm = new TAlarmForm(this);
     PrinterForm = new TPrinterForm(printerFamily_, this);

@@ -26,6 +26,7 @@
 #include "Inputinfo.h"
 #include "KorvexForm.h"
 #include "PaintBox.h"
+#include "PortDevice.h"
 #include "Pages.h"
 #include "Portchoice.h"
 #include "Printchoice.h"
@@ -582,6 +583,32 @@ TEST(DialogCommands, InformationSetsTheLock)
     EXPECT_EQ(w.runner.shown, QStringList{"InfoForm"});
     EXPECT_TRUE(w.controller.testLocked());
     EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+}
+
+TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
+{
+    Window w; // on the simulated instrument: whichever name is chosen, the simulator answers
+    QStringList devices;
+    w.runner.script = [&](QDialog&) {
+        for (QLabel* label : w.form->PortForm->devices)
+            devices << label->text();
+        w.form->PortForm->CancelBtn->click();
+    };
+    w.form->SerialPortClick();
+    EXPECT_EQ(devices, QStringList(4, QStringLiteral("→ sim")));
+
+    QTemporaryDir dir; // on the serial ports: each name shows its own device
+    Controller controller;
+    ScriptedRunner runner;
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    runner.messages.clear();
+    QString com2;
+    runner.script = [&](QDialog&) {
+        com2 = form.PortForm->devices[1]->toolTip();
+        form.PortForm->CancelBtn->click();
+    };
+    form.SerialPortClick();
+    EXPECT_EQ(com2, resolvePortDevice(QStringLiteral("COM2")));
 }
 
 TEST(DialogCommands, SerialPortAndFilamentLeaveTheLockAlone)
