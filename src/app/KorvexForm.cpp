@@ -139,6 +139,7 @@ void TKORVEXForm::buildToolBar()
         b->setIcon(icon);
         b->setIconSize(QSize(24, 24));
         b->setAutoRaise(true); // flat
+        b->setFocusPolicy(Qt::NoFocus); // a speed button: no focus frame, no Space key
         Panel1->addWidget(b);
         connect(b, &QToolButton::clicked, this, handler);
         return b;

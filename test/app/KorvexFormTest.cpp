@@ -90,6 +90,13 @@ TEST(WindowLayout, CaptionToolBarOrderAndHints)
     EXPECT_EQ(w.form->PhaseTestLockBtn->toolTip(), QStringLiteral("相位角单次测试"));
     EXPECT_EQ(w.form->LockTestBtn->toolTip(), QStringLiteral("测试锁定"));
     EXPECT_TRUE(w.form->LockTestBtn->isCheckable());
+    // Like flat speed buttons they never take the focus: no focus frame that could pass for a
+    // pressed lock, and Space cannot repeat the last command.
+    for (QToolButton* b : w.form->Panel1->findChildren<QToolButton*>()) {
+        if (!b->objectName().isEmpty()) {
+            EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << b->objectName().toStdString();
+        }
+    }
     EXPECT_EQ(w.form->InputTestBtn->iconSize(), QSize(24, 24));
     EXPECT_FALSE(w.form->InputTestBtn->icon().isNull());
     EXPECT_EQ(w.form->ProgressBar1->width(), 173);
