@@ -512,7 +512,11 @@ void TKORVEXForm::PrintClick()
     printer_->setPageOrientation(QPageLayout::Landscape);
     if (!runner_.choosePrinter(*printer_))
         return;
+    // Each page is a print job of its own. Printed to a file, a second job would replace the
+    // first one's file, so there the pages follow each other in one document.
+    const bool toFile = !printer_->outputFileName().isEmpty();
     bool familyAsked = false;
+    QPainter painter;
     for (int k = KindInput; k <= KindEnergy; ++k) {
         if (!printSelection_[k - 1])
             continue;
@@ -522,8 +526,10 @@ void TKORVEXForm::PrintClick()
             r.resultsShown = 1;
             repaintPage();
         }
-        QPainter painter;
-        if (!painter.begin(printer_.get())) {
+        const bool started = painter.isActive() ? printer_->newPage() : painter.begin(printer_.get());
+        if (!started) {
+            if (painter.isActive())
+                painter.end();
             runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
             return;
         }
@@ -533,8 +539,11 @@ void TKORVEXForm::PrintClick()
         }
         PrinterCanvas canvas(painter, printer_->resolution());
         drawPrintPage(canvas, r, k, printerFamily_);
-        painter.end(); // each page is a print job of its own
+        if (!toFile)
+            painter.end();
     }
+    if (painter.isActive())
+        painter.end();
 }
 
 void TKORVEXForm::ExitClick()
