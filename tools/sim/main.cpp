@@ -20,10 +20,10 @@ namespace {
 void usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: korvex-sim [--scenario NAME] [--fault SPEC] [--pace] [--lamp-wait MS]\n"
+                 "Usage: korvex-sim [--scenario NAME] [--fault FAULT] [--pace] [--lamp-wait MS]\n"
                  "Serves the simulated KORVEX instrument on a pseudo-terminal and prints its path.\n"
                  "  --scenario NAME  ballast model: %s (default pfc)\n"
-                 "  --fault SPEC     silent | stall:N[:B] | badack | surplus:N | disconnect:N[:B]\n"
+                 "  --fault FAULT    silent | stall:N[:B] | badack | surplus:N | disconnect:N[:B]\n"
                  "  --pace           send at 19200 baud and wait for the lamp before captures\n"
                  "  --lamp-wait MS   time the lamp takes to be switched (default 2000 paced, 0 otherwise)\n",
                  qPrintable(korvex::SimModel::scenarioNames().join(QStringLiteral(", "))));
