@@ -77,6 +77,17 @@ TEST(EndToEndPty, RepeatedInputTestSavesTheFileAndOneCsvLinePerRun)
     EXPECT_EQ(QFileInfo(kvx).size(), 23129);
 }
 
+TEST(EndToEndPty, AComNameResolvesThroughItsEnvironmentVariable)
+{
+    SimProcess sim({});
+    qputenv("KORVEX_COM3", sim.path.toUtf8());
+    const Result r = runCli({QStringLiteral("output"), QStringLiteral("--port"), QStringLiteral("COM3"),
+                             QStringLiteral("--timeout"), QStringLiteral("30")});
+    qunsetenv("KORVEX_COM3");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("completed")), 1);
+}
+
 TEST(EndToEndPty, EnergyTestRunsOnceOverThePty)
 {
     SimProcess sim({QStringLiteral("--scenario"), QStringLiteral("cheap")});

@@ -13,6 +13,7 @@
 #include "Controller.h"
 #include "DataFile.h"
 #include "FileUtil.h"
+#include "PortDevice.h"
 #include "SimInstrument.h"
 #include "SimModel.h"
 #include "Spreadsheet.h"
@@ -27,7 +28,8 @@ void runUsage(FILE* out)
                  "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
                  "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
                  "  KIND     input | phase | output | comprehensive | start | energy\n"
-                 "  DEVICE   a serial device path, or 'sim' for the built-in simulated instrument\n"
+                 "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
+                 "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
                  "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
                  "Exit status: 0 done, 1 usage error, 2 link, timeout or file failure.\n");
 }
@@ -118,10 +120,12 @@ int cmdRun(int argc, char** argv)
         cfg.setLines(Configuration::splitLines(cfgBytes));
     cfg.applyTo(controller.record(), controller.settings());
 
-    if (device == "sim")
+    // "COM1".."COM4" resolve as in the window (KORVEX_COMn, else /dev/ttyS0..3).
+    const QString resolved = resolvePortDevice(QString::fromStdString(device));
+    if (resolved == QStringLiteral("sim"))
         controller.useSimulator(QString::fromStdString(scenario), pace);
     else
-        controller.useDevice(QString::fromStdString(device));
+        controller.useDevice(resolved);
 
     QString failure;
     auto fail = [&](const QString& why) {
