@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "KindNames.h"
 #include "DataFile.h"
 #include "Energytest.h"
 #include "Evaluate.h"
@@ -19,24 +20,6 @@ namespace korvex::cli {
 namespace {
 
 const char* const kUsage = "Usage: korvex-cli replay KIND CAPTURE [--save FILE.kvx] [--csv FILE.csv]\n";
-
-struct KindName {
-    const char* name;
-    int32_t kind;
-};
-
-const KindName kKinds[] = {
-    {"input", KindInput},         {"phase", KindPhase}, {"output", KindOutput},
-    {"comprehensive", KindComprehensive}, {"start", KindStart}, {"energy", KindEnergy},
-};
-
-int32_t kindOf(const char* name)
-{
-    for (const KindName& k : kKinds)
-        if (std::strcmp(name, k.name) == 0)
-            return k.kind;
-    return KindNone;
-}
 
 void printInput(const TestRecord& r)
 {
@@ -110,7 +93,7 @@ int cmdReplay(int argc, char** argv)
         std::fprintf(stderr, "%s", kUsage);
         return 1;
     }
-    const int32_t kind = kindOf(positional[0]);
+    const int32_t kind = kindByName(positional[0]);
     if (kind == KindNone) {
         std::fprintf(stderr, "korvex-cli replay: unknown test kind '%s'\n%s", positional[0], kUsage);
         return 1;

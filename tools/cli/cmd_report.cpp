@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "KindNames.h"
 #include "FileArgs.h"
 #include "PageFonts.h"
 #include "Pages.h"
@@ -47,13 +48,26 @@ bool applyLanguage(const char* lang, TestRecord& r)
     return true;
 }
 
+// Loads the data file and applies --lang: 0, or the exit status (2 a bad file, 1 a bad language).
+int loadPageRecord(const std::string& file, const char* lang, TestRecord& r)
+{
+    if (!loadDataFile(file, r))
+        return 2;
+    if (lang && !applyLanguage(lang, r)) {
+        std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
+        return 1;
+    }
+    return 0;
+}
+
 // A kind given by number or by name; 0 when unknown.
 int32_t kindOf(const std::string& s)
 {
-    static const char* const names[6] = {"input", "phase", "output", "comprehensive", "start", "energy"};
-    for (int k = 0; k < 6; ++k)
-        if (s == names[k] || s == std::to_string(k + 1))
-            return k + 1;
+    for (int k = 1; k <= 6; ++k)
+        if (s == std::to_string(k))
+            return k;
+    if (const int32_t k = kindByName(s))
+        return k;
     if (s == "comp")
         return KindComprehensive;
     return 0;
@@ -136,12 +150,8 @@ int cmdReport(int argc, char** argv)
         return 1;
     }
     TestRecord r;
-    if (!loadDataFile(file, r))
-        return 2;
-    if (lang && !applyLanguage(lang, r)) {
-        std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
-        return 1;
-    }
+    if (const int status = loadPageRecord(file, lang, r))
+        return status;
     std::vector<int32_t> kinds;
     if (!pagesOf(pages, r, kinds))
         return 1;
@@ -224,12 +234,8 @@ int cmdRender(int argc, char** argv)
         return 1;
     }
     TestRecord r;
-    if (!loadDataFile(file, r))
-        return 2;
-    if (lang && !applyLanguage(lang, r)) {
-        std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
-        return 1;
-    }
+    if (const int status = loadPageRecord(file, lang, r))
+        return status;
     if (kind > 0) {
         r.currentTest = kind;
         r.resultsShown = 1;

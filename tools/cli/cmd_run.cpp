@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "KindNames.h"
 #include "Configuration.h"
 #include "Controller.h"
 #include "DataFile.h"
@@ -32,16 +33,6 @@ void runUsage(FILE* out)
                  "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
                  "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
                  "Exit status: 0 done, 1 usage error, 2 link, timeout or file failure.\n");
-}
-
-const char* const kKindNames[] = {"input", "phase", "output", "comprehensive", "start", "energy"};
-
-int32_t kindOf(const std::string& name)
-{
-    for (int k = 0; k < 6; ++k)
-        if (name == kKindNames[k])
-            return k + 1;
-    return 0;
 }
 
 } // namespace
@@ -77,7 +68,7 @@ int cmdRun(int argc, char** argv)
         else if (arg == "--pace")
             pace = true;
         else if (kind == 0 && arg.rfind("--", 0) != 0) {
-            kind = kindOf(arg);
+            kind = kindByName(arg);
             if (kind == 0) {
                 std::fprintf(stderr, "korvex-cli run: unknown test kind '%s'\n", arg.c_str());
                 return 1;
@@ -143,7 +134,7 @@ int cmdRun(int argc, char** argv)
     QObject::connect(&controller, &Controller::runCompleted, app, [&](int32_t k) {
         ++completed;
         valueLines.push_back(spreadsheetValueLine(controller.record()));
-        std::printf("run %d of %d: %s completed\n", completed, count, kKindNames[k - 1]);
+        std::printf("run %d of %d: %s completed\n", completed, count, kindName(k));
         std::fflush(stdout);
         if (completed >= count) {
             controller.setLocked(true);
