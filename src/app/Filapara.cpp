@@ -1,5 +1,6 @@
 // TFilamentForm: the modal editor of the preheat parameters Q, P and F.
 #include "Filapara.h"
+#include "DialogButtons.h"
 
 #include <cmath>
 
@@ -48,18 +49,13 @@ TFilamentForm::TFilamentForm(TestRecord& record, DialogRunner& runner, QWidget* 
     grid->addWidget(new QLabel(QStringLiteral("Emax=F*Emin,F="), GroupBox1), 2, 0);
     grid->addWidget(FEdit, 2, 1);
 
-    OkBtn = new QPushButton(QStringLiteral("确定"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    CancelBtn = new QPushButton(QStringLiteral("取消"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    const ButtonRow row = makeOkCancelRow(this, QStringLiteral("确定"), true);
+    OkBtn = row.ok;
+    CancelBtn = row.cancel;
     // Enter in an edit box validates through returnPressed below, not through a default button.
     OkBtn->setAutoDefault(false);
     CancelBtn->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addStretch();
+    QHBoxLayout* buttons = row.layout;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);

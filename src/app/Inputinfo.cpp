@@ -1,5 +1,6 @@
 // TInfoForm: the modal editor of the ten test information texts printed on every report.
 #include "Inputinfo.h"
+#include "DialogButtons.h"
 
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QHBoxLayout>
@@ -79,16 +80,11 @@ TInfoForm::TInfoForm(TestRecord& record, QWidget* parent)
     grid->setColumnStretch(4, 1);
     grid->setColumnMinimumWidth(2, 16);
 
-    OkBtn = new QPushButton(QStringLiteral("确认"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    const ButtonRow row = makeOkCancelRow(this, QStringLiteral("确认"), true);
+    OkBtn = row.ok;
+    CancelBtn = row.cancel;
     OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("取消"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addStretch();
+    QHBoxLayout* buttons = row.layout;
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

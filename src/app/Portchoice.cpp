@@ -1,5 +1,6 @@
 // TPortForm: the modal choice of the serial port (COM1 to COM4).
 #include "Portchoice.h"
+#include "DialogButtons.h"
 
 #include <cstring>
 
@@ -55,15 +56,11 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
     }
     items[0]->setChecked(true);
 
-    OkBtn = new QPushButton(QStringLiteral("确认"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    const ButtonRow row = makeOkCancelRow(this, QStringLiteral("确认"), false);
+    OkBtn = row.ok;
+    CancelBtn = row.cancel;
     OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("取消"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = row.layout;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(4);

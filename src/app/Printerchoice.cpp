@@ -1,5 +1,6 @@
 // TPrinterForm: the modal choice of the printer family.
 #include "Printerchoice.h"
+#include "DialogButtons.h"
 
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QGroupBox>
@@ -28,15 +29,11 @@ TPrinterForm::TPrinterForm(int& printerFamily, QWidget* parent)
     }
     items[0]->setChecked(true);
 
-    OkBtn = new QPushButton(QStringLiteral("确定"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
+    const ButtonRow row = makeOkCancelRow(this, QStringLiteral("确定"), false);
+    OkBtn = row.ok;
+    CancelBtn = row.cancel;
     OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("取消"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = row.layout;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PrinterGroup);
     layout->addLayout(buttons);

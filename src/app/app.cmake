@@ -13,6 +13,7 @@ add_library(korvex_dialogs STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Alarm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Cp936Validator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CursorInput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogRunner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Filapara.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Inputinfo.cpp
