@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "DataFile.h"
-#include "Spreadsheet.h"
+#include "record/DataFile.h"
+#include "record/Spreadsheet.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <numbers>
 
-#include "Energytest.h"
-#include "Frames.h"
-#include "Inputtest.h"
-#include "TestRecord.h"
+#include "kinds/Energytest.h"
+#include "link/Frames.h"
+#include "kinds/Inputtest.h"
+#include "record/TestRecord.h"
 
 namespace {
 

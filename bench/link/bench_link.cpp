@@ -9,10 +9,11 @@
 #include <chrono>
 #include <ctime>
 
-#include "Controller.h"
-#include "MemoryLinkPort.h"
-#include "SimInstrument.h"
-#include "SimModel.h"
+#include "kinds/Evaluate.h"
+#include "link/Controller.h"
+#include "link/MemoryLinkPort.h"
+#include "link/SimInstrument.h"
+#include "link/SimModel.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void BM_StartTestWaitCpu(benchmark::State& state)
 {
     const int seconds = int(state.range(0));
     for (auto _ : state) {
-        Controller c;
+        Controller c(korvex::evaluateKind);
         c.useSimulator(QStringLiteral("pfc"), true);
         c.openPort();
         c.simulator()->setLampWait(1000 * 3600);
@@ -52,7 +53,7 @@ BENCHMARK(BM_StartTestWaitCpu)->Arg(10)->Iterations(1)->Unit(benchmark::kMillise
 // From the moment the last byte of a block arrives to the end of the step it completes.
 void BM_LastByteToStep(benchmark::State& state)
 {
-    Controller c;
+    Controller c(korvex::evaluateKind);
     korvex::MemoryLinkPort* port = nullptr;
     int nexts = 0;
     c.setPortFactory([&port, &nexts](const QString& name) {
@@ -94,7 +95,7 @@ BENCHMARK(BM_LastByteToStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
 // One whole input run (handshake, three blocks, evaluation) on the unpaced simulator.
 void BM_UnpacedInputRun(benchmark::State& state)
 {
-    Controller c;
+    Controller c(korvex::evaluateKind);
     c.useSimulator(QStringLiteral("pfc"), false);
     c.openPort();
     int completed = 0;

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "Configuration.h"
-#include "TestRecord.h"
+#include "record/Configuration.h"
+#include "record/TestRecord.h"
 
 namespace korvex {
 
@@ -36,10 +36,13 @@ public:
 
     /// Makes a port for a device name ("sim" is handled by the controller itself).
     using PortFactory = std::function<std::unique_ptr<LinkPort>(const QString& device)>;
+    /// The evaluation that fills the record once the last block of a kind's run is stored.
+    /// The link knows only the bytes; whoever builds the controller supplies the evaluations.
+    using Evaluator = std::function<void(int32_t kind, TestRecord& record)>;
 
-    explicit Controller(QObject* parent = nullptr);
+    explicit Controller(Evaluator evaluate, QObject* parent = nullptr);
     /// A controller measuring its time limits with clock (tests drive it).
-    explicit Controller(Clock& clock, QObject* parent = nullptr);
+    Controller(Evaluator evaluate, Clock& clock, QObject* parent = nullptr);
     ~Controller() override;
 
     TestRecord& record() { return record_; }
@@ -152,6 +155,7 @@ private:
     void dropPort();
     void closeWindow();
 
+    Evaluator evaluate_;
     Clock& clock_;
     TestRecord record_;
     Settings settings_;

@@ -1,5 +1,5 @@
 // Instrument value encodings and the reply-block table of the six command sequences.
-#include "Frames.h"
+#include "link/Frames.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "TestRecord.h"
+#include "record/TestRecord.h"
 
 namespace korvex {
 

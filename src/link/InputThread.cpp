@@ -1,7 +1,7 @@
 // The event-driven reader of a running sequence.
-#include "InputThread.h"
+#include "link/InputThread.h"
 
-#include "LinkPort.h"
+#include "link/LinkPort.h"
 
 namespace korvex {
 

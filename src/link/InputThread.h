@@ -1,6 +1,8 @@
 // The reader of a running sequence. Instead of polling without pause it wakes on the port's
 // "data arrived" notification and on a single-shot timer for the reply time limit; its check
 // itself runs on the controller's thread and posts message 1025.
+// It is no thread: it keeps the instrument's historical name for the reader of a run, which
+// the manuals and the bench engineers use, while the waiting is done by the event loop.
 #pragma once
 
 #include <QObject>

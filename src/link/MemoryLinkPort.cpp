@@ -1,5 +1,5 @@
 // The in-memory port.
-#include "MemoryLinkPort.h"
+#include "link/MemoryLinkPort.h"
 
 #include <QThread>
 #include <algorithm>

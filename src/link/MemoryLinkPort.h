@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <functional>
 
-#include "LinkPort.h"
+#include "link/LinkPort.h"
 
 namespace korvex {
 

@@ -1,5 +1,5 @@
 // Port name resolution.
-#include "PortDevice.h"
+#include "link/PortDevice.h"
 
 #include <QRegularExpression>
 #include <QtGlobal>

@@ -1,5 +1,5 @@
 // The QSerialPort port.
-#include "SerialLinkPort.h"
+#include "link/SerialLinkPort.h"
 
 namespace korvex {
 

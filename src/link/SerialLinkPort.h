@@ -3,7 +3,7 @@
 
 #include <QSerialPort>
 
-#include "LinkPort.h"
+#include "link/LinkPort.h"
 
 namespace korvex {
 

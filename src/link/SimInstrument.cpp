@@ -1,11 +1,11 @@
 // The simulated instrument's side of the byte protocol.
-#include "SimInstrument.h"
+#include "link/SimInstrument.h"
 
 #include <QStringList>
 #include <algorithm>
 
-#include "Frames.h"
-#include "TestRecord.h"
+#include "link/Frames.h"
+#include "record/TestRecord.h"
 
 namespace korvex {
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "SimModel.h"
+#include "link/SimModel.h"
 
 namespace korvex {
 

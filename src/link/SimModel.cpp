@@ -1,12 +1,12 @@
 // The simulated ballast: mains input, high-frequency lamp output, lamp start and filament
 // preheat, computed from circuit models and sampled like the instrument samples them.
-#include "SimModel.h"
+#include "link/SimModel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "Frames.h"
+#include "link/Frames.h"
 
 namespace korvex {
 

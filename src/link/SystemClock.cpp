@@ -1,5 +1,5 @@
 // The system tick counter.
-#include "SystemClock.h"
+#include "link/SystemClock.h"
 
 namespace korvex {
 

@@ -3,7 +3,7 @@
 
 #include <QElapsedTimer>
 
-#include "Clock.h"
+#include "link/Clock.h"
 
 namespace korvex {
 

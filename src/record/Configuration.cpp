@@ -1,11 +1,11 @@
 // KORVEX.cfg: default lines, key lookup by substring, load and atomic save.
-#include "Configuration.h"
+#include "record/Configuration.h"
 
 #include <cstring>
 
-#include "FileUtil.h"
-#include "NumberFormat.h"
-#include "TextCodec.h"
+#include "record/FileUtil.h"
+#include "record/NumberFormat.h"
+#include "record/TextCodec.h"
 
 namespace korvex {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Notice.h"
-#include "TestRecord.h"
+#include "record/Notice.h"
+#include "record/TestRecord.h"
 
 namespace korvex {
 

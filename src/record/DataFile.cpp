@@ -1,11 +1,11 @@
 // The data file: field table, encoder, decoder with range checks, file read and write.
-#include "DataFile.h"
+#include "record/DataFile.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "FileUtil.h"
-#include "TextCodec.h"
+#include "record/FileUtil.h"
+#include "record/TextCodec.h"
 
 namespace korvex {
 

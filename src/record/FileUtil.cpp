@@ -1,5 +1,5 @@
 // Whole-file reads and atomic replacement (temporary file, flush to disk, rename).
-#include "FileUtil.h"
+#include "record/FileUtil.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Fixed and general number texts, rounded on the decimal digits of the value.
-#include "NumberFormat.h"
+#include "record/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>

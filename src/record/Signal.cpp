@@ -1,5 +1,5 @@
 // roundHalfDown, the shared peak search and the 200-point resampling.
-#include "Signal.h"
+#include "record/Signal.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // The spreadsheet export: the fixed title line and the 43 values of a record.
-#include "Spreadsheet.h"
+#include "record/Spreadsheet.h"
 
-#include "FileUtil.h"
-#include "NumberFormat.h"
+#include "record/FileUtil.h"
+#include "record/NumberFormat.h"
 
 namespace korvex {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "Notice.h"
-#include "TestRecord.h"
+#include "record/Notice.h"
+#include "record/TestRecord.h"
 
 namespace korvex {
 

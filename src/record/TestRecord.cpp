@@ -1,5 +1,5 @@
 // Result resets and the test date stamp.
-#include "TestRecord.h"
+#include "record/TestRecord.h"
 
 #include <algorithm>
 #include <chrono>

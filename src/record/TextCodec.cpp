@@ -1,5 +1,5 @@
 // Code page 936 conversion through iconv (glibc) or the Windows code page functions.
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // The cursor arithmetic of the start and preheat-energy pages at the edges of their plots.
 #include <gtest/gtest.h>
 
-#include "CursorInput.h"
+#include "kinds/CursorInput.h"
 
 namespace korvex {
 namespace {

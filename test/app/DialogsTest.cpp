@@ -14,16 +14,16 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
-#include "Alarm.h"
-#include "Filapara.h"
-#include "Inputinfo.h"
-#include "JpegImage.h"
-#include "Portchoice.h"
-#include "Printchoice.h"
-#include "Printerchoice.h"
+#include "app/dialogs/Alarm.h"
+#include "app/dialogs/Filapara.h"
+#include "app/dialogs/Inputinfo.h"
+#include "app/dialogs/JpegImage.h"
+#include "app/dialogs/Portchoice.h"
+#include "app/dialogs/Printchoice.h"
+#include "app/dialogs/Printerchoice.h"
 #include "ScriptedRunner.h"
-#include "TextCodec.h"
-#include "Yrpicture.h"
+#include "record/TextCodec.h"
+#include "app/dialogs/Yrpicture.h"
 
 namespace korvex {
 namespace {

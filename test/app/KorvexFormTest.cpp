@@ -21,20 +21,22 @@
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 
-#include "Alarm.h"
-#include "Controller.h"
-#include "DataFile.h"
-#include "Inputinfo.h"
-#include "KorvexForm.h"
-#include "PaintBox.h"
-#include "PortDevice.h"
-#include "Pages.h"
-#include "Portchoice.h"
-#include "Printchoice.h"
-#include "ScreenCanvas.h"
+#include "kinds/Evaluate.h"
+#include "app/dialogs/Alarm.h"
+#include "link/Controller.h"
+#include "record/DataFile.h"
+#include "app/dialogs/Inputinfo.h"
+#include "app/window/KorvexForm.h"
+#include "app/window/PaintBox.h"
+#include "link/PortDevice.h"
+#include "kinds/Pages.h"
+#include "kinds/StarttestPage.h"
+#include "app/dialogs/Portchoice.h"
+#include "app/dialogs/Printchoice.h"
+#include "app/canvas/ScreenCanvas.h"
 #include "ScriptedRunner.h"
-#include "TextCodec.h"
-#include "Yrpicture.h"
+#include "record/TextCodec.h"
+#include "app/dialogs/Yrpicture.h"
 
 namespace korvex {
 namespace {
@@ -53,7 +55,7 @@ struct Window {
     QString path(const char* name) const { return temp.filePath(QLatin1String(name)); }
 
     QTemporaryDir temp;
-    Controller controller;
+    Controller controller{evaluateKind};
     ScriptedRunner runner;
     std::unique_ptr<TKORVEXForm> form;
 };
@@ -176,7 +178,7 @@ TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
 TEST(WindowStartUp, PortFailureIsOnlyReported)
 {
     QTemporaryDir dir;
-    Controller controller;
+    Controller controller{evaluateKind};
     controller.useDevice(dir.filePath(QStringLiteral("no-such-tty")));
     ScriptedRunner runner;
     TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
@@ -606,7 +608,7 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     EXPECT_EQ(devices, QStringList(4, QStringLiteral("→ sim")));
 
     QTemporaryDir dir; // on the serial ports: each name shows its own device
-    Controller controller;
+    Controller controller{evaluateKind};
     ScriptedRunner runner;
     TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
     runner.messages.clear();

@@ -10,7 +10,7 @@
 #include <QtWidgets/QDialog>
 #include <QtWidgets/QFileDialog>
 
-#include "DialogRunner.h"
+#include "app/dialogs/DialogRunner.h"
 
 namespace korvex {
 

@@ -8,9 +8,9 @@
 #include <numbers>
 #include <vector>
 
-#include "Evaluate.h"
-#include "Frames.h"
-#include "TestRecord.h"
+#include "kinds/Evaluate.h"
+#include "link/Frames.h"
+#include "record/TestRecord.h"
 
 namespace korvex::testing {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CaptureBuilder.h"
-#include "Energytest.h"
+#include "kinds/Energytest.h"
 
 namespace korvex::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "Fft.h"
+#include "kinds/Fft.h"
 
 namespace korvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "CaptureBuilder.h"
-#include "Inputtest.h"
+#include "kinds/Inputtest.h"
 
 namespace korvex::testing {
 namespace {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "CaptureBuilder.h"
-#include "Outputtest.h"
-#include "Statictest.h"
+#include "kinds/Outputtest.h"
+#include "kinds/Statictest.h"
 
 namespace korvex::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "CaptureBuilder.h"
-#include "DataFile.h"
+#include "record/DataFile.h"
 
 namespace korvex::testing {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CaptureBuilder.h"
-#include "Starttest.h"
+#include "kinds/Starttest.h"
 
 namespace korvex::testing {
 namespace {

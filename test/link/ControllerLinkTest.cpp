@@ -7,7 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "Frames.h"
+#include "link/Frames.h"
 #include "LinkTestSupport.h"
 
 namespace korvex::test {

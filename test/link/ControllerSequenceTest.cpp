@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "Frames.h"
+#include "link/Frames.h"
 #include "LinkTestSupport.h"
 
 namespace korvex::test {

@@ -1,8 +1,10 @@
 // Test helpers for the link.
 #include "LinkTestSupport.h"
 
-#include "Frames.h"
-#include "SimModel.h"
+#include "kinds/Evaluate.h"
+
+#include "link/Frames.h"
+#include "link/SimModel.h"
 
 namespace korvex::test {
 
@@ -46,7 +48,7 @@ void ScriptedInstrument::sendNext(int n)
 
 LinkFixture::LinkFixture()
 {
-    controller = std::make_unique<Controller>(clock);
+    controller = std::make_unique<Controller>(evaluateKind, clock);
     controller->setPortFactory([this](const QString& device) {
         auto p = std::make_unique<MemoryLinkPort>(device);
         port = p.get();

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "Clock.h"
-#include "Controller.h"
-#include "MemoryLinkPort.h"
+#include "link/Clock.h"
+#include "link/Controller.h"
+#include "link/MemoryLinkPort.h"
 
 namespace korvex::test {
 

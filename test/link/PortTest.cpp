@@ -8,9 +8,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "MemoryLinkPort.h"
-#include "PortDevice.h"
-#include "SerialLinkPort.h"
+#include "link/MemoryLinkPort.h"
+#include "link/PortDevice.h"
+#include "link/SerialLinkPort.h"
 
 namespace korvex::test {
 namespace {

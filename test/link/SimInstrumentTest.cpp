@@ -8,10 +8,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "Evaluate.h"
-#include "Frames.h"
-#include "SimInstrument.h"
-#include "SimModel.h"
+#include "kinds/Evaluate.h"
+#include "link/Frames.h"
+#include "link/SimInstrument.h"
+#include "link/SimModel.h"
 
 namespace korvex::test {
 namespace {

@@ -8,11 +8,11 @@
 #include <QPainter>
 #include <cmath>
 
-#include "PageFonts.h"
+#include "app/canvas/PageFonts.h"
 #include "PageTestData.h"
-#include "Pages.h"
-#include "PrinterCanvas.h"
-#include "ScreenCanvas.h"
+#include "kinds/Pages.h"
+#include "app/canvas/PrinterCanvas.h"
+#include "app/canvas/ScreenCanvas.h"
 
 namespace korvex {
 namespace {

@@ -2,10 +2,10 @@
 // trace and bar geometry, the screen mapping and the print page in 0.01 mm.
 #include <gtest/gtest.h>
 
-#include "InputtestPage.h"
+#include "kinds/InputtestPage.h"
 #include "PageTestData.h"
-#include "Pages.h"
-#include "RecordingCanvas.h"
+#include "kinds/Pages.h"
+#include "kinds/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "PageTestData.h"
-#include "Pages.h"
-#include "RecordingCanvas.h"
+#include "kinds/Pages.h"
+#include "kinds/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

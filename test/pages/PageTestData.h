@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "TestRecord.h"
-#include "TextCodec.h"
+#include "record/TestRecord.h"
+#include "record/TextCodec.h"
 
 namespace korvex::testdata {
 

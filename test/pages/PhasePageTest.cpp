@@ -2,10 +2,10 @@
 // independence of the band and THD-method flags.
 #include <gtest/gtest.h>
 
-#include "NumberFormat.h"
+#include "record/NumberFormat.h"
 #include "PageTestData.h"
-#include "Phasetest.h"
-#include "RecordingCanvas.h"
+#include "kinds/PhasetestPage.h"
+#include "kinds/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <sys/wait.h>
 
-#include "DataFile.h"
-#include "Spreadsheet.h"
+#include "record/DataFile.h"
+#include "record/Spreadsheet.h"
 #include "TempDir.h"
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 using namespace korvex;
 

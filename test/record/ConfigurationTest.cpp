@@ -4,9 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "Configuration.h"
+#include "record/Configuration.h"
 #include "TempDir.h"
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 using namespace korvex;
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <sys/stat.h>
 
-#include "DataFile.h"
+#include "record/DataFile.h"
 #include "TempDir.h"
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 using namespace korvex;
 

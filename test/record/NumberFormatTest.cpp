@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "NumberFormat.h"
+#include "record/NumberFormat.h"
 
 using korvex::formatFixed;
 using korvex::formatGeneral;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <limits>
 
-#include "Frames.h"
-#include "Signal.h"
+#include "link/Frames.h"
+#include "record/Signal.h"
 
 using namespace korvex;
 

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "Spreadsheet.h"
+#include "record/Spreadsheet.h"
 #include "TempDir.h"
 
 using namespace korvex;

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 using namespace korvex;
 

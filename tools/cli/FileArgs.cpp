@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "FileUtil.h"
+#include "record/FileUtil.h"
 
 namespace korvex::cli {
 

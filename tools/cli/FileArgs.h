@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "DataFile.h"
+#include "record/DataFile.h"
 
 namespace korvex::cli {
 

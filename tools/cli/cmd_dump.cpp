@@ -6,7 +6,7 @@
 #include "Commands.h"
 #include "FileArgs.h"
 #include "Json.h"
-#include "TextCodec.h"
+#include "record/TextCodec.h"
 
 namespace korvex::cli {
 

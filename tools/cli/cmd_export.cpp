@@ -6,8 +6,8 @@
 
 #include "Commands.h"
 #include "FileArgs.h"
-#include "FileUtil.h"
-#include "Spreadsheet.h"
+#include "record/FileUtil.h"
+#include "record/Spreadsheet.h"
 
 namespace korvex::cli {
 

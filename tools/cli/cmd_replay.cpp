@@ -8,12 +8,12 @@
 
 #include "Commands.h"
 #include "KindNames.h"
-#include "DataFile.h"
-#include "Energytest.h"
-#include "Evaluate.h"
-#include "Frames.h"
-#include "Spreadsheet.h"
-#include "TestRecord.h"
+#include "record/DataFile.h"
+#include "kinds/Energytest.h"
+#include "kinds/Evaluate.h"
+#include "link/Frames.h"
+#include "record/Spreadsheet.h"
+#include "record/TestRecord.h"
 
 namespace korvex::cli {
 

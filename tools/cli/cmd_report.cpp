@@ -15,10 +15,10 @@
 #include "Commands.h"
 #include "KindNames.h"
 #include "FileArgs.h"
-#include "PageFonts.h"
-#include "Pages.h"
-#include "PrinterCanvas.h"
-#include "ScreenCanvas.h"
+#include "app/canvas/PageFonts.h"
+#include "kinds/Pages.h"
+#include "app/canvas/PrinterCanvas.h"
+#include "app/canvas/ScreenCanvas.h"
 
 namespace korvex::cli {
 

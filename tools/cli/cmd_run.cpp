@@ -8,16 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "kinds/Evaluate.h"
 #include "Commands.h"
 #include "KindNames.h"
-#include "Configuration.h"
-#include "Controller.h"
-#include "DataFile.h"
-#include "FileUtil.h"
-#include "PortDevice.h"
-#include "SimInstrument.h"
-#include "SimModel.h"
-#include "Spreadsheet.h"
+#include "record/Configuration.h"
+#include "link/Controller.h"
+#include "record/DataFile.h"
+#include "record/FileUtil.h"
+#include "link/PortDevice.h"
+#include "link/SimInstrument.h"
+#include "link/SimModel.h"
+#include "record/Spreadsheet.h"
 
 namespace korvex::cli {
 
@@ -101,7 +102,7 @@ int cmdRun(int argc, char** argv)
         app = ownApp.get();
     }
 
-    Controller controller;
+    Controller controller(evaluateKind);
     // The configuration supplies the display options and test information stored with the
     // data file; it is read, never written.
     Configuration cfg;

@@ -15,16 +15,10 @@ struct Command {
 const Command kCommands[] = {
     {"dump", korvex::cli::cmdDump, "print every stored field of a data file as JSON"},
     {"export", korvex::cli::cmdExport, "write the spreadsheet lines of data files as CSV"},
-#ifdef KORVEX_CLI_HAVE_REPLAY
     {"replay", korvex::cli::cmdReplay, "evaluate a capture of instrument replies"},
-#endif
-#ifdef KORVEX_CLI_HAVE_RUN
     {"run", korvex::cli::cmdRun, "run a test on an instrument or the simulated instrument"},
-#endif
-#ifdef KORVEX_CLI_HAVE_REPORT
     {"report", korvex::cli::cmdReport, "write the print pages of a data file as PDF"},
     {"render", korvex::cli::cmdRender, "write the screen page of a data file as PNG"},
-#endif
 };
 
 void usage(FILE* out)

@@ -12,8 +12,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "SimInstrument.h"
-#include "SimModel.h"
+#include "link/SimInstrument.h"
+#include "link/SimModel.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Fonts and text placement shared by the screen and printer canvases.
-#include "PageFonts.h"
+#include "app/canvas/PageFonts.h"
 
 #include <QFontMetricsF>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QString>
 
-#include "PageCanvas.h"
+#include "kinds/PageCanvas.h"
 
 namespace korvex {
 

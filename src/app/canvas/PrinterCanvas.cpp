@@ -1,9 +1,9 @@
 // PrinterCanvas: the page canvas on a printer, PDF or image painter, in 0.01 mm units in metric mode.
-#include "PrinterCanvas.h"
+#include "app/canvas/PrinterCanvas.h"
 
 #include <algorithm>
 
-#include "PageFonts.h"
+#include "app/canvas/PageFonts.h"
 
 namespace korvex {
 

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QPainter>
 
-#include "PageCanvas.h"
+#include "kinds/PageCanvas.h"
 
 namespace korvex {
 

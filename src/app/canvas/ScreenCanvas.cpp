@@ -1,9 +1,9 @@
 // ScreenCanvas: the page canvas drawing into an off-screen QImage of the drawing area's size.
-#include "ScreenCanvas.h"
+#include "app/canvas/ScreenCanvas.h"
 
 #include <algorithm>
 
-#include "PageFonts.h"
+#include "app/canvas/PageFonts.h"
 
 namespace korvex {
 

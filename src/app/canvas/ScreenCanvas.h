@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <memory>
 
-#include "PageCanvas.h"
+#include "kinds/PageCanvas.h"
 
 namespace korvex {
 

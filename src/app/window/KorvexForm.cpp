@@ -1,0 +1,635 @@
+// TKORVEXForm: the main window, its start-up and closing, and the handlers of its commands.
+#include "app/window/KorvexForm.h"
+
+#include <QtCore/QFile>
+#include <QtCore/QTimer>
+#include <QtGui/QCloseEvent>
+#include <QtGui/QKeySequence>
+#include <QtGui/QPainter>
+#include <QtGui/QShortcut>
+#include <QtPrintSupport/QPrinter>
+#include <QtGui/QActionGroup>
+#include <QtWidgets/QFileDialog>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QProgressBar>
+#include <QtWidgets/QScrollArea>
+#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QToolBar>
+#include <QtWidgets/QToolButton>
+
+#include "app/dialogs/Alarm.h"
+#include "link/Controller.h"
+#include "kinds/CursorInput.h"
+#include "record/DataFile.h"
+#include "app/dialogs/DialogRunner.h"
+#include "app/dialogs/Filapara.h"
+#include "app/dialogs/Inputinfo.h"
+#include "app/window/PaintBox.h"
+#include "kinds/Pages.h"
+#include "kinds/StarttestPage.h"
+#include "link/PortDevice.h"
+#include "app/dialogs/Portchoice.h"
+#include "app/canvas/PrinterCanvas.h"
+#include "app/dialogs/Printchoice.h"
+#include "app/dialogs/Printerchoice.h"
+#include "app/dialogs/Resources.h"
+#include "app/canvas/ScreenCanvas.h"
+#include "record/Spreadsheet.h"
+#include "record/TextCodec.h"
+#include "app/dialogs/Yrpicture.h"
+
+namespace korvex {
+
+namespace {
+
+std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QIcon glyph(const char* name)
+{
+    return QIcon(QStringLiteral(":/korvex/glyphs/%1.png").arg(QLatin1String(name)));
+}
+
+} // namespace
+
+TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options,
+                         QWidget* parent)
+    : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
+      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    initKorvexResources();
+    setObjectName(QStringLiteral("KORVEXForm"));
+    setWindowTitle(QStringLiteral("Tarvane  KORVEX电子镇流器综合性能测试仪"));
+    setMinimumSize(640, 480);
+
+    buildToolBar();
+    buildMenus();
+
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setWidgetResizable(true);
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    PaintBox1 = new PaintBox;
+    PaintBox1->setRenderer([this](int w, int h) { return renderPage(w, h); });
+    ScrollBox1->setWidget(PaintBox1);
+    setCentralWidget(ScrollBox1);
+    connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int) { PaintBox1MouseDown(x); });
+    connect(PaintBox1, &PaintBox::mouseMoved, this, [this](int x, int) { PaintBox1MouseMove(x); });
+    connect(PaintBox1, &PaintBox::mouseUp, this, [this](int, int) { PaintBox1MouseUp(); });
+    // The arrows move the start page cursor wherever the focus is in the window.
+    auto* left = new QShortcut(QKeySequence(Qt::Key_Left), this);
+    connect(left, &QShortcut::activated, this, [this] { FormKeyDown(Qt::Key_Left); });
+    auto* right = new QShortcut(QKeySequence(Qt::Key_Right), this);
+    connect(right, &QShortcut::activated, this, [this] { FormKeyDown(Qt::Key_Right); });
+
+    StatusBar1 = new QLabel(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(StatusBar1, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    buildFileDialogs();
+    connectController();
+
+    // Start-up: configuration (written with its defaults when there is none), results, port.
+    loadConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
+    resetAllResults(record());
+    syncOptionMarks();
+    buildDialogs();
+    controller_.openPort(); // a failure is only reported; the window starts all the same
+}
+
+TKORVEXForm::~TKORVEXForm() = default;
+
+TestRecord& TKORVEXForm::record()
+{
+    return controller_.record();
+}
+
+QString TKORVEXForm::dataFileArgument(const QStringList& arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--scenario")) {
+            ++i; // its value is not a data file
+            continue;
+        }
+        if (!a.startsWith(QLatin1String("--")))
+            return a;
+    }
+    return {};
+}
+
+void TKORVEXForm::buildToolBar()
+{
+    Panel1 = new QToolBar(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setMovable(false);
+    Panel1->setFloatable(false);
+    Panel1->setIconSize(QSize(24, 24));
+    Panel1->setFixedHeight(28 + 4);
+    Panel1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, Panel1);
+
+    auto button = [this](const char* name, const char* hint, QIcon icon, void (TKORVEXForm::*handler)()) {
+        auto* b = new QToolButton(Panel1);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setIcon(icon);
+        b->setIconSize(QSize(24, 24));
+        b->setAutoRaise(true); // flat
+        b->setFocusPolicy(Qt::NoFocus); // a speed button: no focus frame, no Space key
+        Panel1->addWidget(b);
+        connect(b, &QToolButton::clicked, this, handler);
+        return b;
+    };
+    InputTestBtn = button("InputTestBtn", "输入性能测试", glyph("input"), &TKORVEXForm::InputTestClick);
+    CurrentBtn = button("CurrentBtn", "相位角测试", glyph("phase"), &TKORVEXForm::CurrentClick);
+    OutputTestBtn = button("OutputTestBtn", "输出性能测试", glyph("output"), &TKORVEXForm::OutputTestClick);
+    CompTestBtn = button("CompTestBtn", "综合性能测试", glyph("comprehensive"), &TKORVEXForm::CompTestClick);
+    StartTestBtn = button("StartTestBtn", "启动性能测试", glyph("start"), &TKORVEXForm::StartTestComdClick);
+    EnergyBtn = button("EnergyBtn", "预热能量测试", glyph("energy"), &TKORVEXForm::EnergyTestClick);
+    Panel1->addSeparator();
+    QIcon lockIcon;
+    lockIcon.addFile(QStringLiteral(":/korvex/glyphs/unlock.png"), QSize(), QIcon::Normal, QIcon::Off);
+    lockIcon.addFile(QStringLiteral(":/korvex/glyphs/lock.png"), QSize(), QIcon::Normal, QIcon::On);
+    LockTestBtn = button("LockTestBtn", "测试锁定", lockIcon, &TKORVEXForm::LockTestClick);
+    LockTestBtn->setCheckable(true); // stays pressed while the lock is set
+    Panel1->addSeparator();
+    InputTestLockBtn = button("InputTestLockBtn", "输入性能单次测试", glyph("input-single"),
+                              &TKORVEXForm::InputTestLockBtnClick);
+    PhaseTestLockBtn = button("PhaseTestLockBtn", "相位角单次测试", glyph("phase-single"),
+                              &TKORVEXForm::PhaseTestLockBtnClick);
+    OutputTestLockBtn = button("OutputTestLockBtn", "输出性能单次测试", glyph("output-single"),
+                               &TKORVEXForm::OutputTestLockBtnClick);
+    CompTestLockBtn = button("CompTestLockBtn", "综合性能单次测试", glyph("comprehensive-single"),
+                             &TKORVEXForm::CompTestLockBtnClick);
+    Panel1->addSeparator();
+    BackBtn = button("BackBtn", "前一项", glyph("back"), &TKORVEXForm::BackClick);
+    NextBtn = button("NextBtn", "后一项", glyph("next"), &TKORVEXForm::NextClick);
+    Panel1->addSeparator();
+    PrintBtn = button("PrintBtn", "打印", glyph("print"), &TKORVEXForm::PrintClick);
+    Panel1->addSeparator();
+    ExitBtn = button("ExitBtn", "退出", glyph("exit"), &TKORVEXForm::ExitClick);
+
+    // The progress bar keeps its place at the right end when the window is resized.
+    auto* spring = new QWidget(Panel1);
+    spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    Panel1->addWidget(spring);
+    ProgressBar1 = new QProgressBar(Panel1);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setFixedWidth(173);
+    ProgressBar1->setTextVisible(false);
+    Panel1->addWidget(ProgressBar1);
+}
+
+void TKORVEXForm::buildMenus()
+{
+    auto item = [this](QMenu* menu, const char* name, const char* caption, void (TKORVEXForm::*handler)()) {
+        auto* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    auto menu = [this](QMenu* parentMenu, const char* name, const char* caption) {
+        QMenu* m = parentMenu ? parentMenu->addMenu(QString::fromUtf8(caption))
+                              : menuBar()->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    auto pair = [this](QAction* a, QAction* b) {
+        auto* group = new QActionGroup(this);
+        group->setExclusive(true);
+        for (QAction* x : {a, b}) {
+            x->setCheckable(true);
+            group->addAction(x);
+        }
+    };
+
+    File = menu(nullptr, "File", "文件&F");
+    OpenFile = item(File, "OpenFile", "打开文件&O", &TKORVEXForm::OpenFileClick);
+    StoreFile = item(File, "StoreFile", "存盘&S", &TKORVEXForm::StoreFileClick);
+    ExportExcel = item(File, "ExportExcel", "导出Excel数据 &E", &TKORVEXForm::ExportExcelClick);
+    File->addSeparator();
+    Print = item(File, "Print", "打印&P", &TKORVEXForm::PrintClick);
+    File->addSeparator();
+    Exit = item(File, "Exit", "退出&X", &TKORVEXForm::ExitClick);
+
+    Test = menu(nullptr, "Test", "测试&T");
+    InputTest = item(Test, "InputTest", "输入性能测试&I", &TKORVEXForm::InputTestClick);
+    Current = item(Test, "Current", "相位角测试&C", &TKORVEXForm::CurrentClick);
+    OutputTest = item(Test, "OutputTest", "输出性能测试&O", &TKORVEXForm::OutputTestClick);
+    CompTest = item(Test, "CompTest", "综合性能测试&W", &TKORVEXForm::CompTestClick);
+    StartTestComd = item(Test, "StartTestComd", "启动性能测试&S", &TKORVEXForm::StartTestComdClick);
+    EnergyTest = item(Test, "EnergyTest", "预热能量 &E", &TKORVEXForm::EnergyTestClick);
+    Test->addSeparator();
+    LockTest = item(Test, "LockTest", "锁定&L", &TKORVEXForm::LockTestClick);
+
+    C1 = menu(nullptr, "C1", "选择&C");
+    N3 = menu(C1, "N3", "总谐波计算 &");
+    IECThd = item(N3, "IECThd", "IEC方法 &I", &TKORVEXForm::IECThdClick);
+    CSAThd = item(N3, "CSAThd", "CSA方法 &C", &TKORVEXForm::CSAThdClick);
+    pair(IECThd, CSAThd);
+    WideFreq = menu(C1, "WideFreq", "测试频带 &");
+    Narrow = item(WideFreq, "Narrow", "窄频 &N", &TKORVEXForm::NarrowClick);
+    Wide = item(WideFreq, "Wide", "宽频 &W", &TKORVEXForm::WideClick);
+    pair(Narrow, Wide);
+    HanZi = menu(C1, "HanZi", "语言选择 &");
+    Chinese = item(HanZi, "Chinese", "中文 &C", &TKORVEXForm::ChineseClick);
+    English = item(HanZi, "English", "English &E", &TKORVEXForm::EnglishClick);
+    pair(Chinese, English);
+    C1->addSeparator();
+    SerialPort = item(C1, "SerialPort", "串口选择&P", &TKORVEXForm::SerialPortClick);
+    C1->addSeparator();
+    Back = item(C1, "Back", "前一项&B", &TKORVEXForm::BackClick);
+    Next = item(C1, "Next", "后一项&N", &TKORVEXForm::NextClick);
+
+    Information = menu(nullptr, "Information", "信息&I");
+    InputInfo = item(Information, "InputInfo", "输入信息&I", &TKORVEXForm::InputInfoClick);
+    Information->addSeparator();
+    FilamentPara = item(Information, "FilamentPara", "灯丝参数 &", &TKORVEXForm::FilamentParaClick);
+}
+
+void TKORVEXForm::buildFileDialogs()
+{
+    // Qt needs the patterns in brackets after each filter's text; HideNameFilterDetails keeps
+    // them out of the type box, which then reads "*.kvx", "*.*", "Text File(*.csv,*.txt)" ...
+    SaveDialog1 = new QFileDialog(this, QStringLiteral("保存测试数据"));
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setDefaultSuffix(QStringLiteral("kvx"));
+    SaveDialog1->setOption(QFileDialog::HideNameFilterDetails);
+    SaveDialog1->setNameFilters({QStringLiteral("*.kvx (*.kvx)"), QStringLiteral("*.* (*)")});
+
+    OpenDialog1 = new QFileDialog(this, QStringLiteral("打开数据文件"));
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setDefaultSuffix(QStringLiteral("kvx"));
+    OpenDialog1->setOption(QFileDialog::HideNameFilterDetails);
+    OpenDialog1->setNameFilters({QStringLiteral("*.kvx (*.kvx)"), QStringLiteral("*.* (*)")});
+
+    SaveDialog2 = new QFileDialog(this);
+    SaveDialog2->setObjectName(QStringLiteral("SaveDialog2"));
+    SaveDialog2->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog2->setFileMode(QFileDialog::AnyFile);
+    SaveDialog2->setDefaultSuffix(QStringLiteral("csv"));
+    SaveDialog2->setOption(QFileDialog::HideNameFilterDetails);
+    SaveDialog2->setNameFilters({QStringLiteral("Text File(*.csv,*.txt) (*.csv)"),
+                                 QStringLiteral("All Files(*.*) (*)")});
+}
+
+void TKORVEXForm::buildDialogs()
+{
+    // Created once, hidden, in this order; they live as long as the window.
+    PortForm = new TPortForm(
+        controller_.settings(), [this] { controller_.openPort(); },
+        [this](const QString& name) {
+            // On the simulated instrument (or a device given at start) every name opens that
+            // one device; say so rather than name a serial device that would not be used.
+            const QString chosen = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+            const QString used = controller_.portDevice();
+            if (used != resolvePortDevice(chosen.isEmpty() ? QStringLiteral("COM1") : chosen))
+                return used;
+            return resolvePortDevice(name);
+        },
+        this);
+    InfoForm = new TInfoForm(record(), this);
+    AlarmForm = new TAlarmForm(this);
+    PrinterForm = new TPrinterForm(printerFamily_, this);
+    PrintForm = new TPrintForm(printSelection_, record().currentTest, this);
+    PictureForm = new TPictureForm(this);
+    FilamentForm = new TFilamentForm(record(), runner_, this);
+}
+
+void TKORVEXForm::connectController()
+{
+    connect(&controller_, &Controller::statusTextChanged, StatusBar1, &QLabel::setText);
+    connect(&controller_, &Controller::progressChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(&controller_, &Controller::repaintRequested, this, &TKORVEXForm::repaintPage);
+    // The prompt page is drawn at once, over whatever page is current, before the handshake
+    // blocks the window's thread; the next repaint draws the page of currentTest again.
+    connect(&controller_, &Controller::startPromptRequested, this, [this] {
+        drawingPrompt_ = true;
+        PaintBox1->repaint();
+        drawingPrompt_ = false;
+    });
+    connect(&controller_, &Controller::alarmVisibilityChanged, this, [this](bool shown) {
+        if (AlarmForm)
+            AlarmForm->setAlarmVisible(shown);
+    });
+    connect(&controller_, &Controller::messageRequested, this,
+            [this](const QString& text, const QString& caption) { runner_.message(text, caption); });
+    connect(&controller_, &Controller::lockChanged, LockTestBtn, &QToolButton::setChecked);
+    // Queued: the window closes after the controller's step has returned.
+    connect(&controller_, &Controller::closeWindowRequested, this, &QWidget::close, Qt::QueuedConnection);
+}
+
+QImage TKORVEXForm::renderPage(int width, int height)
+{
+    ScreenCanvas canvas(width, height);
+    if (drawingPrompt_)
+        drawStartPrompt(canvas);
+    else
+        drawScreenPage(canvas, record());
+    return canvas.image();
+}
+
+void TKORVEXForm::repaintPage()
+{
+    PaintBox1->update();
+}
+
+void TKORVEXForm::syncOptionMarks()
+{
+    const TestRecord& r = record();
+    (r.thdCsa ? CSAThd : IECThd)->setChecked(true);
+    (r.wideBand ? Wide : Narrow)->setChecked(true);
+    (r.chinese ? Chinese : English)->setChecked(true);
+}
+
+void TKORVEXForm::showNotice(bool ok, const std::string& message, const std::string& caption)
+{
+    if (!ok)
+        runner_.message(QString::fromStdString(message), QString::fromStdString(caption));
+}
+
+// ---- Test commands --------------------------------------------------------------------------
+
+void TKORVEXForm::InputTestClick() { controller_.inputTest(); }
+void TKORVEXForm::CurrentClick() { controller_.phaseTest(); }
+void TKORVEXForm::OutputTestClick() { controller_.outputTest(); }
+void TKORVEXForm::CompTestClick() { controller_.compTest(); }
+void TKORVEXForm::InputTestLockBtnClick() { controller_.singleRun(KindInput); }
+void TKORVEXForm::PhaseTestLockBtnClick() { controller_.singleRun(KindPhase); }
+void TKORVEXForm::OutputTestLockBtnClick() { controller_.singleRun(KindOutput); }
+void TKORVEXForm::CompTestLockBtnClick() { controller_.singleRun(KindComprehensive); }
+void TKORVEXForm::StartTestComdClick() { controller_.startTest(); }
+
+void TKORVEXForm::EnergyTestClick()
+{
+    if (runner_.exec(*PictureForm) != QDialog::Accepted)
+        return;
+    controller_.energyTest();
+}
+
+void TKORVEXForm::LockTestClick()
+{
+    // The button has toggled itself; the controller's lockChanged sets its final state.
+    controller_.toggleLock();
+}
+
+void TKORVEXForm::BackClick() { controller_.back(); }
+void TKORVEXForm::NextClick() { controller_.next(); }
+
+// ---- Options --------------------------------------------------------------------------------
+
+void TKORVEXForm::IECThdClick()
+{
+    record().thdCsa = 0;
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::CSAThdClick()
+{
+    record().thdCsa = 1;
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::NarrowClick()
+{
+    record().wideBand = 0;
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::WideClick()
+{
+    record().wideBand = 1;
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::ChineseClick()
+{
+    record().chinese = 1;
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::EnglishClick()
+{
+    record().chinese = 0;
+    syncOptionMarks();
+    repaintPage();
+}
+
+// ---- Dialog commands ------------------------------------------------------------------------
+
+void TKORVEXForm::SerialPortClick()
+{
+    runner_.exec(*PortForm);
+}
+
+void TKORVEXForm::lockForFileWork()
+{
+    controller_.setLocked(true);
+}
+
+void TKORVEXForm::InputInfoClick()
+{
+    lockForFileWork();
+    runner_.exec(*InfoForm);
+}
+
+void TKORVEXForm::FilamentParaClick()
+{
+    if (runner_.exec(*FilamentForm) == QDialog::Accepted)
+        repaintPage();
+}
+
+void TKORVEXForm::StoreFileClick()
+{
+    if (record().currentTest == KindNone)
+        return;
+    lockForFileWork();
+    runner_.exec(*InfoForm); // whichever button closed it, the save dialog follows
+    const QString path = runner_.chooseFile(*SaveDialog1);
+    if (path.isEmpty())
+        return;
+    const Notice n = writeDataFile(localPath(path), record());
+    showNotice(n.ok, n.message, n.caption);
+}
+
+void TKORVEXForm::OpenFileClick()
+{
+    lockForFileWork();
+    const QString path = runner_.chooseFile(*OpenDialog1);
+    if (!path.isEmpty())
+        openDataFile(path);
+}
+
+void TKORVEXForm::openDataFile(const QString& path)
+{
+    TestRecord& r = record();
+    // A sequence still running steps through the sequence of currentTest; a file loaded now
+    // must not switch it to another kind's steps halfway.
+    const bool running = controller_.testRunning();
+    const int32_t runningKind = r.currentTest;
+    const Notice n = readDataFile(localPath(path), r);
+    if (running)
+        r.currentTest = runningKind;
+    showNotice(n.ok, n.message, n.caption);
+    syncOptionMarks();
+    repaintPage();
+}
+
+void TKORVEXForm::ExportExcelClick()
+{
+    const QString path = runner_.chooseFile(*SaveDialog2);
+    if (path.isEmpty())
+        return;
+    const Notice n = exportSpreadsheet(localPath(path), record());
+    showNotice(n.ok, n.message, n.caption);
+}
+
+void TKORVEXForm::PrintClick()
+{
+    TestRecord& r = record();
+    if (r.currentTest == KindNone)
+        return;
+    lockForFileWork();
+    for (int k = KindInput; k <= KindEnergy; ++k)
+        printSelection_[k - 1] = r.hasResult(k) ? 1 : 0;
+    runner_.exec(*InfoForm);
+    runner_.exec(*PrintForm);
+    printer_->setPageOrientation(QPageLayout::Landscape);
+    if (!runner_.choosePrinter(*printer_))
+        return;
+    // Each page is a print job of its own. Printed to a file, a second job would replace the
+    // first one's file, so there the pages follow each other in one document.
+    const bool toFile = !printer_->outputFileName().isEmpty();
+    bool familyAsked = false;
+    QPainter painter;
+    for (int k = KindInput; k <= KindEnergy; ++k) {
+        if (!printSelection_[k - 1])
+            continue;
+        // While a sequence still runs its kind stays current; the page is printed all the same.
+        if (!controller_.testRunning()) {
+            r.currentTest = k;
+            r.resultsShown = 1;
+            repaintPage();
+        }
+        const bool started = painter.isActive() ? printer_->newPage() : painter.begin(printer_.get());
+        if (!started) {
+            if (painter.isActive())
+                painter.end();
+            runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
+            return;
+        }
+        if (!r.chinese && k == KindComprehensive && !familyAsked) {
+            familyAsked = true;
+            runner_.exec(*PrinterForm);
+        }
+        PrinterCanvas canvas(painter, printer_->resolution());
+        drawPrintPage(canvas, r, k, printerFamily_);
+        if (!toFile)
+            painter.end();
+    }
+    if (painter.isActive())
+        painter.end();
+}
+
+void TKORVEXForm::ExitClick()
+{
+    close(); // the close query waits for a running sequence
+}
+
+// ---- Drawing area input ---------------------------------------------------------------------
+
+void TKORVEXForm::PaintBox1MouseDown(int x)
+{
+    cursorDragging_ = true;
+    TestRecord& r = record();
+    bool moved = false;
+    if (r.currentTest == KindStart)
+        moved = startCursorClick(r, x, PaintBox1->width());
+    else if (r.currentTest == KindEnergy)
+        moved = energyCursorClick(r, x, PaintBox1->width());
+    if (moved)
+        repaintPage();
+}
+
+void TKORVEXForm::PaintBox1MouseMove(int x)
+{
+    TestRecord& r = record();
+    if (cursorDragging_ && r.currentTest == KindEnergy && energyCursorDrag(r, x, PaintBox1->width()))
+        repaintPage();
+}
+
+void TKORVEXForm::PaintBox1MouseUp()
+{
+    cursorDragging_ = false;
+}
+
+void TKORVEXForm::FormKeyDown(int key)
+{
+    TestRecord& r = record();
+    if (r.currentTest != KindStart)
+        return;
+    if (key == Qt::Key_Left)
+        startCursorStep(r, -1);
+    else if (key == Qt::Key_Right)
+        startCursorStep(r, +1);
+    else
+        return;
+    repaintPage();
+}
+
+// ---- Showing and closing --------------------------------------------------------------------
+
+void TKORVEXForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    if (!startFile_.isEmpty()) {
+        // After the window is on screen, so a failure message has the window behind it.
+        QTimer::singleShot(0, this, [this] { openDataFile(startFile_); });
+    }
+}
+
+void TKORVEXForm::closeEvent(QCloseEvent* event)
+{
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    // FormCloseQuery: a running sequence first ends (or Timer2 gives up on it).
+    if (!controller_.requestClose()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TKORVEXForm::FormClose()
+{
+    closed_ = true;
+    const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
+    showNotice(n.ok, n.message, n.caption);
+    controller_.shutdown();
+    if (AlarmForm)
+        AlarmForm->setAlarmVisible(false);
+}
+
+} // namespace korvex

@@ -1,0 +1,199 @@
+// TKORVEXForm: the main window. Holds the controller's record on screen, the tool bar, menus,
+// drawing area and dialogs, and turns the operator's commands into controller calls.
+#pragma once
+
+#include <memory>
+
+#include <QtCore/QString>
+#include <QtWidgets/QMainWindow>
+
+#include "record/Configuration.h"
+
+class QAction;
+class QActionGroup;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QProgressBar;
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+
+namespace korvex {
+
+class Controller;
+class DialogRunner;
+class PaintBox;
+class TAlarmForm;
+class TFilamentForm;
+class TInfoForm;
+class TPictureForm;
+class TPortForm;
+class TPrintForm;
+class TPrinterForm;
+struct TestRecord;
+
+class TKORVEXForm : public QMainWindow {
+    Q_OBJECT
+public:
+    struct StartOptions {
+        QString programDir; ///< folder of KORVEX.cfg, with trailing separator
+        QString dataFile;   ///< opened when the window is first shown (empty: none)
+    };
+
+    /// Start-up: configuration, result reset, port; the controller and the runner outlive the
+    /// window.
+    TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options,
+                QWidget* parent = nullptr);
+    ~TKORVEXForm() override;
+
+    /// The first command-line argument that is not an option ("--simulator", "--scenario NAME").
+    static QString dataFileArgument(const QStringList& arguments);
+
+    Controller& controller() { return controller_; }
+    TestRecord& record();
+    const QString& programDir() const { return programDir_; }
+    bool cursorDragging() const { return cursorDragging_; }
+    int printerFamily() const { return printerFamily_; }
+    const int32_t* printSelection() const { return printSelection_; }
+    /// Where print jobs go (tests point it at a PDF file).
+    QPrinter& printer() { return *printer_; }
+
+    // Commands (menu items and tool bar buttons).
+    void InputTestClick();
+    void CurrentClick();
+    void OutputTestClick();
+    void CompTestClick();
+    void StartTestComdClick();
+    void EnergyTestClick();
+    void LockTestClick();
+    void InputTestLockBtnClick();
+    void PhaseTestLockBtnClick();
+    void OutputTestLockBtnClick();
+    void CompTestLockBtnClick();
+    void BackClick();
+    void NextClick();
+    void IECThdClick();
+    void CSAThdClick();
+    void NarrowClick();
+    void WideClick();
+    void ChineseClick();
+    void EnglishClick();
+    void SerialPortClick();
+    void InputInfoClick();
+    void FilamentParaClick();
+    void StoreFileClick();
+    void OpenFileClick();
+    void ExportExcelClick();
+    void PrintClick();
+    void ExitClick();
+
+    // Drawing area input.
+    void PaintBox1MouseDown(int x);
+    void PaintBox1MouseMove(int x);
+    void PaintBox1MouseUp();
+    void FormKeyDown(int key);
+
+    /// Loads a data file and shows its page with its options (open command and start-up).
+    void openDataFile(const QString& path);
+    /// Sets the option check marks from the record's thdCsa, wideBand and chinese.
+    void syncOptionMarks();
+    /// The screen page for a drawing area of width x height pixels.
+    QImage renderPage(int width, int height);
+
+    // Widgets, named as the operator's manual names them.
+    QToolBar* Panel1 = nullptr;
+    QToolButton* InputTestBtn = nullptr;
+    QToolButton* CurrentBtn = nullptr;
+    QToolButton* OutputTestBtn = nullptr;
+    QToolButton* CompTestBtn = nullptr;
+    QToolButton* StartTestBtn = nullptr;
+    QToolButton* EnergyBtn = nullptr;
+    QToolButton* LockTestBtn = nullptr;
+    QToolButton* InputTestLockBtn = nullptr;
+    QToolButton* PhaseTestLockBtn = nullptr;
+    QToolButton* OutputTestLockBtn = nullptr;
+    QToolButton* CompTestLockBtn = nullptr;
+    QToolButton* BackBtn = nullptr;
+    QToolButton* NextBtn = nullptr;
+    QToolButton* PrintBtn = nullptr;
+    QToolButton* ExitBtn = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    PaintBox* PaintBox1 = nullptr;
+    QLabel* StatusBar1 = nullptr;
+
+    QMenu* File = nullptr;
+    QMenu* Test = nullptr;
+    QMenu* C1 = nullptr;
+    QMenu* N3 = nullptr;
+    QMenu* WideFreq = nullptr;
+    QMenu* HanZi = nullptr;
+    QMenu* Information = nullptr;
+    QAction* OpenFile = nullptr;
+    QAction* StoreFile = nullptr;
+    QAction* ExportExcel = nullptr;
+    QAction* Print = nullptr;
+    QAction* Exit = nullptr;
+    QAction* InputTest = nullptr;
+    QAction* Current = nullptr;
+    QAction* OutputTest = nullptr;
+    QAction* CompTest = nullptr;
+    QAction* StartTestComd = nullptr;
+    QAction* EnergyTest = nullptr;
+    QAction* LockTest = nullptr;
+    QAction* IECThd = nullptr;
+    QAction* CSAThd = nullptr;
+    QAction* Narrow = nullptr;
+    QAction* Wide = nullptr;
+    QAction* Chinese = nullptr;
+    QAction* English = nullptr;
+    QAction* SerialPort = nullptr;
+    QAction* Back = nullptr;
+    QAction* Next = nullptr;
+    QAction* InputInfo = nullptr;
+    QAction* FilamentPara = nullptr;
+
+    QFileDialog* SaveDialog1 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog2 = nullptr;
+
+    TPortForm* PortForm = nullptr;
+    TInfoForm* InfoForm = nullptr;
+    TAlarmForm* AlarmForm = nullptr;
+    TPrinterForm* PrinterForm = nullptr;
+    TPrintForm* PrintForm = nullptr;
+    TPictureForm* PictureForm = nullptr;
+    TFilamentForm* FilamentForm = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery, then FormClose
+
+private:
+    void buildToolBar();
+    void buildMenus();
+    void buildFileDialogs();
+    void buildDialogs();
+    void connectController();
+    void FormClose();
+    void lockForFileWork();
+    void showNotice(bool ok, const std::string& message, const std::string& caption);
+    void repaintPage();
+
+    Controller& controller_;
+    DialogRunner& runner_;
+    QString programDir_;
+    QString startFile_;
+    Configuration CfgMemo;
+    std::unique_ptr<QPrinter> printer_;
+    int printerFamily_ = 0;
+    int32_t printSelection_[6] = {};
+    bool cursorDragging_ = false;
+    bool drawingPrompt_ = false; // the paint under way draws the start prompt page
+    bool shownOnce_ = false;
+    bool closed_ = false;
+};
+
+} // namespace korvex

@@ -1,0 +1,38 @@
+// The korvex program: the main window on the serial instrument, or with --simulator on the
+// built-in simulated instrument (--scenario NAME picks its ballast).
+#include <QtCore/QCoreApplication>
+#include <QtGui/QScreen>
+#include <QtWidgets/QApplication>
+
+#include "kinds/Evaluate.h"
+#include "link/Controller.h"
+#include "app/dialogs/DialogRunner.h"
+#include "app/window/KorvexForm.h"
+#include "app/canvas/PageFonts.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    korvex::installPageFonts(); // before any font is created
+
+    const QStringList args = QCoreApplication::arguments();
+    korvex::Controller controller(korvex::evaluateKind);
+    if (args.contains(QStringLiteral("--simulator"))) {
+        QString scenario;
+        const qsizetype i = args.indexOf(QStringLiteral("--scenario"));
+        if (i >= 0 && i + 1 < args.size())
+            scenario = args[i + 1];
+        controller.useSimulator(scenario, true);
+    }
+
+    korvex::DialogRunner runner;
+    korvex::TKORVEXForm::StartOptions options;
+    options.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
+    korvex::TKORVEXForm form(controller, runner, options);
+    // Without a window manager (a bare X server) maximising does nothing: start at full size.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.setGeometry(screen->availableGeometry());
+    form.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,18 @@
+// Starttest: evaluation of the 5 s lamp start capture and the cursor read-out it shares with the page.
+#pragma once
+
+#include "record/TestRecord.h"
+
+namespace korvex {
+
+void evaluateStart(TestRecord& r);
+
+/// Places the start cursor at sample index (bounded to 0..299) and reads the four envelopes
+/// there in V or A (envelope value × instrument peak / envelope peak; 0 when that peak is 0).
+void setStartCursor(TestRecord& r, int32_t index);
+
+/// Reads the four envelopes at cursorIndex (an index outside 0..299 becomes 0) into cursorUl,
+/// cursorIl, cursorIf and cursorIk.
+void updateStartReadouts(TestRecord& r);
+
+} // namespace korvex
