@@ -61,6 +61,11 @@ bool Controller::readerActive() const
     return reader_ && reader_->running();
 }
 
+bool Controller::replyDeadlineArmed() const
+{
+    return readerActive() && reader_->deadlineArmed();
+}
+
 // ---- Where the port comes from ------------------------------------------------------------
 
 QString Controller::portDevice() const

@@ -65,6 +65,8 @@ public:
     /// Milliseconds until Timer2 fires, -1 when it is off.
     int timer2Remaining() const { return timer2_.remainingTime(); }
     bool readerActive() const;
+    /// True while the reader will wake by itself when the reply limit passes.
+    bool replyDeadlineArmed() const;
     QString statusText() const { return statusText_; }
     int progress() const { return progress_; }
     /// Why the last run or handshake failed (empty after a completed run).

@@ -389,6 +389,28 @@ TEST(PortErrors, ReopeningAMissingPortDuringARunEndsTheRunInsteadOfLeavingItWait
     EXPECT_TRUE(f.controller->timer1Active());
 }
 
+TEST(PortErrors, ReopeningThePortDuringARunKeepsTheReplyLimitRunning)
+{
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.instrument.autoReply = false; // the instrument falls silent after the handshake
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_EQ(f.controller->stepIndex(), 1);
+    ASSERT_TRUE(f.controller->replyDeadlineArmed());
+
+    EXPECT_EQ(f.controller->openPort(), 0); // the port dialog reopens the same device
+    EXPECT_TRUE(f.controller->testRunning());
+    EXPECT_TRUE(f.controller->readerActive());
+    EXPECT_TRUE(f.controller->replyDeadlineArmed()) << "a silent instrument would be waited for for ever";
+
+    f.clock.advance(4001);
+    f.controller->checkReader();
+    f.pump();
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.failures.size(), 1);
+}
+
 // ---- Closing --------------------------------------------------------------------------------
 
 TEST(Closing, CloseDuringARunWaitsForItsLastStep)

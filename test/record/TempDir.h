@@ -1,10 +1,12 @@
 // A temporary folder for a test, removed with everything in it when the test ends.
 #pragma once
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 class TempDir {
 public:
@@ -39,4 +41,30 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+/// While it lives, writes that would make a file larger than bytes fail with EFBIG (as a full
+/// disk makes them fail), for root as for anyone. SIGXFSZ is ignored meanwhile so the write
+/// returns an error instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
 };
