@@ -25,7 +25,8 @@ struct SequenceSpec;
 class Controller : public QObject {
     Q_OBJECT
 public:
-    /// Message 1025 (the first user message number plus one): runs one step.
+    /// The step event, called message 1025 throughout (its number as a window message); as a
+    /// Qt event type it is QEvent::User + 1, that is 1001. Runs one step.
     static constexpr QEvent::Type kStepEvent = static_cast<QEvent::Type>(QEvent::User + 1);
     /// waitSince while no time limit runs.
     static constexpr int32_t kNoWait = 2147483647;

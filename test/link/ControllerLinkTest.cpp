@@ -355,7 +355,7 @@ TEST(PortErrors, AnAbsentDeviceFailsTheHandshakeAtOnce)
     EXPECT_FALSE(f.controller->testRunning());
 }
 
-TEST(PortErrors, OpenPortFailureIsReportedWithTheSpecifiedText)
+TEST(PortErrors, OpenPortFailureIsReportedAsAWarning)
 {
     LinkFixture f;
     f.controller->setPortFactory([](const QString& device) {

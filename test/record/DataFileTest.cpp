@@ -121,7 +121,7 @@ TEST(DataFileRoundTrip, SavedAndLoadedRecordIsBitForBitEqual)
     EXPECT_EQ(loaded.resultsShown, 1);
 }
 
-TEST(DataFileRoundTrip, ImageIsLittleEndianAtTheDocumentedOffsets)
+TEST(DataFileRoundTrip, ImageIsLittleEndianAtFixedOffsets)
 {
     TestRecord r;
     r.Urms = 230.5f;

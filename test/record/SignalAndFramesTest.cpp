@@ -70,7 +70,7 @@ float decode(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3)
 }
 } // namespace
 
-TEST(InstrumentFloat, DecodesTheDocumentedExamples)
+TEST(InstrumentFloat, DecodesExponentFirstValuesWithTheSignInTheTopMantissaBit)
 {
     EXPECT_EQ(decode(0x80, 0, 0, 0), 1.0f);
     EXPECT_EQ(decode(0x81, 0, 0, 0), 2.0f);
