@@ -585,13 +585,12 @@ std::string verdictText(const Verdict& v, bool chinese)
                  outcomeText(s.passB ? Outcome::Pass : Outcome::Fail, chinese) + ")";
         t += "\n";
         for (const LimitCheck& c : s.checks) {
-            const int d = decimalsFor(c.limit);
             const std::string unit = checkUnit(c);
-            t += "  " + pad(checkLabel(c, chinese), 26) + pad(fixed(c.value, d) + " " + unit, 13) +
-                 pad((c.upper ? "<= " : ">= ") + fixed(c.limit, d) + " " + unit, 16) +
+            t += "  " + pad(checkLabel(c, chinese), 26) + pad(fixed(c.value, decimalsFor(c.value)) + " " + unit, 13) +
+                 pad((c.upper ? "<= " : ">= ") + fixed(c.limit, decimalsFor(c.limit)) + " " + unit, 16) +
                  pad(fixed(c.margin, 1) + " %", 10);
             if (std::isfinite(c.maxValue))
-                t += pad((chinese ? "最大 " : "max ") + fixed(c.maxValue, d), 14);
+                t += pad((chinese ? "最大 " : "max ") + fixed(c.maxValue, decimalsFor(c.maxValue)), 14);
             t += std::string(outcomeText(c.result, chinese)) + "\n";
         }
     }
