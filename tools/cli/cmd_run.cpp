@@ -11,6 +11,7 @@
 #include "kinds/Evaluate.h"
 #include "Commands.h"
 #include "KindNames.h"
+#include "VerdictArgs.h"
 #include "record/Configuration.h"
 #include "link/Controller.h"
 #include "record/DataFile.h"
@@ -29,11 +30,15 @@ void runUsage(FILE* out)
     std::fprintf(out,
                  "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
                  "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
+                 "                      [--verdict [--json] [--profile NAME] [--limits FILE]]\n"
                  "  KIND     input | phase | output | comprehensive | start | energy\n"
                  "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
                  "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
                  "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
-                 "Exit status: 0 done, 1 usage error, 2 link, timeout or file failure.\n");
+                 "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
+                 "           harmonics of repeated input runs are averaged over the series\n"
+                 "Exit status: 0 done (and passed), 1 usage error, 2 link, timeout or file failure,\n"
+                 "3 the verdict fails.\n");
 }
 
 } // namespace
@@ -50,10 +55,19 @@ int cmdRun(int argc, char** argv)
     double timeoutSeconds = 0;
     bool pace = false;
     bool countGiven = false;
+    bool verdict = false, json = false, badOption = false;
+    VerdictChoice choice;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--port" && hasValue)
+        if (takeVerdictOption(argc, argv, i, choice, badOption)) {
+            if (badOption)
+                return 1;
+        } else if (arg == "--verdict")
+            verdict = true;
+        else if (arg == "--json")
+            json = true;
+        else if (arg == "--port" && hasValue)
             device = argv[++i];
         else if (arg == "--count" && hasValue) {
             count = std::atoi(argv[++i]);
@@ -132,10 +146,13 @@ int cmdRun(int argc, char** argv)
 
     std::vector<std::string> valueLines;
     int completed = 0;
+    VerdictSeries series;
     QObject::connect(&controller, &Controller::runCompleted, app, [&](int32_t k) {
         ++completed;
         valueLines.push_back(spreadsheetValueLine(controller.record()));
-        std::printf("run %d of %d: %s completed\n", completed, count, kindName(k));
+        series.add(controller.record());
+        // With a JSON verdict, stdout carries the JSON alone.
+        std::fprintf(verdict && json ? stderr : stdout, "run %d of %d: %s completed\n", completed, count, kindName(k));
         std::fflush(stdout);
         if (completed >= count) {
             controller.setLocked(true);
@@ -192,6 +209,16 @@ int cmdRun(int argc, char** argv)
             std::fprintf(stderr, "korvex-cli run: cannot write %s\n", csvPath.c_str());
             status = 2;
         }
+    }
+    if (completed > 0 && verdict) {
+        const ProfileSet limits = loadLimits(choice);
+        VerdictProfile profile;
+        if (!chooseProfile(limits, choice, controller.record(), profile))
+            return 1;
+        const Verdict v = series.judge(controller.record(), profile);
+        std::fputs(json ? (verdictJson(v) + "\n").c_str() : verdictText(v, false).c_str(), stdout);
+        if (status == 0 && !v.pass)
+            status = 3;
     }
     return status;
 }
