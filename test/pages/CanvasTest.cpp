@@ -237,33 +237,5 @@ TEST(ScreenCanvasTest, EscapementRotatesText)
     EXPECT_LE(d.right, 101);
 }
 
-TEST(PrinterCanvasTest, EscapementTurnsTextAtItsPointBothWays)
-{
-    app();
-    // 254 dpi: 10 device pixels per millimetre. Text 4 mm high at (20 mm, 20 mm down).
-    for (int escapement : {900, 2700}) {
-        QImage img(400, 400, QImage::Format_RGB32);
-        img.fill(Qt::white);
-        {
-            QPainter p(&img);
-            PrinterCanvas c(p, 254);
-            c.setMetricMode();
-            c.setFont("T 宋体", 400, colours::black, kGb2312Charset, escapement);
-            c.textOut(2000, -2000, "Lamp Voltage");
-            c.restoreMode();
-        }
-        const InkBox b = inkBox(img);
-        EXPECT_GT(b.bottom - b.top, 2 * (b.right - b.left)) << escapement;
-        // The top of the text cell stands at the point: 900 turns the cell right of it, 2700 left.
-        if (escapement == 900) {
-            EXPECT_GE(b.left, 199);
-        } else {
-            EXPECT_LE(b.right, 201);
-        }
-        EXPECT_LT(b.left, 245);
-        EXPECT_GT(b.right, 155);
-    }
-}
-
 } // namespace
 } // namespace korvex
