@@ -2,6 +2,7 @@
 // background, frames, the title block and the test-information block of the print pages.
 #include "kinds/PageConventions.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "record/NumberFormat.h"
@@ -66,7 +67,8 @@ void drawScreenBackground(PageCanvas& c, Colour background)
     drawFrame(c, 0, 0, w - 1, h - 1);
 }
 
-void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout)
+void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout,
+                   const char* const* labels)
 {
     static const char* const labelsEn[9] = {"Name:",        "No.:",     "Type:",     "Standard:", "Temperature:",
                                             "Humidity:",    "Manufacturer:", "Operator:", "Test Date:"};
@@ -81,9 +83,25 @@ void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoL
     };
     c.setTextAlign(TextAlign::Left);
     for (int i = 0; i < 9; ++i) {
-        printText(c, layout.labelX[i], layout.y[i], chinese ? labelsZh[i] : labelsEn[i]);
+        printText(c, layout.labelX[i], layout.y[i], labels ? labels[i] : chinese ? labelsZh[i] : labelsEn[i]);
         printText(c, layout.valueX[i], layout.y[i], values[i]);
     }
+}
+
+double resampledAt(const float* wave, int count, int points, int k)
+{
+    if (k <= 0 || points <= 0)
+        return wave[0];
+    const double q = static_cast<double>(k) * count / points;
+    const int i = static_cast<int>(q);
+    return wave[i] + (static_cast<double>(wave[i + 1]) - wave[i]) * (q - i);
+}
+
+int barHalfHeight(double v, double peak, double amplitude, int limit)
+{
+    if (peak == 0.0)
+        return 0;
+    return clampTrunc(std::fabs(v / peak * amplitude), 0, std::max(0, limit));
 }
 
 void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const std::string& instrument,

@@ -65,8 +65,19 @@ struct InfoLayout {
     int y[9];
 };
 
-/// Draws the test-information labels and values left-aligned in the current font.
-void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout);
+/// Draws the test-information labels and values left-aligned in the current font. labels
+/// replaces the usual nine labels of the language where a page spells them its own way.
+void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout,
+                   const char* const* labels = nullptr);
+
+/// Value k of a waveform's first count samples resampled onto points values by linear
+/// interpolation at position k * count / points (value 0 is sample 0). The last interval
+/// reads sample count, so wave must hold count + 1 values.
+double resampledAt(const float* wave, int count, int points, int k);
+
+/// Half-height of a symmetric bar: trunc(|v| / peak * amplitude), at most limit; 0 when the
+/// peak is 0 (a group whose waveform is all zero) or the quotient is not a number.
+int barHalfHeight(double v, double peak, double amplitude, int limit);
 
 /// The two title lines of a print page, centred at x 14300, y 2000 and 2800, height 800.
 void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const std::string& instrument,

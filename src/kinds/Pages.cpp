@@ -2,9 +2,11 @@
 #include "kinds/Pages.h"
 
 #include "kinds/InputtestPage.h"
+#include "kinds/OutputtestPage.h"
 #include "kinds/PageConventions.h"
 #include "kinds/PhasetestPage.h"
 #include "kinds/StarttestPage.h"
+#include "kinds/StatictestPage.h"
 
 namespace korvex {
 
@@ -21,11 +23,6 @@ struct ReportTitle {
 ReportTitle reportTitle(int32_t kind)
 {
     switch (kind) {
-    case KindOutput:
-        return {"Output Characteristic Test Report", "输出特性测试报告", kInstrumentTitleZhSpaced, kInstrumentTitleZh};
-    case KindComprehensive:
-        return {"Compositive Characteristic Test Report", "综合特性测试报告", kInstrumentTitleZhSpaced,
-                kInstrumentTitleZhSpaced};
     case KindStart:
         return {"Start Characteristic Test Report", "启动特性测试报告", kInstrumentTitleZhSpaced,
                 kInstrumentTitleZhSpaced};
@@ -46,25 +43,29 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
     case KindPhase:
         chinese ? drawPhaseScreenChinese(c, r) : drawPhaseScreenEnglish(c, r);
         return;
+    case KindOutput:
+        chinese ? drawOutputScreenChinese(c, r) : drawOutputScreenEnglish(c, r);
+        return;
+    case KindComprehensive:
+        chinese ? drawComprehensiveScreenChinese(c, r) : drawComprehensiveScreenEnglish(c, r);
+        return;
     case KindStart:
     case KindEnergy:
         if (r.resultsShown == 0) {
             drawStartPrompt(c);
             return;
         }
-        [[fallthrough]];
-    case KindOutput:
-    case KindComprehensive: {
-        const ReportTitle t = reportTitle(r.currentTest);
-        drawTitleOnlyScreenPage(c, chinese, t.instrumentZhScreen, t.en, t.zh);
+        {
+            const ReportTitle t = reportTitle(r.currentTest);
+            drawTitleOnlyScreenPage(c, chinese, t.instrumentZhScreen, t.en, t.zh);
+        }
         return;
-    }
     default:
         return;
     }
 }
 
-void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int /*printerFamily*/)
+void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int printerFamily)
 {
     const bool chinese = r.chinese != 0;
     switch (kind) {
@@ -75,7 +76,11 @@ void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int /*printerFami
         chinese ? drawPhasePrintChinese(c, r) : drawPhasePrintEnglish(c, r);
         return;
     case KindOutput:
+        chinese ? drawOutputPrintChinese(c, r) : drawOutputPrintEnglish(c, r);
+        return;
     case KindComprehensive:
+        chinese ? drawComprehensivePrintChinese(c, r) : drawComprehensivePrintEnglish(c, r, printerFamily);
+        return;
     case KindStart:
     case KindEnergy: {
         const ReportTitle t = reportTitle(kind);

@@ -149,6 +149,29 @@ TEST(ScreenCanvasTest, LineToTheSamePointDrawsNothing)
     EXPECT_EQ(c.image().pixel(20, 15), qRgb(255, 0, 0));
 }
 
+TEST(ScreenCanvasTest, AxisLinesCoverThePixelsOfThePaintersLines)
+{
+    app();
+    // Up, down, left, right, one pixel long, partly off the image, and a slanted line.
+    const int segments[][4] = {{10, 10, 10, 50}, {20, 50, 20, 10}, {30, 12, 80, 12},  {80, 20, 30, 20},
+                               {40, 40, 40, 41}, {50, 60, 51, 60}, {95, -5, 95, 120}, {60, 70, 90, 95}};
+    ScreenCanvas c(100, 100);
+    QImage ref(100, 100, QImage::Format_RGB32);
+    ref.fill(Qt::white);
+    QPainter p(&ref);
+    QPen pen(QColor(255, 0, 0), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    c.setPen(colours::red, PenStyle::Solid, 1);
+    for (const auto& s : segments) {
+        p.drawLine(QPointF(s[0] + 0.5, s[1] + 0.5), QPointF(s[2] + 0.5, s[3] + 0.5));
+        c.moveTo(s[0], s[1]);
+        c.lineTo(s[2], s[3]);
+    }
+    p.end();
+    EXPECT_EQ(c.image(), ref);
+}
+
 TEST(PrinterCanvasTest, LineToTheSamePointDrawsNothing)
 {
     app();

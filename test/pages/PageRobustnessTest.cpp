@@ -28,11 +28,16 @@ void expectOnPage(const RecordingCanvas& c, int xlo, int xhi, int ylo, int yhi)
 
 void fillAllFloats(TestRecord& r, float v)
 {
-    for (float* f : {&r.Urms, &r.Irms, &r.Irmsw, &r.Pin, &r.PF, &r.PFw, &r.THDU, &r.THDI, &r.THDIw, &r.THDUcsa,
-                     &r.THDIcsa, &r.THDIwcsa, &r.Fin, &r.peakU, &r.peakI, &r.PhaseStart, &r.PhasePeak, &r.PhaseEnd})
+    for (float* f : {&r.Urms,      &r.Irms,     &r.Irmsw,   &r.Pin,      &r.PF,     &r.PFw,   &r.THDU,  &r.THDI,
+                     &r.THDIw,     &r.THDUcsa,  &r.THDIcsa, &r.THDIwcsa, &r.Fin,    &r.peakU, &r.peakI, &r.PhaseStart,
+                     &r.PhasePeak, &r.PhaseEnd, &r.CFv,     &r.CFi,      &r.Ulrms,  &r.Ilrms, &r.Ilcf,  &r.Ilncf,
+                     &r.Pout,      &r.Fout,     &r.peakUl,  &r.peakIl,   &r.peakIf, &r.peakIk})
         *f = v;
     for (float* a : {r.waveU, r.waveI})
         for (int i = 0; i < kInputWaveLen; ++i)
+            a[i] = v;
+    for (float* a : {r.waveUl, r.waveIl, r.waveIf, r.waveIk})
+        for (int i = 0; i < kOutputWaveLen; ++i)
             a[i] = v;
     for (float* a : {r.ampU, r.ampI, r.harmI, r.mApW, r.pctU, r.pctI})
         for (int i = 0; i < kHarmonics; ++i)
@@ -61,8 +66,8 @@ TEST(ResetRecordPage, DrawsCompletePageWithZeros)
     TestRecord r;
     resetAllResults(r);
     TestRecord known;
-    testdata::fillKnownInput(known);
-    for (int32_t kind : {1, 2}) {
+    testdata::fillKnownOutput(known);
+    for (int32_t kind : {1, 2, 3, 4}) {
         for (int zh : {0, 1}) {
             Drawn reset = drawAll(r, kind, zh);
             Drawn full = drawAll(known, kind, zh);
@@ -106,7 +111,7 @@ TEST_P(DamagedRecordPage, StillDrawsCompletePageOnThePage)
     fillAllFloats(r, GetParam());
     TestRecord known;
     testdata::fillKnownInput(known);
-    for (int32_t kind : {1, 2}) {
+    for (int32_t kind : {1, 2, 3, 4}) {
         for (int zh : {0, 1}) {
             Drawn d = drawAll(r, kind, zh);
             Drawn ref = drawAll(known, kind, zh);
@@ -134,6 +139,24 @@ TEST(DamagedRecordPage, ZeroFundamentalAndPeakKeepBarsOnThePage)
     Drawn d = drawAll(r, 1, 0);
     expectOnPage(d.screen, 0, 640, 0, 385);
     expectOnPage(d.print, 0, 29700, -21000, 0);
+}
+
+TEST(DamagedRecordPage, ZeroOutputScalesDrawNoBars)
+{
+    // Groups that passed their presence test with all-zero waveforms leave plot scales of 0.
+    TestRecord r;
+    testdata::fillKnownOutput(r);
+    r.peakUl = r.peakIl = r.peakIf = r.peakIk = 0.0f;
+    for (int32_t kind : {3, 4}) {
+        Drawn d = drawAll(r, kind, 0);
+        for (const RecordingCanvas* c : {&d.screen, &d.print}) {
+            int bars = 0;
+            for (const auto& l : c->lines())
+                bars += l.x1 == l.x2 && l.y1 == l.y2;
+            EXPECT_EQ(bars, kind == 3 ? 4 * 150 : 2 * 100) << kind;
+        }
+        expectOnPage(d.big, 0, 1920, 0, 1080);
+    }
 }
 
 TEST(PageDispatch, FollowsKindLanguageAndPromptFlag)

@@ -61,6 +61,49 @@ inline void fillKnownInput(TestRecord& r)
     r.resultsShown = 1;
 }
 
+/// An output and comprehensive result on top of the known input: a lamp at 102.4 V and
+/// 0.3571 A with crest factors 1.50 / 1.20 (a 20 % half-wave difference), 36.2 W at 45.68 kHz;
+/// the lamp voltage a sine of three periods over the 150 samples, the currents at their
+/// peaks throughout.
+inline void fillKnownOutput(TestRecord& r)
+{
+    fillKnownInput(r);
+    r.CFv = 1.414f;
+    r.CFi = 1.52f;
+    r.Ulrms = 102.4f;
+    r.Ulm = 145.0f;
+    r.Ulcf = 1.416f;
+    r.Ilrms = 0.3571f;
+    r.Ilm = 0.512f;
+    r.Ilcf = 1.5f;
+    r.Ilncf = 1.2f;
+    r.Ildhc = 20.0f;
+    r.Ifrms = 0.1234f;
+    r.Ifm = 0.2f;
+    r.Ifcf = 1.62f;
+    r.Ikrms = 0.4f;
+    r.Ikm = 0.58f;
+    r.Ikcf = 1.45f;
+    r.Pout = 36.2f;
+    r.Fout = 45.678f;
+    r.peakUl = 145.0f;
+    r.peakIl = 0.512f;
+    r.peakIf = 0.2f;
+    r.peakIk = 0.58f;
+    const double pi = 3.14159265358979323846;
+    for (int i = 0; i < 150; ++i) {
+        r.waveUl[i] = static_cast<float>(145.0 * std::sin(2 * pi * i / 50.0));
+        r.waveIl[i] = r.peakIl;
+        r.waveIf[i] = r.peakIf;
+        r.waveIk[i] = r.peakIk;
+    }
+    storeText(r.infoNo, "A-17");
+    storeText(r.infoSpec, "T8 36W");
+    storeText(r.infoFlux, "3350");
+    storeText(r.infoColorTemp, "6500");
+    r.hasOutputResult = r.hasCompResult = 1;
+}
+
 /// A table percentage as the pages write it (one decimal).
 inline std::string pctText(float v)
 {

@@ -74,7 +74,14 @@ void ScreenCanvas::lineTo(int x, int y)
     QPainter& p = painter();
     // A line to the point where the pen stands draws nothing (a zero bar is no dot), as on
     // the classic canvas, which never draws a line's end point.
-    if (x != curX_ || y != curY_) {
+    if ((x == curX_) != (y == curY_) && pen_.isCosmetic() && pen_.style() == Qt::SolidLine) {
+        // A 1-pixel solid line along an axis covers the same pixels, both ends included, as
+        // the rectangle between its ends; filled as a rectangle it draws in less than half
+        // the time, which counts for pages of a thousand and more bars.
+        p.fillRect(
+            QRect(QPoint(std::min(x, curX_), std::min(y, curY_)), QPoint(std::max(x, curX_), std::max(y, curY_))),
+            pen_.color());
+    } else if (x != curX_ || y != curY_) {
         // Pixel centres: a 1-pixel line at y = k covers row k, as on the classic canvas.
         p.drawLine(QPointF(curX_ + 0.5, curY_ + 0.5), QPointF(x + 0.5, y + 0.5));
     }
