@@ -66,7 +66,8 @@ void drawScreenBackground(PageCanvas& c, Colour background)
     drawFrame(c, 0, 0, w - 1, h - 1);
 }
 
-void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout)
+void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout,
+                   const char* const* labels)
 {
     static const char* const labelsEn[9] = {"Name:",        "No.:",     "Type:",     "Standard:", "Temperature:",
                                             "Humidity:",    "Manufacturer:", "Operator:", "Test Date:"};
@@ -79,9 +80,11 @@ void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoL
         fieldUtf8(r.infoManufacturer), fieldUtf8(r.infoOperator),
         fieldUtf8(r.testDate),
     };
+    if (!labels)
+        labels = chinese ? labelsZh : labelsEn;
     c.setTextAlign(TextAlign::Left);
     for (int i = 0; i < 9; ++i) {
-        printText(c, layout.labelX[i], layout.y[i], chinese ? labelsZh[i] : labelsEn[i]);
+        printText(c, layout.labelX[i], layout.y[i], labels[i]);
         printText(c, layout.valueX[i], layout.y[i], values[i]);
     }
 }

@@ -65,8 +65,10 @@ struct InfoLayout {
     int y[9];
 };
 
-/// Draws the test-information labels and values left-aligned in the current font.
-void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout);
+/// Draws the test-information labels and values left-aligned in the current font. labels, when
+/// given, replaces the nine labels of the language for a page that spells them its own way.
+void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout,
+                   const char* const* labels = nullptr);
 
 /// The two title lines of a print page, centred at x 14300, y 2000 and 2800, height 800.
 void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const std::string& instrument,

@@ -1,6 +1,8 @@
 // The page dispatch: which report page the drawing area and the printer show for a record.
 #include "kinds/Pages.h"
 
+#include "kinds/Energytest.h"
+#include "kinds/EnergytestPage.h"
 #include "kinds/InputtestPage.h"
 #include "kinds/PageConventions.h"
 #include "kinds/PhasetestPage.h"
@@ -36,8 +38,15 @@ ReportTitle reportTitle(int32_t kind)
 
 } // namespace
 
+void prepareScreenPage(TestRecord& r)
+{
+    if (r.currentTest == KindEnergy && r.resultsShown != 0)
+        updateEnergyScale(r);
+}
+
 void drawScreenPage(PageCanvas& c, TestRecord& r)
 {
+    prepareScreenPage(r);
     const bool chinese = r.chinese != 0;
     switch (r.currentTest) {
     case KindInput:
@@ -48,11 +57,13 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
         return;
     case KindStart:
     case KindEnergy:
-        if (r.resultsShown == 0) {
+        if (r.resultsShown == 0)
             drawStartPrompt(c);
-            return;
-        }
-        [[fallthrough]];
+        else if (r.currentTest == KindStart)
+            chinese ? drawStartScreenChinese(c, r) : drawStartScreenEnglish(c, r);
+        else
+            chinese ? drawEnergyScreenChinese(c, r) : drawEnergyScreenEnglish(c, r);
+        return;
     case KindOutput:
     case KindComprehensive: {
         const ReportTitle t = reportTitle(r.currentTest);
@@ -74,10 +85,14 @@ void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int /*printerFami
     case KindPhase:
         chinese ? drawPhasePrintChinese(c, r) : drawPhasePrintEnglish(c, r);
         return;
-    case KindOutput:
-    case KindComprehensive:
     case KindStart:
-    case KindEnergy: {
+        chinese ? drawStartPrintChinese(c, r) : drawStartPrintEnglish(c, r);
+        return;
+    case KindEnergy:
+        chinese ? drawEnergyPrintChinese(c, r) : drawEnergyPrintEnglish(c, r);
+        return;
+    case KindOutput:
+    case KindComprehensive: {
         const ReportTitle t = reportTitle(kind);
         drawTitleOnlyPrintPage(c, chinese, t.instrumentZhPrint, t.en, t.zh);
         return;
