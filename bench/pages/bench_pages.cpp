@@ -61,8 +61,8 @@ void BM_CursorDrag1920(benchmark::State& state)
             benchmark::DoNotOptimize(c.image().constBits());
         }
     }
-    state.counters["s_per_repaint"] = benchmark::Counter(100.0, benchmark::Counter::kIsIterationInvariantRate |
-                                                                 benchmark::Counter::kInvert);
+    state.counters["s_per_repaint"] =
+        benchmark::Counter(100.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_CursorDrag1920)->Arg(5)->Arg(6)->Unit(benchmark::kMillisecond);
 
