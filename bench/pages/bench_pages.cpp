@@ -12,6 +12,7 @@
 
 #include "app/canvas/PageFonts.h"
 #include "PageTestData.h"
+#include "kinds/CursorInput.h"
 #include "kinds/Pages.h"
 #include "app/canvas/PrinterCanvas.h"
 #include "app/canvas/ScreenCanvas.h"
@@ -21,7 +22,14 @@ namespace {
 korvex::TestRecord knownRecord(int32_t kind)
 {
     korvex::TestRecord r;
-    korvex::testdata::fillKnownOutput(r);
+    if (kind == korvex::KindStart)
+        korvex::testdata::fillKnownStart(r);
+    else if (kind == korvex::KindEnergy)
+        korvex::testdata::fillKnownEnergy(r);
+    else if (kind == korvex::KindOutput || kind == korvex::KindComprehensive)
+        korvex::testdata::fillKnownOutput(r);
+    else
+        korvex::testdata::fillKnownInput(r);
     r.currentTest = kind;
     return r;
 }
@@ -35,20 +43,43 @@ void BM_ScreenPage1920(benchmark::State& state)
         benchmark::DoNotOptimize(c.image().constBits());
     }
 }
-BENCHMARK(BM_ScreenPage1920)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScreenPage1920)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Arg(6)->Unit(benchmark::kMillisecond);
+
+// A drag across the plot: 100 cursor moves at 1920 x 1080, each followed by the repaint the
+// window would make (a whole page, as in its paint event). Time per iteration is for all 100.
+void BM_CursorDrag1920(benchmark::State& state)
+{
+    const auto kind = static_cast<int32_t>(state.range(0));
+    korvex::TestRecord r = knownRecord(kind);
+    constexpr int width = 1920, height = 1080;
+    for (auto _ : state) {
+        for (int move = 0; move < 100; ++move) {
+            if (kind == korvex::KindEnergy)
+                korvex::energyCursorDrag(r, 3 * 40 + 3 * 3 * move, width); // 3 plot pixels a move
+            else
+                korvex::startCursorStep(r, +1); // the arrow key
+            korvex::ScreenCanvas c(width, height);
+            korvex::drawScreenPage(c, r);
+            benchmark::DoNotOptimize(c.image().constBits());
+        }
+    }
+    state.counters["s_per_repaint"] =
+        benchmark::Counter(100.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CursorDrag1920)->Arg(5)->Arg(6)->Unit(benchmark::kMillisecond);
 
 void BM_PrintPageImage300dpi(benchmark::State& state)
 {
-    korvex::TestRecord r = knownRecord(korvex::KindInput);
+    korvex::TestRecord r = knownRecord(static_cast<int32_t>(state.range(0)));
     QImage img(3508, 2480, QImage::Format_RGB32);
     for (auto _ : state) {
         img.fill(Qt::white);
         QPainter p(&img);
         korvex::PrinterCanvas c(p, 300);
-        korvex::drawPrintPage(c, r, korvex::KindInput, 0);
+        korvex::drawPrintPage(c, r, r.currentTest, 0);
     }
 }
-BENCHMARK(BM_PrintPageImage300dpi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrintPageImage300dpi)->Arg(1)->Arg(5)->Arg(6)->Unit(benchmark::kMillisecond);
 
 void BM_PrintPagePdf(benchmark::State& state)
 {

@@ -81,6 +81,8 @@ void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoL
         fieldUtf8(r.infoManufacturer), fieldUtf8(r.infoOperator),
         fieldUtf8(r.testDate),
     };
+    if (!labels)
+        labels = chinese ? labelsZh : labelsEn;
     c.setTextAlign(TextAlign::Left);
     for (int i = 0; i < 9; ++i) {
         printText(c, layout.labelX[i], layout.y[i], labels ? labels[i] : chinese ? labelsZh[i] : labelsEn[i]);
@@ -111,29 +113,6 @@ void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const s
     c.setTextAlign(TextAlign::Centre);
     printText(c, 14300, 2000, instrument);
     printText(c, 14300, 2800, report);
-}
-
-void drawTitleOnlyScreenPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
-                             const std::string& reportZh)
-{
-    const ScreenScale s = screenScale(c);
-    drawScreenBackground(c, colours::white);
-    if (chinese)
-        c.setFont(kFontSong, s.fontSf(19), colours::black, kGb2312Charset);
-    else
-        c.setFont(kFontTimes, s.fontSf(20), colours::black, kDefaultCharset);
-    c.setTextAlign(TextAlign::Centre);
-    c.textOut(s.x(320), s.y(2), chinese ? instrumentZh : kInstrumentTitleEn);
-    c.textOut(s.x(320), s.y(22), chinese ? reportZh : reportEn);
-}
-
-void drawTitleOnlyPrintPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
-                            const std::string& reportZh)
-{
-    c.setMetricMode();
-    drawPrintTitle(c, kFontSong, kDefaultCharset, chinese ? instrumentZh : kInstrumentTitleEn,
-                   chinese ? reportZh : reportEn);
-    c.restoreMode();
 }
 
 } // namespace korvex

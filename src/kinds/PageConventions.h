@@ -83,12 +83,4 @@ int barHalfHeight(double v, double peak, double amplitude, int limit);
 void drawPrintTitle(PageCanvas& c, const std::string& font, int charset, const std::string& instrument,
                     const std::string& report);
 
-/// A page whose layout this program does not draw yet: background and title block only.
-/// instrumentZh is the Chinese instrument title in the form that page uses (with or without
-/// the space after "KORVEX").
-void drawTitleOnlyScreenPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
-                             const std::string& reportZh);
-void drawTitleOnlyPrintPage(PageCanvas& c, bool chinese, const std::string& instrumentZh, const std::string& reportEn,
-                            const std::string& reportZh);
-
 } // namespace korvex

@@ -1,6 +1,8 @@
 // The page dispatch: which report page the drawing area and the printer show for a record.
 #include "kinds/Pages.h"
 
+#include "kinds/Energytest.h"
+#include "kinds/EnergytestPage.h"
 #include "kinds/InputtestPage.h"
 #include "kinds/OutputtestPage.h"
 #include "kinds/PageConventions.h"
@@ -10,31 +12,15 @@
 
 namespace korvex {
 
-namespace {
-
-struct ReportTitle {
-    const char* en;
-    const char* zh;
-    const char* instrumentZhScreen; // the Chinese instrument title differs in one space per page
-    const char* instrumentZhPrint;
-};
-
-// Report titles of the kinds whose pages are drawn as title blocks only for now.
-ReportTitle reportTitle(int32_t kind)
+void prepareScreenPage(TestRecord& r)
 {
-    switch (kind) {
-    case KindStart:
-        return {"Start Characteristic Test Report", "启动特性测试报告", kInstrumentTitleZhSpaced,
-                kInstrumentTitleZhSpaced};
-    default:
-        return {"Filament Warm-up Test Report", "灯丝预热能量测试报告", kInstrumentTitleZh, kInstrumentTitleZhSpaced};
-    }
+    if (r.currentTest == KindEnergy && r.resultsShown != 0)
+        updateEnergyScale(r);
 }
-
-} // namespace
 
 void drawScreenPage(PageCanvas& c, TestRecord& r)
 {
+    prepareScreenPage(r);
     const bool chinese = r.chinese != 0;
     switch (r.currentTest) {
     case KindInput:
@@ -51,14 +37,12 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
         return;
     case KindStart:
     case KindEnergy:
-        if (r.resultsShown == 0) {
+        if (r.resultsShown == 0)
             drawStartPrompt(c);
-            return;
-        }
-        {
-            const ReportTitle t = reportTitle(r.currentTest);
-            drawTitleOnlyScreenPage(c, chinese, t.instrumentZhScreen, t.en, t.zh);
-        }
+        else if (r.currentTest == KindStart)
+            chinese ? drawStartScreenChinese(c, r) : drawStartScreenEnglish(c, r);
+        else
+            chinese ? drawEnergyScreenChinese(c, r) : drawEnergyScreenEnglish(c, r);
         return;
     default:
         return;
@@ -82,11 +66,11 @@ void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int printerFamily
         chinese ? drawComprehensivePrintChinese(c, r) : drawComprehensivePrintEnglish(c, r, printerFamily);
         return;
     case KindStart:
-    case KindEnergy: {
-        const ReportTitle t = reportTitle(kind);
-        drawTitleOnlyPrintPage(c, chinese, t.instrumentZhPrint, t.en, t.zh);
+        chinese ? drawStartPrintChinese(c, r) : drawStartPrintEnglish(c, r);
         return;
-    }
+    case KindEnergy:
+        chinese ? drawEnergyPrintChinese(c, r) : drawEnergyPrintEnglish(c, r);
+        return;
     default:
         return;
     }

@@ -10,9 +10,15 @@ namespace korvex {
 
 /// Draws the screen page of r.currentTest in the language of r.chinese on a canvas of the
 /// drawing area's size: kinds 1..6, kinds 5 and 6 show the start prompt page while
-/// r.resultsShown is 0, any other kind draws nothing. Reads the record only (the reference
-/// is non-const because some pages bring derived display scales up to date).
+/// r.resultsShown is 0, any other kind draws nothing. Reads the record, apart from
+/// prepareScreenPage, which it runs first.
 void drawScreenPage(PageCanvas& c, TestRecord& r);
+
+/// What a screen drawing of the current page leaves in the record: the preheat energy page
+/// (kind 6 with resultsShown 1) brings its axis scales up to date (updateEnergyScale), and its
+/// print page later uses them. The one place where drawing a page changes the record; a
+/// program that prints without a window runs it to print the scales of the screen page.
+void prepareScreenPage(TestRecord& r);
 
 /// Draws the print page of a kind (1..6) in the language of r.chinese on a printer canvas.
 /// printerFamily (0 Epson/Canon, 1 HP) chooses the rotation of rotated print texts.

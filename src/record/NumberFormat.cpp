@@ -150,17 +150,17 @@ std::string formatFixed(double value, int precision, int decimals)
     return s;
 }
 
-std::string formatGeneral(double value)
+std::string formatGeneral(double value, int precision)
 {
     if (!std::isfinite(value))
         return nonFinite(value);
     Decimal d = toDecimal(value);
-    roundDigits(d, 6);
+    roundDigits(d, precision);
     if (d.count == 0)
         return "0";
     const bool negative = value < 0;
-    // Fixed form from 0.00001 up to six integer digits; scientific outside.
-    if (d.pointPos > 6 || d.pointPos < -4)
+    // Fixed form from 0.00001 up to `precision` integer digits; scientific outside.
+    if (d.pointPos > precision || d.pointPos < -4)
         return scientific(negative, d, 2, true);
     int last = d.count;
     while (last > 0 && d.digits[last - 1] == '0')

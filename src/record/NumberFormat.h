@@ -12,10 +12,11 @@ namespace korvex {
 /// "NAN", "INF" and "-INF".
 std::string formatFixed(double value, int precision, int decimals);
 
-/// Shortest general form with up to 6 significant digits, as the configuration file writes
-/// the filament parameters: 7 -> "7", 1.5 -> "1.5", 1234567 -> "1.23457E+06",
-/// 0.000001 -> "1E-06".
-std::string formatGeneral(double value);
+/// Shortest general form with up to `precision` significant digits, as the configuration file
+/// writes the filament parameters (6 digits): 7 -> "7", 1.5 -> "1.5", 1234567 -> "1.23457E+06",
+/// 0.000001 -> "1E-06". A value whose integer part needs more digits than `precision` is
+/// written in scientific notation.
+std::string formatGeneral(double value, int precision = 6);
 
 /// Parses a decimal number as the configuration file and the filament dialog read them
 /// (optional sign, digits, point, exponent; surrounding blanks allowed). Returns false when

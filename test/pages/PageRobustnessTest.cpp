@@ -1,6 +1,7 @@
 // Pages of reset and damaged records, the page dispatch, and pages leaving the record alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -130,6 +131,39 @@ INSTANTIATE_TEST_SUITE_P(NonFiniteAndHuge, DamagedRecordPage,
                                            std::numeric_limits<float>::infinity(),
                                            -std::numeric_limits<float>::infinity(), 3.0e38f, -3.0e38f, 0.0f));
 
+// Start and energy values, curves, peaks, scales and filament parameters all set to v.
+void fillStartAndEnergy(TestRecord& r, float v)
+{
+    for (float* f : {&r.StrUlp, &r.StrIlp, &r.StrIfp, &r.StrIkp, &r.peakStartUl, &r.peakStartIl, &r.peakStartIf,
+                     &r.peakStartIk, &r.StrT, &r.UlpT, &r.IlpT, &r.IfpT, &r.IkpT, &r.cursorTime, &r.cursorUl,
+                     &r.cursorIl, &r.cursorIf, &r.cursorIk, &r.qPara, &r.pPara, &r.fPara, &r.energyCurrentScale,
+                     &r.energyScale, &r.preheatEnergy, &r.filamentUMax, &r.filamentIMax, &r.preheatTime})
+        *f = v;
+    for (float* a : {r.waveStartUl, r.waveStartIl, r.waveStartIf, r.waveStartIk})
+        std::fill(a, a + kStartSamples, v);
+    for (float* a : {r.waveFilamentU, r.waveFilamentI, r.waveEnergy})
+        std::fill(a, a + kEnergySamples, v);
+}
+
+TEST_P(DamagedRecordPage, StartAndEnergyPagesStayOnTheAreaAndTheSheet)
+{
+    for (int32_t kind : {5, 6}) {
+        TestRecord known;
+        kind == 5 ? testdata::fillKnownStart(known) : testdata::fillKnownEnergy(known);
+        TestRecord r = known;
+        fillStartAndEnergy(r, GetParam());
+        r.cursorIndex = r.energyCursor = r.preheatEndIndex = -7; // out of range, as a damaged file may hold
+        for (int zh : {0, 1}) {
+            Drawn d = drawAll(r, kind, zh);
+            Drawn ref = drawAll(known, kind, zh);
+            EXPECT_EQ(d.screen.texts().size(), ref.screen.texts().size());
+            expectOnPage(d.screen, 0, 640, 0, 385);
+            expectOnPage(d.big, 0, 1920, 0, 1080);
+            expectOnPage(d.print, 0, 29700, -21000, 0);
+        }
+    }
+}
+
 TEST(DamagedRecordPage, ZeroFundamentalAndPeakKeepBarsOnThePage)
 {
     TestRecord r;
@@ -238,6 +272,8 @@ TEST(PageDispatch, PagesLeaveTheRecordUnchanged)
         for (int zh : {0, 1}) {
             r.currentTest = kind;
             r.chinese = zh;
+            // The energy page's axis scales are the one thing a screen drawing leaves behind.
+            prepareScreenPage(r);
             std::memcpy(before.data(), &r, sizeof r);
             RecordingCanvas s, p(29700, 21000);
             drawScreenPage(s, r);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "kinds/Starttest.h"
 #include "record/TestRecord.h"
 #include "record/TextCodec.h"
 
@@ -102,6 +103,65 @@ inline void fillKnownOutput(TestRecord& r)
     storeText(r.infoFlux, "3350");
     storeText(r.infoColorTemp, "6500");
     r.hasOutputResult = r.hasCompResult = 1;
+}
+
+/// A start result: lamp voltage 1000 V at sample 100 and 500 V elsewhere (envelope 2000 / 1000),
+/// lamp current 1.5 A from sample 150 on, filament current 0.75 A before it, no cathode lead
+/// current; the cursor at sample 200 (3.33 s).
+inline void fillKnownStart(TestRecord& r)
+{
+    resetAllResults(r);
+    for (int i = 0; i < kStartSamples; ++i) {
+        r.waveStartUl[i] = i == 100 ? 2000.0f : 1000.0f;
+        r.waveStartIl[i] = i >= 150 ? 500.0f : 0.0f;
+        r.waveStartIf[i] = i < 150 ? 100.0f : 0.0f;
+    }
+    r.peakStartUl = 2000.0f;
+    r.peakStartIl = 500.0f;
+    r.peakStartIf = 100.0f;
+    r.StrUlp = 1000.0f;
+    r.StrIlp = 1.5f;
+    r.StrIfp = 0.75f;
+    r.UlpT = 1.67f;
+    r.IlpT = 2.5f;
+    r.IfpT = 0.1f;
+    r.StrT = 2.48f;
+    setStartCursor(r, 200);
+    storeText(r.infoNo, "A-7");
+    storeText(r.infoType, "T8-36W");
+    storeText(r.infoManufacturer, "Lumen");
+    storeText(r.testDate, "2024-3-9");
+    r.hasStartResult = 1;
+    r.resultsShown = 1;
+    r.currentTest = KindStart;
+}
+
+/// A preheat energy result with Q 7 J, P 9 W, F 1.5: 10 V and 0.8 A up to sample 300 (1.5 s),
+/// 5 V and 0.4 A after it; the running energy rises by 0.02 J a sample (6 J at the end of the
+/// preheat, 19.98 J at 5 s); the cursor at the end of the preheat.
+inline void fillKnownEnergy(TestRecord& r)
+{
+    resetAllResults(r);
+    r.qPara = 7.0f;
+    r.pPara = 9.0f;
+    r.fPara = 1.5f;
+    for (int k = 0; k < kEnergySamples; ++k) {
+        r.waveFilamentU[k] = k < 300 ? 10.0f : 5.0f;
+        r.waveFilamentI[k] = k < 300 ? 0.8f : 0.4f;
+        r.waveEnergy[k] = 0.02f * static_cast<float>(k);
+    }
+    r.filamentUMax = 10.0f;
+    r.filamentUMaxTime = 0.0f;
+    r.filamentIMax = 0.8f;
+    r.filamentIMaxTime = 0.0f;
+    r.preheatEndIndex = r.energyCursor = 300;
+    r.preheatTime = 1.5f;
+    r.preheatEnergy = r.waveEnergy[300];
+    storeText(r.infoOperator, "Wang");
+    storeText(r.testDate, "2024-3-9");
+    r.hasEnergyResult = 1;
+    r.resultsShown = 1;
+    r.currentTest = KindEnergy;
 }
 
 /// A table percentage as the pages write it (one decimal).

@@ -190,9 +190,11 @@ int cmdReport(int argc, char** argv)
         if (!first)
             writer.newPage();
         first = false;
-        // As the print command does: the printed kind becomes the current page.
+        // As the print command does: the printed kind becomes the current page. Without a
+        // window no screen page was drawn, so the print gets the scales that page would leave.
         r.currentTest = kind;
         r.resultsShown = 1;
+        prepareScreenPage(r);
         PrinterCanvas canvas(painter, writer.resolution());
         drawPrintPage(canvas, r, kind, 0);
     }
