@@ -136,8 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         case 8: c.openPort(); break;
         case 9:
-            if (c.requestClose() || (s.byte() & 1))
-                c.timer2Timer();
+            // Closing ends the window, and the controller with it (at once, or by Timer2).
+            if (c.requestClose() || (s.byte() & 1)) {
+                QCoreApplication::removePostedEvents(&c);
+                c.shutdown();
+                return 0;
+            }
             break;
         }
         pump(c);
