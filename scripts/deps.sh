@@ -8,6 +8,7 @@ packages=(
   libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-arphic-uming
   xvfb xauth poppler-utils
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

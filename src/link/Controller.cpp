@@ -99,6 +99,7 @@ void Controller::dropPort()
 {
     // The next openPort or step 0 makes a port for the new source; the old one (and the
     // simulated instrument wired to it) must not outlive the switch.
+    abandonHandshake(QStringLiteral("port changed during the handshake"));
     stopReader();
     if (port_)
         port_->close();
@@ -142,6 +143,8 @@ std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
 
 int Controller::openPort()
 {
+    // "?" went to the port being replaced; its answer will never come on the new one.
+    abandonHandshake(QStringLiteral("port reopened during the handshake"));
     const bool readerWasActive = readerActive();
     stopReader();
     if (port_)
@@ -188,15 +191,18 @@ bool Controller::ensurePortOpen()
 
 void Controller::onPortError(const QString& text)
 {
-    lastFailure_ = QStringLiteral("port error: %1").arg(text);
-    if (inHandshake_)
-        return; // checkLink sees the closed port and fails by itself
+    lastFailure_ = text;
+    if (handshakePending_) {
+        abandonHandshake(lastFailure_);
+        return;
+    }
     if (testRunning_)
         linkFailure(lastFailure_);
 }
 
 void Controller::shutdown()
 {
+    handshakePending_ = false;
     stopReader();
     timer1_.stop();
     timer2_.stop();
@@ -249,10 +255,22 @@ void Controller::promptCommand(int32_t kind)
     QCoreApplication::postEvent(this, new QEvent(kStepEvent));
 }
 
-void Controller::inputTest() { measuringCommand(KindInput, false); }
-void Controller::phaseTest() { measuringCommand(KindPhase, false); }
-void Controller::outputTest() { measuringCommand(KindOutput, false); }
-void Controller::compTest() { measuringCommand(KindComprehensive, false); }
+void Controller::inputTest()
+{
+    measuringCommand(KindInput, false);
+}
+void Controller::phaseTest()
+{
+    measuringCommand(KindPhase, false);
+}
+void Controller::outputTest()
+{
+    measuringCommand(KindOutput, false);
+}
+void Controller::compTest()
+{
+    measuringCommand(KindComprehensive, false);
+}
 
 void Controller::singleRun(int32_t kind)
 {
@@ -260,8 +278,14 @@ void Controller::singleRun(int32_t kind)
         measuringCommand(kind, true);
 }
 
-void Controller::startTest() { promptCommand(KindStart); }
-void Controller::energyTest() { promptCommand(KindEnergy); }
+void Controller::startTest()
+{
+    promptCommand(KindStart);
+}
+void Controller::energyTest()
+{
+    promptCommand(KindEnergy);
+}
 
 void Controller::toggleLock()
 {
@@ -349,7 +373,9 @@ void Controller::runNextStep()
 {
     const int32_t kind = testRunning_ ? record_.currentTest : pendingTest_;
     if (const SequenceSpec* seq = sequenceFor(kind)) {
-        if (stepIndex_ == 0)
+        if (stepIndex_ == 0 && handshakePending_)
+            handshakeStep(*seq);
+        else if (stepIndex_ == 0)
             stepZero(*seq);
         else if (stepIndex_ <= int(seq->steps.size()))
             replyStep(*seq);
@@ -375,7 +401,7 @@ void Controller::checkReader()
     if (!waitActive_)
         return;
     const int32_t waited = tickDifference(clock_.ticks(), static_cast<uint32_t>(waitSince_));
-    if (waited > kReplyLimitMs) {
+    if (waited > waitLimitMs_) {
         waitSince_ = kNoWait;
         waitActive_ = false;
         replyTimedOut_ = true;
@@ -384,7 +410,7 @@ void Controller::checkReader()
     }
     // Woken early (by data or a coarse timer): wake again when the limit is passed.
     if (!reader_->deadlineArmed())
-        reader_->armDeadline(kReplyLimitMs - waited + 1);
+        reader_->armDeadline(waitLimitMs_ - waited + 1);
 }
 
 void Controller::stopReader()
@@ -398,6 +424,7 @@ void Controller::startWait(const SequenceSpec& seq)
     if (!seq.timeLimit)
         return; // start and energy replies may take any time
     waitSince_ = static_cast<int32_t>(clock_.ticks());
+    waitLimitMs_ = kReplyLimitMs;
     // waitSince alone cannot mark "no limit": once the tick counter passes 2^31 the sentinel
     // 2147483647 lies in the past and would time out a start test waiting for its lamp.
     waitActive_ = true;
@@ -435,46 +462,74 @@ void Controller::showAlarm(bool shown)
 
 // ---- The handshake and the recovery ----------------------------------------------------------
 
-bool Controller::checkLink()
+void Controller::checkLink()
 {
     expectedBytes_ = 1;
-    bool answered = false;
-    if (port_ && port_->isOpen()) {
-        inHandshake_ = true;
-        port_->writeByte(kCmdHandshake);
-        const uint32_t t0 = clock_.ticks();
-        for (;;) {
-            if (!port_->isOpen())
-                break; // the device went away while we waited
-            if (port_->bytesWaiting() >= expectedBytes_) {
-                uint8_t answer = 0;
-                port_->read(&answer, 1); // any byte will do
-                answered = true;
-                break;
-            }
-            const int32_t waited = tickDifference(clock_.ticks(), t0);
-            if (waited > kHandshakeLimitMs)
-                break;
-            port_->waitForData(kHandshakeLimitMs - waited + 1);
-        }
-        inHandshake_ = false;
+    if (!port_ || !port_->isOpen()) {
+        // A port that is closed (never opened, or gone) cannot answer: fail at once rather
+        // than wait 2000 ms.
+        handshakeFailed();
+        return;
     }
-    if (answered) {
+    // The answer, or the 2000 ms limit, arrives as an event through the reader and runs
+    // handshakeStep: the window's thread never waits here.
+    stopReader();
+    reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
+    handshakePending_ = true;
+    waitSince_ = static_cast<int32_t>(clock_.ticks());
+    waitLimitMs_ = kHandshakeLimitMs;
+    waitActive_ = true;
+    reader_->armDeadline(kHandshakeLimitMs + 1);
+    port_->writeByte(kCmdHandshake);
+}
+
+void Controller::handshakeStep(const SequenceSpec& seq)
+{
+    if (port_ && port_->isOpen() && port_->bytesWaiting() >= expectedBytes_) {
+        uint8_t answer = 0;
+        port_->read(&answer, 1); // any byte will do
+        handshakePending_ = false;
+        replyTimedOut_ = false;
+        waitActive_ = false;
+        waitSince_ = kNoWait;
         showAlarm(false);
-        return true;
+        sendCommand(seq);
+        return;
     }
-    // A port that is closed (never opened, or gone) cannot answer: fail at once rather than
-    // spin for 2000 ms.
+    if (!replyTimedOut_)
+        return; // a message for something else; the answer has not come yet
+    replyTimedOut_ = false;
+    handshakeFailed();
+}
+
+void Controller::abandonHandshake(const QString& reason)
+{
+    if (!handshakePending_)
+        return;
+    lastFailure_ = reason;
+    handshakeFailed(reason);
+    emit repaintRequested();
+}
+
+void Controller::handshakeFailed(const QString& reason)
+{
+    handshakePending_ = false;
+    stopReader();
     testRunning_ = false;
     stepIndex_ = 0;
     expectedBytes_ = 1;
-    lastFailure_ = port_ && port_->isOpen()
-                       ? QStringLiteral("no answer to the handshake within %1 ms").arg(kHandshakeLimitMs)
-                       : QStringLiteral("port %1 is not open%2")
-                             .arg(portDevice(), lastFailure_.isEmpty() ? QString() : QStringLiteral(" (") + lastFailure_ + QStringLiteral(")"));
+    waitActive_ = false;
+    waitSince_ = kNoWait;
+    if (!reason.isEmpty())
+        lastFailure_ = reason;
+    else if (port_ && port_->isOpen())
+        lastFailure_ = QStringLiteral("no answer to the handshake within %1 ms").arg(kHandshakeLimitMs);
+    else
+        lastFailure_ =
+            QStringLiteral("port %1 is not open%2")
+                .arg(portDevice(),
+                     lastFailure_.isEmpty() ? QString() : QStringLiteral(" (") + lastFailure_ + QStringLiteral(")"));
     if (testLocked_) {
-        waitSince_ = kNoWait;
-        waitActive_ = false;
         emit linkFailed(lastFailure_);
         emit messageRequested(QString::fromUtf8(kLinkFailure), QString::fromUtf8(kPortWarning));
     } else {
@@ -482,7 +537,6 @@ bool Controller::checkLink()
         showAlarm(true);
         emit linkFailed(lastFailure_);
     }
-    return false;
 }
 
 void Controller::linkFailure(const QString& reason)
@@ -521,17 +575,25 @@ void Controller::stepZero(const SequenceSpec& seq)
         port_->purgeInput();
     replyTimedOut_ = false;
     setStatus(seq, QString::fromUtf8(kHandshakeSuffix), 0);
-    if (!checkLink())
-        return;
+    checkLink();
+}
+
+void Controller::sendCommand(const SequenceSpec& seq)
+{
     setStatus(seq, QStringLiteral("0%"), 0);
 
     expectedBytes_ = seq.steps.front().bytes;
+    stopReader(); // the handshake's reader must not take the reply for its answer
     port_->writeByte(seq.command);
+    if (!port_ || !port_->isOpen()) {
+        if (testRunning_)
+            linkFailure(lastFailure_.isEmpty() ? QStringLiteral("port closed") : lastFailure_);
+        return;
+    }
     stepIndex_ = 1;
     waitSince_ = kNoWait;
     waitActive_ = false;
 
-    stopReader();
     reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
     startWait(seq);
 }
@@ -560,8 +622,8 @@ void Controller::replyStep(const SequenceSpec& seq)
     if (step.block == Block::EnergyAck) {
         // The instrument acknowledges "5" and then sends the first curve by itself.
         if (!isEnergyAck(rx[0])) {
-            linkFailure(QStringLiteral("wrong acknowledgement 0x%1 (expected '!')")
-                            .arg(rx[0], 2, 16, QLatin1Char('0')));
+            linkFailure(
+                QStringLiteral("wrong acknowledgement 0x%1 (expected '!')").arg(rx[0], 2, 16, QLatin1Char('0')));
             return;
         }
         expectedBytes_ = following.bytes;

@@ -32,8 +32,8 @@ public:
     static constexpr int32_t kNoWait = 2147483647;
     static constexpr int kHandshakeLimitMs = 2000;
     static constexpr int kReplyLimitMs = 4000;
-    static constexpr int kRepeatPauseMs = 500;   // Timer1
-    static constexpr int kCloseWaitMs = 4000;    // Timer2
+    static constexpr int kRepeatPauseMs = 500; // Timer1
+    static constexpr int kCloseWaitMs = 4000;  // Timer2
 
     /// Makes a port for a device name ("sim" is handled by the controller itself).
     using PortFactory = std::function<std::unique_ptr<LinkPort>(const QString& device)>;
@@ -60,6 +60,8 @@ public:
     int expectedBytes() const { return expectedBytes_; }
     int32_t waitSince() const { return waitSince_; }
     bool replyTimedOut() const { return replyTimedOut_; }
+    /// "?" was sent and step 0 waits for the answer (or the 2000 ms limit) to go on.
+    bool handshakePending() const { return handshakePending_; }
     bool alarmShown() const { return alarmShown_; }
     bool timer1Active() const { return timer1_.isActive(); }
     bool timer2Active() const { return timer2_.isActive(); }
@@ -87,16 +89,16 @@ public:
     /// The simulated instrument while it is in use, else nullptr.
     SimInstrument* simulator() const { return sim_.get(); }
 
-public slots:
+  public slots:
     // Test commands.
-    void inputTest();    // InputTestClick
-    void phaseTest();    // CurrentClick
-    void outputTest();   // OutputTestClick
-    void compTest();     // CompTestClick
+    void inputTest();             // InputTestClick
+    void phaseTest();             // CurrentClick
+    void outputTest();            // OutputTestClick
+    void compTest();              // CompTestClick
     void singleRun(int32_t kind); // the four single-run buttons (kinds 1..4)
-    void startTest();    // StartTestComdClick
-    void energyTest();   // EnergyTestClick, after the wiring picture was confirmed
-    void toggleLock();   // LockTestClick
+    void startTest();             // StartTestComdClick
+    void energyTest();            // EnergyTestClick, after the wiring picture was confirmed
+    void toggleLock();            // LockTestClick
     void setLocked(bool locked);
     void back();
     void next();
@@ -108,14 +110,15 @@ public slots:
     void shutdown();
     /// Message 1025: one step of the running sequence, or step 0 of pendingTest.
     void runNextStep();
-    /// The reader's check: posts message 1025 when the awaited block is complete or overdue.
+    /// The reader's check: posts message 1025 when the awaited block (or the handshake's
+    /// answer) is complete or overdue.
     void checkReader();
     /// Timer1: restarts an unlocked measuring test.
     void timer1Timer();
     /// Timer2: the close waited long enough.
     void timer2Timer();
 
-signals:
+  signals:
     void statusTextChanged(const QString& text);
     void progressChanged(int percent);
     void repaintRequested();
@@ -134,15 +137,19 @@ signals:
     /// A handshake, a reply, an acknowledgement or the port failed; reason in English.
     void linkFailed(const QString& reason);
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 
-private:
+  private:
     void measuringCommand(int32_t kind, bool locked);
     void promptCommand(int32_t kind);
     void setLockState(bool locked);
     void resetKind(int32_t kind);
-    bool checkLink();
+    void checkLink();
+    void handshakeStep(const SequenceSpec& seq);
+    void handshakeFailed(const QString& reason = QString());
+    void abandonHandshake(const QString& reason);
+    void sendCommand(const SequenceSpec& seq);
     void linkFailure(const QString& reason);
     void stepZero(const SequenceSpec& seq);
     void replyStep(const SequenceSpec& seq);
@@ -177,10 +184,11 @@ private:
     int expectedBytes_ = 1;
     int32_t waitSince_ = kNoWait;
     bool waitActive_ = false; // a reply time limit runs (see checkReader)
+    int waitLimitMs_ = kReplyLimitMs;
     bool replyTimedOut_ = false;
     bool alarmShown_ = false;
     bool stepPosted_ = false; // a message 1025 from the reader is still queued
-    bool inHandshake_ = false;
+    bool handshakePending_ = false;
     std::unique_ptr<InputThread> reader_;
     QString statusText_;
     int progress_ = 0;

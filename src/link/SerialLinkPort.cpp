@@ -1,11 +1,16 @@
 // The QSerialPort port.
 #include "link/SerialLinkPort.h"
 
+#ifndef Q_OS_WIN
+#include <poll.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace korvex {
 
 SerialLinkPort::SerialLinkPort(const QString& device, QObject* parent) : LinkPort(parent), device_(device)
 {
-    connect(&serial_, &QSerialPort::readyRead, this, &LinkPort::dataArrived);
+    connect(&serial_, &QSerialPort::readyRead, this, &SerialLinkPort::onReadyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);
 }
 
@@ -35,6 +40,7 @@ bool SerialLinkPort::open()
     }
     serial_.clearError();
     errorText_.clear();
+    emptyReadErrors_ = 0;
     return true;
 }
 
@@ -78,16 +84,50 @@ bool SerialLinkPort::waitForData(int msecs)
     return serial_.waitForReadyRead(msecs);
 }
 
+void SerialLinkPort::onReadyRead()
+{
+    emptyReadErrors_ = 0;
+    emit dataArrived();
+}
+
+bool SerialLinkPort::lineHungUp() const
+{
+#ifdef Q_OS_WIN
+    return false;
+#else
+    const int fd = static_cast<int>(serial_.handle());
+    if (fd < 0)
+        return true;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0)
+        return false; // interrupted; the next error looks again
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+        return true;
+    int waiting = 0;
+    return ::ioctl(fd, FIONREAD, &waiting) < 0;
+#endif
+}
+
 void SerialLinkPort::onError(QSerialPort::SerialPortError error)
 {
-    // After a hang-up QSerialPort reports ReadError in a busy loop until the port is closed,
-    // so the first read or resource error closes it.
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
-        error != QSerialPort::WriteError)
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError && error != QSerialPort::WriteError)
         return;
     if (!serial_.isOpen())
         return;
-    const QString text = QStringLiteral("%1: %2").arg(device_, serial_.errorString());
+    // A readiness notice queued for bytes that a purge has since discarded makes the next
+    // read come back empty, and QSerialPort reports that as a ReadError carrying whatever
+    // errno was left over. Nothing is wrong with the line then: ignore it. A real hang-up
+    // shows in the descriptor, or as read errors that keep coming with no data (QSerialPort
+    // repeats them in a busy loop), so those close the port on the spot.
+    constexpr int kEmptyReadsOfAHangUp = 8;
+    if (error == QSerialPort::ReadError && !lineHungUp() && ++emptyReadErrors_ < kEmptyReadsOfAHangUp) {
+        serial_.clearError();
+        return;
+    }
+    const QString cause = error == QSerialPort::WriteError && !lineHungUp()
+                              ? QStringLiteral("write failed (%1)").arg(serial_.errorString())
+                              : QStringLiteral("device disconnected");
+    const QString text = QStringLiteral("%1: %2").arg(device_, cause);
     serial_.close();
     errorText_ = text;
     emit errorOccurred(text);

@@ -9,7 +9,7 @@ namespace korvex {
 
 class SerialLinkPort final : public LinkPort {
     Q_OBJECT
-public:
+  public:
     explicit SerialLinkPort(const QString& device, QObject* parent = nullptr);
     ~SerialLinkPort() override;
 
@@ -23,11 +23,16 @@ public:
     bool waitForData(int msecs) override;
     QString deviceName() const override { return device_; }
 
-private:
+  private:
     void onError(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    /// True when the device itself reports that the line is gone (poll sees a hang-up or an
+    /// error, or the count of waiting bytes cannot be read).
+    bool lineHungUp() const;
 
     QString device_;
     QSerialPort serial_;
+    int emptyReadErrors_ = 0; // read errors in a row with no byte in between
 };
 
 } // namespace korvex

@@ -1,7 +1,9 @@
 // KORVEX.cfg: default lines, key lookup by substring, load and atomic save.
 #include "record/Configuration.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "record/FileUtil.h"
 #include "record/NumberFormat.h"
@@ -18,23 +20,38 @@ struct TextKey {
     size_t size;
 };
 
-#define KTEXT(key, member) {key, [](TestRecord& r) -> char* { return r.member; }, sizeof(TestRecord::member)}
+#define KTEXT(key, member)                                                                                             \
+    {                                                                                                                  \
+        key, [](TestRecord& r) -> char* { return r.member; }, sizeof(TestRecord::member)                               \
+    }
 const TextKey kTextKeys[] = {
-    KTEXT("[Name]", infoName),       KTEXT("[No]", infoNo),
-    KTEXT("[Type]", infoType),       KTEXT("[Spec]", infoSpec),
-    KTEXT("[Tempture]", infoTemperature), KTEXT("[Humidity]", infoHumidity),
-    KTEXT("[Manuf]", infoManufacturer), KTEXT("[Operator]", infoOperator),
-    KTEXT("[Liumin]", infoFlux),     KTEXT("[ColorTemp]", infoColorTemp),
+    KTEXT("[Name]", infoName),
+    KTEXT("[No]", infoNo),
+    KTEXT("[Type]", infoType),
+    KTEXT("[Spec]", infoSpec),
+    KTEXT("[Tempture]", infoTemperature),
+    KTEXT("[Humidity]", infoHumidity),
+    KTEXT("[Manuf]", infoManufacturer),
+    KTEXT("[Operator]", infoOperator),
+    KTEXT("[Liumin]", infoFlux),
+    KTEXT("[ColorTemp]", infoColorTemp),
 };
 #undef KTEXT
 
-int32_t flagOf(const std::string& line) { return (!line.empty() && line[0] == '1') ? 1 : 0; }
+int32_t flagOf(const std::string& line)
+{
+    return (!line.empty() && line[0] == '1') ? 1 : 0;
+}
 
-void readNumber(const std::string& line, float& field)
+/// A filament parameter: the line's number when it is one that a single float holds,
+/// otherwise the value of the default file (a missing key reads line 0, usually empty).
+float filamentValue(const std::string& line, const std::string& defaultLine)
 {
     double v = 0;
-    if (parseNumber(line, v))
-        field = static_cast<float>(v);
+    if (parseNumber(line, v) && std::fabs(v) <= double(std::numeric_limits<float>::max()))
+        return static_cast<float>(v);
+    parseNumber(defaultLine, v);
+    return static_cast<float>(v);
 }
 
 } // namespace
@@ -42,11 +59,10 @@ void readNumber(const std::string& line, float& field)
 const std::vector<std::string>& Configuration::defaultLines()
 {
     static const std::vector<std::string> lines = {
-        "",           "[Port]",     "COM1",     "[Chinese]", "1",       "[WideFreq]", "0",         "[ThdType]",
-        "0",          "[QPara]",    "7.0",      "[PPara]",   "9.0",     "[FPara]",    "1.5",       "[Name]",
-        "",           "[No]",       "1",        "[Type]",    "",        "[Spec]",     "",          "[Tempture]",
-        "25",         "[Humidity]", "75",       "[Manuf]",   "Tarvane", "[Operator]", "",          "[ColorTemp]",
-        "",           "[Liumin]",   "",         "[End]",
+        "",    "[Port]",      "COM1", "[Chinese]",  "1",   "[WideFreq]", "0",  "[ThdType]", "0",       "[QPara]",
+        "7.0", "[PPara]",     "9.0",  "[FPara]",    "1.5", "[Name]",     "",   "[No]",      "1",       "[Type]",
+        "",    "[Spec]",      "",     "[Tempture]", "25",  "[Humidity]", "75", "[Manuf]",   "Tarvane", "[Operator]",
+        "",    "[ColorTemp]", "",     "[Liumin]",   "",    "[End]",
     };
     return lines;
 }
@@ -111,9 +127,10 @@ void Configuration::applyTo(TestRecord& r, Settings& s) const
     r.chinese = flagOf(value("[Chinese]"));
     r.wideBand = flagOf(value("[WideFreq]"));
     r.thdCsa = flagOf(value("[ThdType]"));
-    readNumber(value("[QPara]"), r.qPara);
-    readNumber(value("[PPara]"), r.pPara);
-    readNumber(value("[FPara]"), r.fPara);
+    static const Configuration defaults;
+    r.qPara = filamentValue(value("[QPara]"), defaults.value("[QPara]"));
+    r.pPara = filamentValue(value("[PPara]"), defaults.value("[PPara]"));
+    r.fPara = filamentValue(value("[FPara]"), defaults.value("[FPara]"));
     for (const TextKey& k : kTextKeys)
         storeText(k.field(r), k.size, value(k.key));
 }
@@ -138,6 +155,10 @@ void loadConfiguration(const std::string& programDir, Configuration& cfg, TestRe
     std::string bytes;
     if (readWholeFile(path, bytes, 1u << 20)) {
         cfg.setLines(Configuration::splitLines(bytes));
+    } else if (pathExists(path)) {
+        // There, but not readable as a file (a FIFO, a device, no permission): use the
+        // defaults and leave whatever it is alone.
+        cfg.setLines(Configuration::defaultLines());
     } else {
         cfg.setLines(Configuration::defaultLines());
         replaceFileAtomically(path, cfg.fileBytes());

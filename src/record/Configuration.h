@@ -18,7 +18,7 @@ struct Settings {
 
 /// The configuration lines (code page 936 bytes, without line ends).
 class Configuration {
-public:
+  public:
     Configuration(); ///< starts with the 36 default lines
     static const std::vector<std::string>& defaultLines();
 
@@ -41,24 +41,23 @@ public:
     std::string fileBytes() const;
 
     /// Copies the values into the record and settings (portName, the three flags, Q, P, F,
-    /// the ten texts), each bounded to its field; a Q, P or F that is not a number keeps the
-    /// field's previous value.
+    /// the ten texts), each bounded to its field; a Q, P or F that is not a number a single
+    /// float can hold (or is missing) takes the default file's value.
     void applyTo(TestRecord& r, Settings& s) const;
     /// Writes the current values into their value lines.
     void takeFrom(const TestRecord& r, const Settings& s);
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 
-/// Reads programDir + "KORVEX.cfg" into cfg and applies it to r and s. When the file cannot
-/// be read, the default lines are kept and written to that path (a failure to write them is
-/// not reported).
+/// Reads programDir + "KORVEX.cfg" into cfg and applies it to r and s. When there is no such
+/// file, the default lines are kept and written to that path (a failure to write them is not
+/// reported); one that is there but cannot be read as a regular file is left as it is.
 void loadConfiguration(const std::string& programDir, Configuration& cfg, TestRecord& r, Settings& s);
 
 /// Stores the values in cfg and writes it to programDir + "KORVEX.cfg", replacing the file
 /// atomically; on failure "存配置文件失败!" / "警告".
-Notice saveConfiguration(const std::string& programDir, Configuration& cfg, const TestRecord& r,
-                         const Settings& s);
+Notice saveConfiguration(const std::string& programDir, Configuration& cfg, const TestRecord& r, const Settings& s);
 
 } // namespace korvex

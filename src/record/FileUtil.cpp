@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,8 +18,24 @@
 
 namespace korvex {
 
+bool pathExists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec)) && !ec;
+}
+
+bool isSpecialFile(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(path, ec);
+    return !ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st);
+}
+
+#ifdef _WIN32
 bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
 {
+    if (isSpecialFile(path))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -38,6 +55,41 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     bytes = std::move(out);
     return true;
 }
+#else
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; the type is then checked on
+    // the open descriptor, so nothing can be swapped in between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return false;
+    }
+    std::string out;
+    char buf[65536];
+    bool ok = true;
+    while (out.size() < maxBytes) {
+        const size_t want = std::min(sizeof buf, maxBytes - out.size());
+        const ssize_t got = ::read(fd, buf, want);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        out.append(buf, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (!ok)
+        return false;
+    bytes = std::move(out);
+    return true;
+}
+#endif
 
 #ifdef _WIN32
 bool replaceFileAtomically(const std::string& path, std::string_view bytes)
@@ -62,8 +114,55 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes)
     return true;
 }
 #else
+namespace {
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = ENOSPC; // a write that makes no progress: treat as a full disk
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+/// A device or FIFO named as the output (/dev/stdout, a pipe): there is nothing to keep, and
+/// a rename would replace the device node itself, so the bytes go straight into it.
+bool writeIntoSpecialFile(const std::string& path, std::string_view bytes)
+{
+    // O_NONBLOCK: a FIFO without a reader fails at once instead of blocking.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    bool ok = writeAll(fd, bytes);
+    int failure = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        failure = errno;
+    }
+    errno = failure;
+    return ok;
+}
+
+} // namespace
+
 bool replaceFileAtomically(const std::string& path, std::string_view bytes)
 {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        return writeIntoSpecialFile(path, bytes);
+    }
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     std::string tmpl = (slash == std::string::npos ? std::string() : dir) + ".korvex-XXXXXX";
@@ -79,25 +178,23 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes)
         umask(mask);
         fchmod(fd, 0666 & ~mask);
     }
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
+    bool ok = writeAll(fd, bytes);
+    int failure = ok ? 0 : errno;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        failure = errno;
     }
-    if (ok && ::fsync(fd) != 0)
+    if (::close(fd) != 0 && ok) {
         ok = false;
-    if (::close(fd) != 0)
+        failure = errno;
+    }
+    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) {
         ok = false;
-    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0)
-        ok = false;
+        failure = errno;
+    }
     if (!ok) {
         ::unlink(tmpl.c_str());
+        errno = failure ? failure : EIO; // the caller may name the reason
         return false;
     }
     return true;

@@ -7,8 +7,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include "link/Frames.h"
 #include "LinkTestSupport.h"
+#include "link/Frames.h"
 
 namespace korvex::test {
 namespace {
@@ -88,17 +88,22 @@ TEST(Handshake, FailureWithTheLockSetReportsAndStaysIdle)
 {
     LinkFixture f;
     f.instrument.answerHandshake = false;
-    const uint32_t before = f.clock.now;
     f.controller->singleRun(KindOutput);
     f.pump();
+    EXPECT_TRUE(f.controller->handshakePending());
+    f.passTime(2000); // exactly 2000 ms is still in time
+    EXPECT_TRUE(f.controller->handshakePending());
+    EXPECT_TRUE(f.messages.isEmpty());
+    f.passTime(1);
+    EXPECT_FALSE(f.controller->handshakePending());
     EXPECT_EQ(f.written(), QByteArray("?")); // no command byte after a failed handshake
-    EXPECT_GT(f.clock.now - before, 2000u);
-    EXPECT_LE(f.clock.now - before, 2002u);
     EXPECT_EQ(f.messages, QStringList{QStringLiteral("通讯联络失败！|警告！")});
+    EXPECT_EQ(f.failures, QStringList{QStringLiteral("no answer to the handshake within 2000 ms")});
     EXPECT_FALSE(f.controller->testRunning());
     EXPECT_EQ(f.controller->stepIndex(), 0);
     EXPECT_FALSE(f.controller->timer1Active());
     EXPECT_FALSE(f.controller->alarmShown());
+    EXPECT_FALSE(f.controller->readerActive());
     EXPECT_EQ(f.controller->waitSince(), Controller::kNoWait);
     EXPECT_EQ(f.statusTexts.back(), QStringLiteral("输出性能测试：通讯联络！"));
 }
@@ -110,6 +115,7 @@ TEST(Handshake, FailureWithTheLockClearShowsTheAlarmAndRetriesUntilAnswered)
     f.instrument.blocks = simBlocks(KindInput);
     f.controller->inputTest();
     f.pump();
+    f.passTime(2001);
     EXPECT_TRUE(f.messages.isEmpty());
     EXPECT_TRUE(f.controller->alarmShown());
     EXPECT_TRUE(f.controller->timer1Active());
@@ -118,6 +124,7 @@ TEST(Handshake, FailureWithTheLockClearShowsTheAlarmAndRetriesUntilAnswered)
     // Still silent: another attempt, the alarm stays.
     f.controller->timer1Timer();
     f.pump();
+    f.passTime(2001);
     EXPECT_EQ(f.written(), QByteArray("??"));
     EXPECT_TRUE(f.controller->alarmShown());
 
@@ -128,6 +135,53 @@ TEST(Handshake, FailureWithTheLockClearShowsTheAlarmAndRetriesUntilAnswered)
     EXPECT_FALSE(f.controller->alarmShown());
     EXPECT_EQ(f.alarmChanges, (std::vector<bool>{true, false}));
     EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+}
+
+TEST(Handshake, TheEventLoopRunsWhileTheAnswerIsAwaited)
+{
+    // The step returns at once after "?"; events queued meanwhile (a click, a repaint) are
+    // served, and the answer, when it comes, continues the step.
+    LinkFixture f;
+    f.instrument.answerHandshake = false;
+    f.instrument.blocks = simBlocks(KindInput);
+    f.controller->inputTest();
+    f.pump();
+    ASSERT_TRUE(f.controller->handshakePending());
+    EXPECT_EQ(f.statusTexts.back(), QStringLiteral("输入性能测试：通讯联络！"));
+    bool served = false;
+    QTimer::singleShot(0, [&] { served = true; });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(served);
+    EXPECT_TRUE(f.controller->handshakePending());
+
+    // A surplus message while waiting changes nothing.
+    f.clock.advance(1500);
+    QCoreApplication::postEvent(f.controller.get(), new QEvent(Controller::kStepEvent));
+    f.pump();
+    EXPECT_TRUE(f.controller->handshakePending());
+    EXPECT_EQ(f.written(), QByteArray("?"));
+
+    f.port->deliver(QByteArray(1, 'K'));
+    f.pump();
+    EXPECT_FALSE(f.controller->handshakePending());
+    EXPECT_EQ(f.written(), QByteArray("?0!!"));
+    EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
+    EXPECT_TRUE(f.failures.isEmpty());
+}
+
+TEST(Handshake, ADeviceLostWhileWaitingFailsTheHandshakeAtOnce)
+{
+    LinkFixture f;
+    f.instrument.answerHandshake = false;
+    f.controller->singleRun(KindInput);
+    f.pump();
+    ASSERT_TRUE(f.controller->handshakePending());
+    f.port->hangUp(QStringLiteral("/dev/ttyUSB0: device disconnected"));
+    f.pump();
+    EXPECT_FALSE(f.controller->handshakePending());
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.messages, QStringList{QStringLiteral("通讯联络失败！|警告！")});
+    EXPECT_EQ(f.failures, QStringList{QStringLiteral("/dev/ttyUSB0: device disconnected")});
 }
 
 // ---- Overdue replies ---------------------------------------------------------------------

@@ -15,7 +15,7 @@ struct Result {
 };
 
 class SimProcess {
-public:
+  public:
     explicit SimProcess(const QStringList& args)
     {
         proc.start(QStringLiteral(KORVEX_SIM_PATH), args);
@@ -105,8 +105,20 @@ TEST(EndToEndPty, ADisconnectInTheMiddleOfABlockEndsWithStatus2)
     const Result r = runCli({QStringLiteral("output"), QStringLiteral("--port"), sim.path, QStringLiteral("--timeout"),
                              QStringLiteral("30")});
     EXPECT_EQ(r.status, 2) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("port error"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("device disconnected"))) << r.err.toStdString();
     EXPECT_EQ(r.out.count(QStringLiteral("completed")), 0);
+}
+
+TEST(EndToEndPty, BytesWaitingBeforeTheHandshakeDoNotFailTheRun)
+{
+    for (const char* stale : {"1", "100"}) {
+        SimProcess sim({QStringLiteral("--stale"), QLatin1String(stale)});
+        ASSERT_FALSE(sim.path.isEmpty());
+        const Result r = runCli({QStringLiteral("input"), QStringLiteral("--port"), sim.path, QStringLiteral("--count"),
+                                 QStringLiteral("2"), QStringLiteral("--timeout"), QStringLiteral("30")});
+        EXPECT_EQ(r.status, 0) << stale << " stale bytes: " << r.err.toStdString();
+        EXPECT_EQ(r.out.count(QStringLiteral("completed")), 2);
+    }
 }
 
 TEST(EndToEndPty, ASilentInstrumentFailsTheHandshake)
@@ -139,15 +151,16 @@ TEST(EndToEndBuiltIn, ComprehensiveRepeatsOnTheBuiltInSimulator)
 
 TEST(EndToEndBuiltIn, TimeoutAndBadArgumentsAreReported)
 {
-    const Result missing = runCli({QStringLiteral("input"), QStringLiteral("--port"), QStringLiteral("/dev/korvex-missing")});
+    const Result missing =
+        runCli({QStringLiteral("input"), QStringLiteral("--port"), QStringLiteral("/dev/korvex-missing")});
     EXPECT_EQ(missing.status, 2);
     const Result usage = runCli({QStringLiteral("warp"), QStringLiteral("--port"), QStringLiteral("sim")});
     EXPECT_EQ(usage.status, 1);
     // A paced start test waits for its lamp far longer than the time allowed.
     SimProcess sim({QStringLiteral("--pace"), QStringLiteral("--lamp-wait"), QStringLiteral("60000")});
     ASSERT_FALSE(sim.path.isEmpty());
-    const Result slow = runCli({QStringLiteral("start"), QStringLiteral("--port"), sim.path, QStringLiteral("--timeout"),
-                                QStringLiteral("1")});
+    const Result slow = runCli({QStringLiteral("start"), QStringLiteral("--port"), sim.path,
+                                QStringLiteral("--timeout"), QStringLiteral("1")});
     EXPECT_EQ(slow.status, 2);
     EXPECT_TRUE(slow.err.contains(QStringLiteral("timed out"))) << slow.err.toStdString();
 }

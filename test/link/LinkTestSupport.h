@@ -17,7 +17,7 @@
 namespace korvex::test {
 
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(uint32_t start = 1000) : now(start) {}
     uint32_t ticks() const override { return now; }
     void advance(uint32_t ms) { now += ms; }
@@ -27,11 +27,11 @@ public:
 /// An instrument the test scripts: it answers the handshake (unless told not to) and, when
 /// autoReply is set, answers each command and "!" with the next of the blocks given to it.
 class ScriptedInstrument {
-public:
+  public:
     bool answerHandshake = true;
     bool autoReply = true;
     uint8_t energyAck = '!';
-    std::vector<QByteArray> blocks;  // replies of the next run, in order (energy: without ack)
+    std::vector<QByteArray> blocks; // replies of the next run, in order (energy: without ack)
     size_t next = 0;
     MemoryLinkPort* port = nullptr;
 
@@ -43,12 +43,14 @@ public:
 
 /// A controller on a ManualClock and a ScriptedInstrument, recording its signals.
 class LinkFixture {
-public:
+  public:
     LinkFixture();
     ~LinkFixture();
 
     /// Delivers queued message 1025 events until none is left; returns how many steps ran.
     int pump();
+    /// Lets ms of the driven clock pass, runs the reader's check and the steps it posts.
+    void passTime(uint32_t ms);
     /// The bytes the controller wrote since the last clearWritten().
     QByteArray written() const { return port ? port->written() : QByteArray(); }
     void clearWritten()
@@ -67,11 +69,11 @@ public:
     std::vector<int> progressValues;
     std::vector<bool> alarmChanges;
     std::vector<bool> lockChanges;
-    QStringList messages;        // "text|caption"
-    QStringList failures;        // linkFailed reasons
+    QStringList messages; // "text|caption"
+    QStringList failures; // linkFailed reasons
     int closeRequests = 0;
     int promptRequests = 0;
-    int steps = 0;               // repaint requests, one per step message and more
+    int steps = 0; // repaint requests, one per step message and more
     std::vector<int32_t> completed;
 };
 

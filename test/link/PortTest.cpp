@@ -119,6 +119,8 @@ TEST(SerialPort, TalksToAPseudoTerminalAndClosesOnHangUp)
     for (int k = 0; k < 5; ++k)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(errors.count(), 1);
+    EXPECT_TRUE(errors.front().front().toString().contains(QStringLiteral("device disconnected")))
+        << errors.front().front().toString().toStdString();
 }
 
 } // namespace

@@ -1,14 +1,16 @@
-// korvex-cli dump and export run as a user would, on files the test writes.
+// korvex-cli dump, export, report and render run as a user would, on files the test writes.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/wait.h>
 
+#include "TempDir.h"
 #include "record/DataFile.h"
 #include "record/Spreadsheet.h"
-#include "TempDir.h"
 #include "record/TextCodec.h"
 
 using namespace korvex;
@@ -130,7 +132,8 @@ TEST(CliExport, ManyFilesGiveOneValueLineEachInOrder)
     writeDataFile(tmp.file("b.kvx"), b);
     const Result res = runCli("export " + tmp.file("b.kvx") + " " + tmp.file("a.kvx"));
     ASSERT_EQ(res.status, 0);
-    EXPECT_EQ(res.out, spreadsheetTitleLine() + "\r\n" + spreadsheetValueLine(b) + "\r\n" + spreadsheetValueLine(a) + "\r\n");
+    EXPECT_EQ(res.out,
+              spreadsheetTitleLine() + "\r\n" + spreadsheetValueLine(b) + "\r\n" + spreadsheetValueLine(a) + "\r\n");
 }
 
 TEST(CliExport, OneBadFileWritesNothingAndLeavesTheOutputAlone)
@@ -150,4 +153,88 @@ TEST(CliHelp, EveryCommandHasHelp)
     EXPECT_EQ(runCli("dump --help").status, 0);
     EXPECT_EQ(runCli("export --help").status, 0);
     EXPECT_EQ(runCli("nonsense").status, 1);
+}
+
+// ---- PDF and PNG outputs ----------------------------------------------------------------------
+
+namespace {
+
+/// The files in a folder (to see that no temporary file was left behind).
+size_t entriesIn(const std::string& dir)
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+/// The record as a version 3.1 image (no CSA values, no result flags).
+std::string version31Image(const TestRecord& r)
+{
+    TestRecord copy = r;
+    std::string image(sizeOf(DataVersion::V31), '\0');
+    std::memcpy(image.data(), "KORVEX-3.1", 10);
+    size_t count = 0;
+    const StoredField* fields = storedFields(count);
+    for (size_t i = 0; i < count; ++i) {
+        const long at = fieldOffset(fields[i], DataVersion::V31);
+        if (at > 0)
+            std::memcpy(image.data() + at, fields[i].at(copy), fields[i].bytes());
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(CliOutputs, AFullDiskLeavesTheOldPdfAndPngAsTheyWereAndExits2)
+{
+    TempDir tmp;
+    ASSERT_TRUE(writeDataFile(tmp.file("a.kvx"), sampleRecord()).ok);
+    const std::string pdf = tmp.file("a.pdf"), png = tmp.file("a.png");
+    ASSERT_EQ(runCli("report " + tmp.file("a.kvx") + " --pdf " + pdf).status, 0);
+    ASSERT_EQ(runCli("render " + tmp.file("a.kvx") + " --png " + png).status, 0);
+    const std::string oldPdf = TempDir::read(pdf), oldPng = TempDir::read(png);
+    ASSERT_GT(oldPdf.size(), 4096u);
+    ASSERT_GT(oldPng.size(), 4096u);
+    const size_t before = entriesIn(tmp.dir());
+
+    // Files may grow to 2 KiB only (ulimit -f counts 512-byte blocks in sh): a full disk.
+    const std::string full = "ulimit -f 4; trap '' XFSZ; ";
+    auto limited = [&](const std::string& args) {
+        const std::string cmd = full + KORVEX_CLI + " " + args + " 2>" + tmp.file("err.txt");
+        const int rc = std::system(cmd.c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    };
+    EXPECT_EQ(limited("report " + tmp.file("a.kvx") + " --pdf " + pdf), 2);
+    EXPECT_NE(TempDir::read(tmp.file("err.txt")).find("a.pdf"), std::string::npos);
+    EXPECT_EQ(limited("render " + tmp.file("a.kvx") + " --png " + png), 2);
+    EXPECT_EQ(TempDir::read(pdf), oldPdf);
+    EXPECT_EQ(TempDir::read(png), oldPng);
+    EXPECT_EQ(entriesIn(tmp.dir()), before + 1); // err.txt, and no temporary file
+}
+
+TEST(CliOutputs, ADeviceAsTheTargetIsWrittenIntoNotReplaced)
+{
+    TempDir tmp;
+    ASSERT_TRUE(writeDataFile(tmp.file("a.kvx"), sampleRecord()).ok);
+    EXPECT_EQ(runCli("report " + tmp.file("a.kvx") + " --pdf /dev/full").status, 2);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    EXPECT_EQ(runCli("render " + tmp.file("a.kvx") + " --png /dev/null").status, 0);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+TEST(CliReport, NothingToPrintIsStatus2AndAnOldFilePrintsItsCurrentPage)
+{
+    TempDir tmp;
+    TestRecord none = sampleRecord();
+    none.hasInputResult = 0;
+    ASSERT_TRUE(writeDataFile(tmp.file("none.kvx"), none).ok);
+    EXPECT_EQ(runCli("report " + tmp.file("none.kvx") + " --pdf " + tmp.file("none.pdf")).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(tmp.file("none.pdf")));
+
+    // A 3.1 file keeps no result flags: its current page (input) is the page to print.
+    TempDir::write(tmp.file("old.kvx"), version31Image(sampleRecord()));
+    ASSERT_EQ(runCli("report " + tmp.file("old.kvx") + " --pdf " + tmp.file("old.pdf")).status, 0);
+    EXPECT_EQ(TempDir::read(tmp.file("old.pdf")).rfind("%PDF", 0), 0u);
+    EXPECT_EQ(runCli("report " + tmp.file("old.kvx") + " --pages all --pdf " + tmp.file("all.pdf")).status, 2);
 }

@@ -3,9 +3,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
-#include "record/Configuration.h"
 #include "TempDir.h"
+#include "record/Configuration.h"
 #include "record/TextCodec.h"
 
 using namespace korvex;
@@ -24,7 +25,10 @@ struct Loaded {
     Settings s;
 };
 
-void loadFrom(const TempDir& tmp, Loaded& l) { loadConfiguration(tmp.dir(), l.cfg, l.r, l.s); }
+void loadFrom(const TempDir& tmp, Loaded& l)
+{
+    loadConfiguration(tmp.dir(), l.cfg, l.r, l.s);
+}
 
 } // namespace
 
@@ -134,6 +138,46 @@ TEST(ConfigurationValues, NonNumberFilamentValueKeepsThePreviousOne)
     EXPECT_EQ(l.r.fPara, 1.5f);
 }
 
+TEST(ConfigurationValues, UnreadableOrOutOfRangeFilamentValuesTakeTheDefaults)
+{
+    // Beyond a single float's range, not a number, empty or missing: 7, 9 and 1.5 as in the
+    // default file, never infinity and never 0.
+    const char* files[] = {
+        "[QPara]\r\n3.5e38\r\n[PPara]\r\n1e39\r\n[FPara]\r\n-1e300\r\n",
+        "[QPara]\r\nseven\r\n[PPara]\r\n\r\n[FPara]\r\n1.5.1\r\n",
+        "[Port]\r\nCOM2\r\n",
+    };
+    for (const char* text : files) {
+        TempDir tmp;
+        TempDir::write(tmp.file("KORVEX.cfg"), text);
+        Loaded l;
+        loadFrom(tmp, l);
+        EXPECT_EQ(l.r.qPara, 7.0f) << text;
+        EXPECT_EQ(l.r.pPara, 9.0f) << text;
+        EXPECT_EQ(l.r.fPara, 1.5f) << text;
+    }
+    TempDir tmp;
+    TempDir::write(tmp.file("KORVEX.cfg"), "[QPara]\r\n3.4e38\r\n[PPara]\r\n-2\r\n[FPara]\r\n0\r\n");
+    Loaded l;
+    loadFrom(tmp, l);
+    EXPECT_EQ(l.r.qPara, 3.4e38f);
+    EXPECT_EQ(l.r.pPara, -2.0f);
+    EXPECT_EQ(l.r.fPara, 0.0f);
+}
+
+TEST(ConfigurationValues, AFifoInPlaceOfTheFileIsNeitherReadNorReplaced)
+{
+    TempDir tmp;
+    const std::string path = tmp.file("KORVEX.cfg");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    Loaded l;
+    loadFrom(tmp, l); // would block for ever waiting for a writer
+    EXPECT_EQ(l.cfg.lines(), Configuration::defaultLines());
+    EXPECT_EQ(l.r.qPara, 7.0f);
+    EXPECT_EQ(std::string(l.s.portName), "COM1");
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+}
+
 TEST(ConfigurationValues, OverlongValuesAreBoundedWithoutSplittingACharacter)
 {
     TempDir tmp;
@@ -141,8 +185,8 @@ TEST(ConfigurationValues, OverlongValuesAreBoundedWithoutSplittingACharacter)
     TempDir::write(tmp.file("KORVEX.cfg"), "[Port]\r\nCOM1-and-more\r\n[Name]\r\n" + longName + "\r\n");
     Loaded l;
     loadFrom(tmp, l);
-    EXPECT_STREQ(l.s.portName, "COM1-an"); // 7 bytes
-    EXPECT_EQ(std::strlen(l.r.infoName), 29u);  // 'a' + 14 characters; the 15th would need byte 31
+    EXPECT_STREQ(l.s.portName, "COM1-an");     // 7 bytes
+    EXPECT_EQ(std::strlen(l.r.infoName), 29u); // 'a' + 14 characters; the 15th would need byte 31
     EXPECT_EQ(fieldUtf8(l.r.infoName), "a电子镇流器电子镇流器电子镇流");
 }
 

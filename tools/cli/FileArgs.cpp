@@ -26,6 +26,10 @@ std::string imageProblem(const std::vector<uint8_t>& image)
 bool readImage(const std::string& path, std::vector<uint8_t>& image)
 {
     std::string bytes;
+    if (isSpecialFile(path)) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot read (not a regular file)\n", path.c_str());
+        return false;
+    }
     errno = 0;
     if (!readWholeFile(path, bytes, kDataFileSize32)) {
         std::fprintf(stderr, "korvex-cli: %s: cannot read (%s)\n", path.c_str(),

@@ -55,8 +55,9 @@ int cmdDump(int argc, char** argv)
                     "file layout, plus \"version\" (the file's tag). Versions 3.0 and 3.1 list only the\n"
                     "fields they hold. Texts are converted from code page 936 to UTF-8; floats read back\n"
                     "to the same single-precision value; NaN and infinities are the strings \"NaN\",\n"
-                    "\"Infinity\" and \"-Infinity\". Exit status 2 for a file that cannot be read, has an\n"
-                    "unknown tag or is too short.\n");
+                    "\"Infinity\" and \"-Infinity\".\n"
+                    "Exit status: 0 printed; 1 usage error; 2 the file cannot be read, has an unknown tag\n"
+                    "or is too short.\n");
         return 0;
     }
     if (argc != 2) {

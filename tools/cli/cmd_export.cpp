@@ -17,9 +17,10 @@ int cmdExport(int argc, char** argv)
         std::printf("Usage: korvex-cli export FILE.kvx... [-o OUT.csv]\n\n"
                     "Writes the spreadsheet title line and then one value line per data file, in\n"
                     "argument order, each ended by CR LF. With one file the output is byte for byte\n"
-                    "the window's export. Without -o the lines go to standard output. If any file\n"
-                    "cannot be read, has an unknown tag or is too short, nothing is written and the\n"
-                    "exit status is 2.\n");
+                    "the window's export. Without -o the lines go to standard output; OUT.csv is written\n"
+                    "through a temporary file and replaced only when complete.\n"
+                    "Exit status: 0 written; 1 usage error; 2 a file cannot be read, has an unknown tag or\n"
+                    "is too short (then nothing is written), or the output cannot be written.\n");
         return 0;
     }
     std::vector<std::string> files;

@@ -70,7 +70,8 @@ int cmdReplay(int argc, char** argv)
                     "(an energy capture starts with the acknowledgement \"!\"). The blocks are stored and\n"
                     "evaluated as the window does, the main results are printed, and the record is\n"
                     "saved as a data file (--save) and exported as spreadsheet lines (--csv) when asked.\n"
-                    "A capture of the wrong length or a bad energy acknowledgement gives exit status 2.\n",
+                    "Exit status: 0 evaluated (and written); 1 usage error; 2 the capture cannot be read,\n"
+                    "has the wrong length or a bad energy acknowledgement, or a file cannot be written.\n",
                     kUsage);
         return 0;
     }

@@ -1,10 +1,9 @@
 // korvex-cli report / render: the print pages of a data file as PDF, its screen page as PNG.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,18 +12,22 @@
 #include <vector>
 
 #include "Commands.h"
-#include "KindNames.h"
 #include "FileArgs.h"
+#include "KindNames.h"
 #include "VerdictArgs.h"
-#include "kinds/VerdictPage.h"
 #include "app/canvas/PageFonts.h"
-#include "kinds/Pages.h"
-#include "app/canvas/PrinterCanvas.h"
+#include "app/canvas/PrintPages.h"
 #include "app/canvas/ScreenCanvas.h"
+#include "kinds/Pages.h"
+#include "kinds/VerdictPage.h"
+#include "record/FileUtil.h"
 
 namespace korvex::cli {
 
 namespace {
+
+// Dots per inch of the PDF: QPdfWriter's own, the same as a high-resolution QPrinter's.
+constexpr int kPdfResolution = 1200;
 
 // The Qt GUI layer the canvases need; offscreen unless the caller chose a platform.
 std::unique_ptr<QGuiApplication> startGui()
@@ -51,9 +54,9 @@ bool applyLanguage(const char* lang, TestRecord& r)
 }
 
 // Loads the data file and applies --lang: 0, or the exit status (2 a bad file, 1 a bad language).
-int loadPageRecord(const std::string& file, const char* lang, TestRecord& r)
+int loadPageRecord(const std::string& file, const char* lang, TestRecord& r, DataVersion* version = nullptr)
 {
-    if (!loadDataFile(file, r))
+    if (!loadDataFile(file, r, version))
         return 2;
     if (lang && !applyLanguage(lang, r)) {
         std::fprintf(stderr, "korvex-cli: --lang must be en or zh\n");
@@ -125,15 +128,18 @@ int cmdReport(int argc, char** argv)
     if (wantsHelp(argc, argv)) {
         std::printf("%s\nWrites the print pages of a data file as a PDF, one landscape A4 sheet per page, drawn\n"
                     "as the printer would draw them (0.01 mm units). --lang defaults to the file's language;\n"
-                    "--pages: all (default: every kind with results), current (the file's current page) or a\n"
-                    "comma-separated list of kinds 1-6 or names input, phase, output, comprehensive, start,\n"
-                    "energy. --verdict appends a verdict sheet judged against the limits (see 'korvex-cli\n"
-                    "verdict --help'). Exit status 2 for a data file that cannot be read or a PDF that cannot\n"
-                    "be written.\n",
+                    "--pages: all (every kind with results; the default for a KORVEX-3.2 file), current (the\n"
+                    "file's current page; the default for KORVEX-3.0 and 3.1 files, which keep no result\n"
+                    "flags) or a comma-separated list of kinds 1-6 or names input, phase, output,\n"
+                    "comprehensive, start, energy. --verdict appends a verdict sheet judged against the\n"
+                    "limits (see 'korvex-cli verdict --help'). The PDF is written to a temporary file first\n"
+                    "and replaces OUT.pdf only when complete.\n"
+                    "Exit status: 0 written; 1 usage error; 2 the data file cannot be read, it has no page\n"
+                    "to print, or the PDF cannot be written (OUT.pdf is then left as it was).\n",
                     usage);
         return 0;
     }
-    std::string file, pdf, pages = "all";
+    std::string file, pdf, pages;
     const char* lang = nullptr;
     VerdictChoice choice;
     bool verdict = false, badOption = false;
@@ -162,14 +168,17 @@ int cmdReport(int argc, char** argv)
         return 1;
     }
     TestRecord r;
-    if (const int status = loadPageRecord(file, lang, r))
+    DataVersion version = DataVersion::V32;
+    if (const int status = loadPageRecord(file, lang, r, &version))
         return status;
-    std::vector<int32_t> kinds;
-    if (!pagesOf(pages, r, kinds))
+    if (pages.empty())
+        pages = version == DataVersion::V32 ? "all" : "current";
+    PrintJob job;
+    if (!pagesOf(pages, r, job.kinds))
         return 1;
-    if (kinds.empty()) {
+    if (job.kinds.empty()) {
         std::fprintf(stderr, "korvex-cli: %s: no page to print (no results of the chosen kinds)\n", file.c_str());
-        return 1;
+        return 2;
     }
 
     VerdictProfile profile;
@@ -177,34 +186,20 @@ int cmdReport(int argc, char** argv)
         return 1;
 
     auto gui = startGui();
-    QPdfWriter writer(QString::fromStdString(pdf));
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
-    writer.setTitle(QStringLiteral("KORVEX report"));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        std::fprintf(stderr, "korvex-cli: %s: cannot write the PDF\n", pdf.c_str());
-        return 2;
-    }
-    bool first = true;
-    for (int32_t kind : kinds) {
-        if (!first)
-            writer.newPage();
-        first = false;
+    job.beforePage = [&r](int32_t kind, PrintJob&) {
         // As the print command does: the printed kind becomes the current page. Without a
         // window no screen page was drawn, so the print gets the scales that page would leave.
         r.currentTest = kind;
         r.resultsShown = 1;
         prepareScreenPage(r);
-        PrinterCanvas canvas(painter, writer.resolution());
-        drawPrintPage(canvas, r, kind, 0);
-    }
+    };
     if (verdict) {
-        writer.newPage();
-        PrinterCanvas canvas(painter, writer.resolution());
-        drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0);
+        job.appendix.push_back(
+            [&r, &profile](PageCanvas& canvas) { drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0); });
     }
-    if (!painter.end()) {
-        std::fprintf(stderr, "korvex-cli: %s: cannot write the PDF\n", pdf.c_str());
+    std::string error;
+    if (!writePdfPages(pdf, QPageSize(QPageSize::A4), QPageLayout::Landscape, kPdfResolution, r, job, error)) {
+        std::fprintf(stderr, "korvex-cli: %s: %s\n", pdf.c_str(), error.c_str());
         return 2;
     }
     return 0;
@@ -216,8 +211,10 @@ int cmdRender(int argc, char** argv)
     if (wantsHelp(argc, argv)) {
         std::printf("%s\nWrites the screen page of a data file as the window draws it on a drawing area of\n"
                     "WxH pixels (default 640x385). --lang defaults to the file's language, --kind (1-6 or a\n"
-                    "name) to the file's current page. Exit status 2 for a data file that cannot be read or\n"
-                    "an image that cannot be written.\n",
+                    "name) to the file's current page. The image is written to a temporary file first and\n"
+                    "replaces OUT.png only when complete.\n"
+                    "Exit status: 0 written; 1 usage error; 2 the data file cannot be read or the image\n"
+                    "cannot be written (OUT.png is then left as it was).\n",
                     usage);
         return 0;
     }
@@ -267,8 +264,19 @@ int cmdRender(int argc, char** argv)
     auto gui = startGui();
     ScreenCanvas canvas(width, height);
     drawScreenPage(canvas, r);
-    if (!canvas.image().save(QString::fromStdString(png), "PNG")) {
-        std::fprintf(stderr, "korvex-cli: %s: cannot write the image\n", png.c_str());
+    // Encoded in memory and written through a temporary file: a full disk leaves the old
+    // image in place instead of an empty or partial one.
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!canvas.image().save(&encoded, "PNG")) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot encode the image\n", png.c_str());
+        return 2;
+    }
+    const QByteArray& bytes = encoded.data();
+    errno = 0;
+    if (!replaceFileAtomically(png, std::string_view(bytes.constData(), size_t(bytes.size())))) {
+        std::fprintf(stderr, "korvex-cli: %s: cannot write the image%s%s%s\n", png.c_str(), errno ? " (" : "",
+                     errno ? std::strerror(errno) : "", errno ? ")" : "");
         return 2;
     }
     return 0;

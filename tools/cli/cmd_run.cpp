@@ -2,23 +2,29 @@
 // instrument or the simulated instrument, then saves the data file and the spreadsheet lines.
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
-#include "kinds/Evaluate.h"
 #include "Commands.h"
 #include "KindNames.h"
 #include "VerdictArgs.h"
+#include "kinds/Evaluate.h"
 #include "record/Configuration.h"
 #include "link/Controller.h"
-#include "record/DataFile.h"
-#include "record/FileUtil.h"
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
+#include "record/Configuration.h"
+#include "record/DataFile.h"
+#include "record/FileUtil.h"
 #include "record/Spreadsheet.h"
 
 namespace korvex::cli {
@@ -27,18 +33,20 @@ namespace {
 
 void runUsage(FILE* out)
 {
-    std::fprintf(out,
-                 "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
-                 "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
-                 "                      [--verdict [--json] [--profile NAME] [--limits FILE]]\n"
-                 "  KIND     input | phase | output | comprehensive | start | energy\n"
-                 "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
-                 "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
-                 "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
-                 "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
-                 "           harmonics of repeated input runs are averaged over the series\n"
-                 "Exit status: 0 done (and passed), 1 usage error, 2 link, timeout or file failure,\n"
-                 "3 the verdict fails.\n");
+    std::fprintf(out, "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
+                      "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
+                      "                      [--verdict [--json] [--profile NAME] [--limits FILE]]\n"
+                      "  KIND     input | phase | output | comprehensive | start | energy\n"
+                      "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
+                      "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
+                      "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
+                      "  --timeout S  give up after S seconds (never sooner), with status 2\n"
+                      "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
+                      "           harmonics of repeated input runs are averaged over the series\n"
+                      "Exit status: 0 every run completed, every file written (and the verdict passed); 1 usage\n"
+                      "error; 2 the port cannot be opened, a link failure (no answer, overdue reply, wrong\n"
+                      "acknowledgement, device disconnected), the time limit, or a file that cannot be written\n"
+                      "(a file is written only when complete, through a temporary file); 3 the verdict fails.\n");
 }
 
 } // namespace
@@ -76,9 +84,14 @@ int cmdRun(int argc, char** argv)
             savePath = argv[++i];
         else if (arg == "--csv" && hasValue)
             csvPath = argv[++i];
-        else if (arg == "--timeout" && hasValue)
-            timeoutSeconds = std::atof(argv[++i]);
-        else if (arg == "--scenario" && hasValue)
+        else if (arg == "--timeout" && hasValue) {
+            char* end = nullptr;
+            timeoutSeconds = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(timeoutSeconds > 0) || timeoutSeconds > 2e6) {
+                std::fprintf(stderr, "korvex-cli run: --timeout must be a number of seconds above 0\n");
+                return 1;
+            }
+        } else if (arg == "--scenario" && hasValue)
             scenario = argv[++i];
         else if (arg == "--pace")
             pace = true;
@@ -140,8 +153,9 @@ int cmdRun(int argc, char** argv)
         controller.setLocked(true);
         app->quit();
     };
-    QObject::connect(&controller, &Controller::messageRequested, app,
-                     [&](const QString& text, const QString&) { fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure()); });
+    QObject::connect(&controller, &Controller::messageRequested, app, [&](const QString& text, const QString&) {
+        fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure());
+    });
     QObject::connect(&controller, &Controller::linkFailed, app, [&](const QString& why) { fail(why); });
 
     std::vector<std::string> valueLines;
@@ -165,11 +179,24 @@ int cmdRun(int argc, char** argv)
                      qPrintable(controller.lastFailure()));
         return 2;
     }
+    // The limit is measured, not only timed: a timer may wake a little early, and the run
+    // must never end before the time given.
     QTimer timeout;
+    QElapsedTimer sinceStart;
+    const qint64 limitNs = qint64(std::ceil(timeoutSeconds * 1e9));
     if (timeoutSeconds > 0) {
         timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, app, [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
-        timeout.start(int(timeoutSeconds * 1000));
+        timeout.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timeout, &QTimer::timeout, app, [&] {
+            const qint64 left = limitNs - sinceStart.nsecsElapsed();
+            if (left > 0) {
+                timeout.start(int((left + 999999) / 1000000));
+                return;
+            }
+            fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds));
+        });
+        sinceStart.start();
+        timeout.start(int(std::min<qint64>((limitNs + 999999) / 1000000, std::numeric_limits<int>::max())));
     }
 
     if (kind == KindStart)

@@ -27,7 +27,8 @@ void usage(FILE* out)
     std::fprintf(out, "Usage: korvex-cli COMMAND [ARGS...]\n\nCommands:\n");
     for (const Command& c : kCommands)
         std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
-    std::fprintf(out, "\n'korvex-cli COMMAND --help' describes a command.\n");
+    std::fprintf(out, "\n'korvex-cli COMMAND --help' describes a command.\n"
+                      "Exit status of every command: 0 success, 1 usage error, 2 a file, page or link failure.\n");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
@@ -20,12 +21,13 @@ namespace {
 void usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: korvex-sim [--scenario NAME] [--fault FAULT] [--pace] [--lamp-wait MS]\n"
+                 "Usage: korvex-sim [--scenario NAME] [--fault FAULT] [--pace] [--lamp-wait MS] [--stale N]\n"
                  "Serves the simulated KORVEX instrument on a pseudo-terminal and prints its path.\n"
                  "  --scenario NAME  ballast model: %s (default pfc)\n"
                  "  --fault FAULT    silent | stall:N[:B] | badack | surplus:N | disconnect:N[:B]\n"
                  "  --pace           send at 19200 baud and wait for the lamp before captures\n"
-                 "  --lamp-wait MS   time the lamp takes to be switched (default 2000 paced, 0 otherwise)\n",
+                 "  --lamp-wait MS   time the lamp takes to be switched (default 2000 paced, 0 otherwise)\n"
+                 "  --stale N        N bytes of line noise wait on the terminal before a client opens it\n",
                  qPrintable(korvex::SimModel::scenarioNames().join(QStringLiteral(", "))));
 }
 
@@ -64,6 +66,7 @@ int main(int argc, char** argv)
     QString faultText;
     bool pace = false;
     int lampWait = -1;
+    int stale = 0;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         const bool hasValue = i + 1 < argc;
@@ -81,6 +84,13 @@ int main(int argc, char** argv)
             lampWait = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
             if (!ok || lampWait < 0) {
                 std::fprintf(stderr, "korvex-sim: bad --lamp-wait value\n");
+                return 1;
+            }
+        } else if (arg == QLatin1String("--stale") && hasValue) {
+            bool ok = false;
+            stale = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || stale < 0 || stale > 4000) {
+                std::fprintf(stderr, "korvex-sim: bad --stale value (0 to 4000)\n");
                 return 1;
             }
         } else {
@@ -119,6 +129,14 @@ int main(int argc, char** argv)
     cfsetospeed(&tio, B19200);
     tcsetattr(slave, TCSANOW, &tio);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    if (stale > 0) {
+        // Noise that is already in the receive queue when the client opens the device, as
+        // from an instrument switched on in the middle of a reply.
+        std::vector<uint8_t> noise(static_cast<size_t>(stale));
+        for (size_t k = 0; k < noise.size(); ++k)
+            noise[k] = uint8_t(0xA5 ^ (k * 37));
+        writeAll(master, noise.data(), noise.size());
+    }
 
     korvex::SimInstrument sim(scenario, pace);
     sim.setFault(fault);

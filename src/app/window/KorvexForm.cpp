@@ -30,7 +30,7 @@
 #include "kinds/StarttestPage.h"
 #include "link/PortDevice.h"
 #include "app/dialogs/Portchoice.h"
-#include "app/canvas/PrinterCanvas.h"
+#include "app/canvas/PrintPages.h"
 #include "app/dialogs/Printchoice.h"
 #include "app/dialogs/Printerchoice.h"
 #include "app/dialogs/Resources.h"
@@ -526,38 +526,29 @@ void TKORVEXForm::PrintClick()
     printer_->setPageOrientation(QPageLayout::Landscape);
     if (!runner_.choosePrinter(*printer_))
         return;
-    // Each page is a print job of its own. Printed to a file, a second job would replace the
-    // first one's file, so there the pages follow each other in one document.
-    const bool toFile = !printer_->outputFileName().isEmpty();
+    PrintJob job;
+    for (int k = KindInput; k <= KindEnergy; ++k)
+        if (printSelection_[k - 1])
+            job.kinds.push_back(k);
+    job.printerFamily = printerFamily_;
     bool familyAsked = false;
-    QPainter painter;
-    for (int k = KindInput; k <= KindEnergy; ++k) {
-        if (!printSelection_[k - 1])
-            continue;
+    job.beforePage = [&](int32_t k, PrintJob& j) {
         // While a sequence still runs its kind stays current; the page is printed all the same.
         if (!controller_.testRunning()) {
             r.currentTest = k;
             r.resultsShown = 1;
+            prepareScreenPage(r); // the scales the page's screen drawing leaves for its print
             repaintPage();
-        }
-        const bool started = painter.isActive() ? printer_->newPage() : painter.begin(printer_.get());
-        if (!started) {
-            if (painter.isActive())
-                painter.end();
-            runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
-            return;
         }
         if (!r.chinese && k == KindComprehensive && !familyAsked) {
             familyAsked = true;
             runner_.exec(*PrinterForm);
+            j.printerFamily = printerFamily_;
         }
-        PrinterCanvas canvas(painter, printer_->resolution());
-        drawPrintPage(canvas, r, k, printerFamily_);
-        if (!toFile)
-            painter.end();
-    }
-    if (painter.isActive())
-        painter.end();
+    };
+    std::string error;
+    if (!printPages(*printer_, r, job, error))
+        runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
 }
 
 void TKORVEXForm::ExitClick()
