@@ -8,6 +8,7 @@ packages=(
   libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-arphic-uming
   xvfb xauth poppler-utils
+  qt6-translations-l10n
 )
 
 missing=()
