@@ -350,6 +350,8 @@ void TKORVEXForm::connectController()
 {
     connect(&controller_, &Controller::statusTextChanged, StatusBar1, &StatusPanel::setText);
     connect(&controller_, &Controller::progressChanged, this, [this](int percent) {
+        if (ProgressBar1->value() == percent)
+            return;
         // QProgressBar repaints at once on a new value; held back, the bar is painted with the
         // status text and the page of the same step in one pass to the screen.
         ProgressBar1->setUpdatesEnabled(false);

@@ -12,6 +12,8 @@ constexpr int kMargin = 2; // pixels left of the text and above and below it
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // It paints its own background: a new text repaints the panel and nothing beneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void StatusPanel::setText(const QString& text)
@@ -35,6 +37,7 @@ QSize StatusPanel::minimumSizeHint() const
 void StatusPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect area = rect().adjusted(kMargin, 0, -kMargin, 0);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
