@@ -10,7 +10,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc 2>/dev/null || echo 2)"
 
 bin=build/default
-window="$bin/src/app/korvex"
+window="$bin/src/app/window/korvex"
 cli="$bin/tools/cli/korvex-cli"
 
 if [ -x "$window" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then

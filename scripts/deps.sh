@@ -9,6 +9,7 @@ packages=(
   fonts-liberation fonts-arphic-uming
   xvfb xauth poppler-utils
   clang-14 libclang-rt-14-dev
+  qt6-translations-l10n
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include "link/SerialLinkPort.h"
 #include "link/SimInstrument.h"
 #include "link/SystemClock.h"
+#include "record/DataFile.h"
 
 namespace korvex {
 
@@ -156,7 +157,12 @@ int Controller::openPort()
         connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
-        emit messageRequested(QString::fromUtf8(kOpenFailure), QString::fromUtf8(kPortWarning));
+        // The second line says which port, on which device, and why, in the system's words.
+        const QString name = QString::fromLatin1(settings_.portName);
+        emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
+                                  (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(": ") +
+                                  lastFailure_,
+                              QString::fromUtf8(kPortWarning));
         // The run in progress lost its port and its reader with the old device: without
         // ending it here it would wait for ever. Step 0 tries the port again 500 ms later.
         if (testRunning_)
@@ -299,19 +305,65 @@ void Controller::setLocked(bool locked)
 
 void Controller::back()
 {
-    if (testRunning_)
-        return;
-    record_.currentTest = record_.currentTest - 1 < KindInput ? KindEnergy : record_.currentTest - 1;
-    record_.resultsShown = 1;
-    emit repaintRequested();
+    showPage(record_.currentTest - 1 < KindInput ? KindEnergy : record_.currentTest - 1);
 }
 
 void Controller::next()
 {
+    showPage(record_.currentTest + 1 > KindEnergy ? KindInput : record_.currentTest + 1);
+}
+
+void Controller::showPage(int32_t kind)
+{
+    // The message handler steps through the sequence of currentTest: switching the kind
+    // halfway would run another kind's steps on this kind's replies.
     if (testRunning_)
         return;
-    record_.currentTest = record_.currentTest + 1 > KindEnergy ? KindInput : record_.currentTest + 1;
+    record_.currentTest = kind;
     record_.resultsShown = 1;
+    emit repaintRequested();
+}
+
+// ---- Record edits of the window -------------------------------------------------------------
+
+Controller::DisplayOptions Controller::options() const
+{
+    return {record_.chinese != 0, record_.wideBand != 0, record_.thdCsa != 0};
+}
+
+void Controller::setOptions(const DisplayOptions& options)
+{
+    record_.chinese = options.chinese ? 1 : 0;
+    record_.wideBand = options.wideBand ? 1 : 0;
+    record_.thdCsa = options.thdCsa ? 1 : 0;
+    emit repaintRequested();
+}
+
+void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
+{
+    loadConfiguration(programDir, cfg, record_, settings_);
+    resetAllResults(record_);
+}
+
+Notice Controller::loadFile(const std::string& path)
+{
+    const int32_t runningKind = record_.currentTest;
+    const Notice n = readDataFile(path, record_);
+    if (testRunning_)
+        record_.currentTest = runningKind;
+    emit repaintRequested();
+    return n;
+}
+
+void Controller::setCursors(const TestRecord& source)
+{
+    record_.cursorIndex = source.cursorIndex;
+    record_.cursorTime = source.cursorTime;
+    record_.cursorUl = source.cursorUl;
+    record_.cursorIl = source.cursorIl;
+    record_.cursorIf = source.cursorIf;
+    record_.cursorIk = source.cursorIk;
+    record_.energyCursor = source.energyCursor;
     emit repaintRequested();
 }
 

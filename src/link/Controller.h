@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "record/Configuration.h"
+#include "record/Notice.h"
 #include "record/TestRecord.h"
 
 namespace korvex {
@@ -50,6 +51,30 @@ public:
     const TestRecord& record() const { return record_; }
     Settings& settings() { return settings_; }
     const Settings& settings() const { return settings_; }
+
+    // The window changes the record only through these, so the rules of the loop (a running
+    // sequence keeps its kind) hold whichever command asks.
+
+    /// The display choices the pages follow.
+    struct DisplayOptions {
+        bool chinese = true;
+        bool wideBand = false;
+        bool thdCsa = false;
+    };
+    DisplayOptions options() const;
+    /// Takes new display choices; nothing is sent to the instrument.
+    void setOptions(const DisplayOptions& options);
+    /// Start-up: reads the configuration in programDir into cfg, the record and the settings
+    /// (writing the defaults when there is none), then resets all results.
+    void loadSettings(const std::string& programDir, Configuration& cfg);
+    /// Reads a data file into the record; a running sequence keeps its kind.
+    Notice loadFile(const std::string& path);
+    /// Shows the page of kind with its results (not the start prompt); ignored while a sequence
+    /// runs, whose kind stays on screen.
+    void showPage(int32_t kind);
+    /// Takes the cursor positions and readouts of the start and preheat-energy pages from
+    /// source (computed by the page's own arithmetic); nothing else of source is used.
+    void setCursors(const TestRecord& source);
 
     int32_t currentTest() const { return record_.currentTest; }
     int32_t pendingTest() const { return pendingTest_; }

@@ -52,7 +52,9 @@ bool SimFault::parse(const QString& text, SimFault& fault)
 SimInstrument::SimInstrument(const QString& scenario, bool paced, QObject* parent)
     : QObject(parent), model_(scenario), paced_(paced), lampWaitMs_(paced ? 2000 : 0)
 {
-    pacer_.setInterval(2);
+    // Bytes arrive in chunks, as a USB serial adapter hands them over at 19200 baud (every
+    // 16 ms, its usual latency); a finer pace only wakes the window's thread more often.
+    pacer_.setInterval(16);
     connect(&pacer_, &QTimer::timeout, this, &SimInstrument::pump);
     lamp_.setSingleShot(true);
     connect(&lamp_, &QTimer::timeout, this, [this] { sendBlock(0); });

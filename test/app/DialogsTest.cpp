@@ -2,6 +2,7 @@
 // choice, the wiring picture (and a damaged one), the alarm, and the two print dialogs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <QtCore/QBuffer>
@@ -14,6 +15,7 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QRadioButton>
 
+#include "ScriptedRunner.h"
 #include "app/dialogs/Alarm.h"
 #include "app/dialogs/Filapara.h"
 #include "app/dialogs/Inputinfo.h"
@@ -21,9 +23,8 @@
 #include "app/dialogs/Portchoice.h"
 #include "app/dialogs/Printchoice.h"
 #include "app/dialogs/Printerchoice.h"
-#include "ScriptedRunner.h"
-#include "record/TextCodec.h"
 #include "app/dialogs/Yrpicture.h"
+#include "record/TextCodec.h"
 
 namespace korvex {
 namespace {
@@ -216,6 +217,30 @@ TEST(InfoDialog, ChineseTextIsLimitedByItsBytes)
     EXPECT_EQ(temperature->text(), QStringLiteral("二十五度左"));
 }
 
+// The first character of a field's text is still in view when the text ends at the cursor.
+bool wholeTextInView(QLineEdit* edit)
+{
+    edit->setCursorPosition(int(edit->text().size()));
+    edit->repaint(); // the line edit scrolls its text while it paints
+    return edit->cursorPositionAt(QPoint(edit->contentsRect().left() + 4, edit->height() / 2)) == 0;
+}
+
+TEST(InfoDialog, FieldsShowTheirLongestTexts)
+{
+    TestRecord r;
+    TInfoForm form(r);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.edits[0]->setText(QStringLiteral("ELECTRONIC BALLAST T8-36W 220V")); // 30 characters
+    EXPECT_TRUE(wholeTextInView(form.edits[0]));
+    form.edits[0]->setText(QStringLiteral("电子镇流器综合性能测试仪器样品")); // 15 characters, 30 bytes
+    EXPECT_TRUE(wholeTextInView(form.edits[0]));
+    form.edits[6]->setText(QStringLiteral("SHANGHAI LIGHTING ELECTRONICS MANUFACTURING CO LTD")); // 50
+    EXPECT_TRUE(wholeTextInView(form.edits[6]));
+    form.edits[4]->setText(QStringLiteral("-10.5..+45")); // 10
+    EXPECT_TRUE(wholeTextInView(form.edits[4]));
+}
+
 TEST(InfoDialog, CancelEmptiesTheBoxesAndKeepsTheFields)
 {
     TestRecord r;
@@ -305,6 +330,20 @@ TEST(PortDialog, CancelChangesNothing)
     EXPECT_EQ(f.opens, 0);
 }
 
+TEST(PortDialog, DeviceHintsAreDrawnInTheNormalTextColour)
+{
+    PortFixture f;
+    f.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.form));
+    // The darkest pixel of the hint is its text; a disabled label draws it in a pale grey.
+    const QImage image = f.form.devices[0]->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    EXPECT_LT(darkest, 80);
+}
+
 TEST(PortDialog, KeepsItsSizeWhateverTheDevicesAreCalled)
 {
     Settings settings;
@@ -389,6 +428,66 @@ TEST(AlarmWindow, OperatorCannotCloseIt)
     alarm.setAlarmVisible(false);
     EXPECT_FALSE(alarm.isVisible());
     EXPECT_EQ(alarm.Label1->text(), QStringLiteral("通讯联络失败，请检查！"));
+}
+
+TEST(AlarmWindow, ComesBackWhenShownAgainAfterTheWindowManagerMinimisedIt)
+{
+    TAlarmForm alarm;
+    alarm.setAlarmVisible(true);
+    alarm.showMinimized(); // a minimise button drawn by the window manager all the same
+    ASSERT_TRUE(alarm.isMinimized());
+    alarm.setAlarmVisible(true); // the next failed handshake
+    EXPECT_FALSE(alarm.isMinimized());
+    EXPECT_TRUE(alarm.isVisible());
+}
+
+// ---- Title bars -----------------------------------------------------------------------------
+
+// The title-bar buttons a dialog asks the window manager for, and whether it keeps its size
+// (a fixed size also takes away the window manager's maximise).
+struct TitleBar {
+    bool minimise, maximise, close, fixed;
+};
+
+TitleBar titleBar(QDialog& dialog)
+{
+    dialog.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const Qt::WindowFlags f = dialog.windowFlags();
+    TitleBar t{f.testFlag(Qt::WindowMinimizeButtonHint), f.testFlag(Qt::WindowMaximizeButtonHint),
+               f.testFlag(Qt::WindowCloseButtonHint), dialog.minimumSize() == dialog.maximumSize()};
+    dialog.hide();
+    return t;
+}
+
+TEST(TitleBars, EachDialogAsksForItsButtonsAndKeepsItsSize)
+{
+    PortFixture port; // system menu (with its close button) and minimise
+    const TitleBar p = titleBar(port.form);
+    EXPECT_TRUE(p.minimise && p.close && p.fixed && !p.maximise);
+    EXPECT_TRUE(port.form.windowFlags().testFlag(Qt::WindowSystemMenuHint));
+
+    TAlarmForm alarm; // nothing to press
+    const TitleBar a = titleBar(alarm);
+    EXPECT_TRUE(!a.minimise && !a.maximise && !a.close && a.fixed);
+
+    int32_t selection[6] = {};
+    const int32_t current = 0;
+    TPrintForm print(selection, current); // left only with its button
+    const TitleBar pc = titleBar(print);
+    EXPECT_TRUE(!pc.minimise && !pc.maximise && !pc.close && pc.fixed);
+
+    TestRecord r = filamentDefaults();
+    ScriptedRunner runner;
+    int family = 0;
+    TInfoForm info(r);
+    TFilamentForm filament(r, runner);
+    TPrinterForm printer(family);
+    TPictureForm picture;
+    for (QDialog* d : std::initializer_list<QDialog*>{&info, &filament, &printer, &picture}) {
+        const TitleBar t = titleBar(*d); // closing is cancelling; nothing to enlarge
+        EXPECT_TRUE(t.close && !t.minimise && !t.maximise && t.fixed) << d->objectName().toStdString();
+    }
 }
 
 // ---- Print dialogs --------------------------------------------------------------------------

@@ -7,39 +7,58 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QRegularExpression>
+#include <QtCore/QSet>
 #include <QtCore/QTemporaryDir>
-#include <QtGui/QScreen>
+#include <QtCore/QTranslator>
 #include <QtGui/QAction>
+#include <QtGui/QScreen>
+#include <QtGui/QShortcut>
 #include <QtPrintSupport/QPrinter>
 #include <QtTest/QTest>
+#include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QComboBox>
+#include <QtWidgets/QCompleter>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 
-#include "kinds/Evaluate.h"
+#include "ScriptedRunner.h"
+#include "app/canvas/ScreenCanvas.h"
 #include "app/dialogs/Alarm.h"
-#include "link/Controller.h"
-#include "record/DataFile.h"
 #include "app/dialogs/Inputinfo.h"
-#include "app/window/KorvexForm.h"
-#include "app/window/PaintBox.h"
-#include "link/PortDevice.h"
-#include "kinds/Pages.h"
-#include "kinds/StarttestPage.h"
 #include "app/dialogs/Portchoice.h"
 #include "app/dialogs/Printchoice.h"
-#include "app/canvas/ScreenCanvas.h"
-#include "ScriptedRunner.h"
-#include "record/TextCodec.h"
 #include "app/dialogs/Yrpicture.h"
+#include "app/window/KorvexForm.h"
+#include "app/window/PaintBox.h"
+#include "app/window/QtTranslations.h"
+#include "app/window/StatusPanel.h"
+#include "kinds/Evaluate.h"
+#include "kinds/Pages.h"
+#include "kinds/StarttestPage.h"
+#include "link/Controller.h"
+#include "link/PortDevice.h"
+#include "record/DataFile.h"
+#include "record/TextCodec.h"
 
 namespace korvex {
 namespace {
+
+// A widget of the window, found by the object name the operator's manual gives it.
+template <class T> T* find(const QObject& parent, const char* name)
+{
+    T* child = parent.findChild<T*>(QLatin1String(name));
+    if (!child)
+        ADD_FAILURE() << "no " << name;
+    return child;
+}
 
 struct Window {
     explicit Window(const QString& dataFile = {}, bool paced = false, const QString& dir = {},
@@ -52,6 +71,7 @@ struct Window {
         form = std::make_unique<TKORVEXForm>(controller, runner, options);
     }
     TestRecord& record() { return controller.record(); }
+    template <class T> T* find(const char* name) const { return korvex::find<T>(*form, name); }
     QString path(const char* name) const { return temp.filePath(QLatin1String(name)); }
 
     QTemporaryDir temp;
@@ -76,12 +96,12 @@ TEST(WindowLayout, CaptionToolBarOrderAndHints)
     EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Tarvane  KORVEX电子镇流器综合性能测试仪"));
     EXPECT_EQ(w.form->minimumSize(), QSize(640, 480));
     QStringList order;
-    for (QAction* a : w.form->Panel1->actions()) {
+    for (QAction* a : w.find<QToolBar>("Panel1")->actions()) {
         if (a->isSeparator()) {
             order << QStringLiteral("|");
             continue;
         }
-        QWidget* widget = w.form->Panel1->widgetForAction(a);
+        QWidget* widget = w.find<QToolBar>("Panel1")->widgetForAction(a);
         if (widget && !widget->objectName().isEmpty())
             order << widget->objectName();
     }
@@ -89,21 +109,22 @@ TEST(WindowLayout, CaptionToolBarOrderAndHints)
                                               "EnergyBtn | LockTestBtn | InputTestLockBtn PhaseTestLockBtn "
                                               "OutputTestLockBtn CompTestLockBtn | BackBtn NextBtn | PrintBtn | "
                                               "ExitBtn ProgressBar1"));
-    EXPECT_EQ(w.form->EnergyBtn->toolTip(), QStringLiteral("预热能量测试"));
-    EXPECT_EQ(w.form->PhaseTestLockBtn->toolTip(), QStringLiteral("相位角单次测试"));
-    EXPECT_EQ(w.form->LockTestBtn->toolTip(), QStringLiteral("测试锁定"));
-    EXPECT_TRUE(w.form->LockTestBtn->isCheckable());
+    // The hint, then the key when the button has one.
+    EXPECT_EQ(w.find<QToolButton>("EnergyBtn")->toolTip(), QStringLiteral("预热能量测试 (Ctrl+6)"));
+    EXPECT_EQ(w.find<QToolButton>("PhaseTestLockBtn")->toolTip(), QStringLiteral("相位角单次测试"));
+    EXPECT_EQ(w.find<QToolButton>("LockTestBtn")->toolTip(), QStringLiteral("测试锁定 (Ctrl+L)"));
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isCheckable());
     // Like flat speed buttons they never take the focus: no focus frame that could pass for a
     // pressed lock, and Space cannot repeat the last command.
-    for (QToolButton* b : w.form->Panel1->findChildren<QToolButton*>()) {
+    for (QToolButton* b : w.find<QToolBar>("Panel1")->findChildren<QToolButton*>()) {
         if (!b->objectName().isEmpty()) {
             EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << b->objectName().toStdString();
         }
     }
-    EXPECT_EQ(w.form->InputTestBtn->iconSize(), QSize(24, 24));
-    EXPECT_FALSE(w.form->InputTestBtn->icon().isNull());
-    EXPECT_EQ(w.form->ProgressBar1->width(), 173);
-    EXPECT_EQ(w.form->ProgressBar1->maximum(), 100);
+    EXPECT_EQ(w.find<QToolButton>("InputTestBtn")->iconSize(), QSize(24, 24));
+    EXPECT_FALSE(w.find<QToolButton>("InputTestBtn")->icon().isNull());
+    EXPECT_EQ(w.find<QProgressBar>("ProgressBar1")->width(), 173);
+    EXPECT_EQ(w.find<QProgressBar>("ProgressBar1")->maximum(), 100);
 }
 
 TEST(WindowLayout, ProgressBarStaysAtTheRightEnd)
@@ -112,25 +133,25 @@ TEST(WindowLayout, ProgressBarStaysAtTheRightEnd)
     w.form->resize(900, 600);
     w.form->show();
     QTest::qWait(20);
-    const int gap = w.form->Panel1->width() - w.form->ProgressBar1->geometry().right();
+    const int gap = w.find<QToolBar>("Panel1")->width() - w.find<QProgressBar>("ProgressBar1")->geometry().right();
     w.form->resize(1200, 600);
     QTest::qWait(20);
-    EXPECT_EQ(w.form->Panel1->width() - w.form->ProgressBar1->geometry().right(), gap);
+    EXPECT_EQ(w.find<QToolBar>("Panel1")->width() - w.find<QProgressBar>("ProgressBar1")->geometry().right(), gap);
     EXPECT_LT(gap, 20);
 }
 
 TEST(WindowLayout, MenusWithCaptionsAndSeparators)
 {
     Window w;
-    EXPECT_EQ(menuEntries(w.form->File), (QStringList{"打开文件&O", "存盘&S", "导出Excel数据 &E", "|", "打印&P", "|",
-                                                     "退出&X"}));
-    EXPECT_EQ(menuEntries(w.form->Test), (QStringList{"输入性能测试&I", "相位角测试&C", "输出性能测试&O",
-                                                     "综合性能测试&W", "启动性能测试&S", "预热能量 &E", "|",
-                                                     "锁定&L"}));
-    EXPECT_EQ(menuEntries(w.form->C1), (QStringList{"总谐波计算 &", "测试频带 &", "语言选择 &", "|", "串口选择&P",
-                                                   "|", "前一项&B", "后一项&N"}));
-    EXPECT_EQ(menuEntries(w.form->HanZi), (QStringList{"中文 &C", "English &E"}));
-    EXPECT_EQ(menuEntries(w.form->Information), (QStringList{"输入信息&I", "|", "灯丝参数 &"}));
+    EXPECT_EQ(menuEntries(w.find<QMenu>("File")),
+              (QStringList{"打开文件&O", "存盘&S", "导出Excel数据 &E", "|", "打印&P", "|", "退出&X"}));
+    EXPECT_EQ(menuEntries(w.find<QMenu>("Test")),
+              (QStringList{"输入性能测试&I", "相位角测试&C", "输出性能测试&O", "综合性能测试&W", "启动性能测试&S",
+                           "预热能量 &E", "|", "锁定&L"}));
+    EXPECT_EQ(menuEntries(w.find<QMenu>("C1")), (QStringList{"总谐波计算 &", "测试频带 &", "语言选择 &", "|",
+                                                             "串口选择&P", "|", "前一项&B", "后一项&N"}));
+    EXPECT_EQ(menuEntries(w.find<QMenu>("HanZi")), (QStringList{"中文 &C", "English &E"}));
+    EXPECT_EQ(menuEntries(w.find<QMenu>("Information")), (QStringList{"输入信息&I", "|", "灯丝参数 &"}));
 }
 
 // The filter entries as the operator reads them in a file dialog's type box.
@@ -146,19 +167,21 @@ QStringList visibleFilters(QFileDialog* dialog)
 TEST(WindowLayout, FileDialogsTitlesFiltersAndExtensions)
 {
     Window w;
-    EXPECT_EQ(w.form->SaveDialog1->windowTitle(), QStringLiteral("保存测试数据"));
-    EXPECT_EQ(w.form->OpenDialog1->windowTitle(), QStringLiteral("打开数据文件"));
-    EXPECT_EQ(w.form->SaveDialog1->defaultSuffix(), QStringLiteral("kvx"));
-    EXPECT_EQ(w.form->OpenDialog1->defaultSuffix(), QStringLiteral("kvx"));
-    EXPECT_EQ(w.form->SaveDialog2->defaultSuffix(), QStringLiteral("csv"));
-    EXPECT_FALSE(w.form->SaveDialog1->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_FALSE(w.form->SaveDialog2->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(w.find<QFileDialog>("SaveDialog1")->windowTitle(), QStringLiteral("保存测试数据"));
+    EXPECT_EQ(w.find<QFileDialog>("OpenDialog1")->windowTitle(), QStringLiteral("打开数据文件"));
+    EXPECT_EQ(w.find<QFileDialog>("SaveDialog1")->defaultSuffix(), QStringLiteral("kvx"));
+    EXPECT_EQ(w.find<QFileDialog>("OpenDialog1")->defaultSuffix(), QStringLiteral("kvx"));
+    EXPECT_EQ(w.find<QFileDialog>("SaveDialog2")->defaultSuffix(), QStringLiteral("csv"));
+    EXPECT_FALSE(w.find<QFileDialog>("SaveDialog1")->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_FALSE(w.find<QFileDialog>("SaveDialog2")->testOption(QFileDialog::DontConfirmOverwrite));
     // The type boxes read as the filter texts themselves, without Qt's pattern suffix.
-    EXPECT_EQ(visibleFilters(w.form->SaveDialog1), (QStringList{"*.kvx", "*.*"}));
-    EXPECT_EQ(visibleFilters(w.form->OpenDialog1), (QStringList{"*.kvx", "*.*"}));
-    EXPECT_EQ(visibleFilters(w.form->SaveDialog2), (QStringList{"Text File(*.csv,*.txt)", "All Files(*.*)"}));
+    EXPECT_EQ(visibleFilters(w.find<QFileDialog>("SaveDialog1")), (QStringList{"*.kvx", "*.*"}));
+    EXPECT_EQ(visibleFilters(w.find<QFileDialog>("OpenDialog1")), (QStringList{"*.kvx", "*.*"}));
+    EXPECT_EQ(visibleFilters(w.find<QFileDialog>("SaveDialog2")),
+              (QStringList{"Text File(*.csv,*.txt)", "All Files(*.*)"}));
     // The patterns still choose the files.
-    EXPECT_EQ(w.form->SaveDialog2->nameFilters().first(), QStringLiteral("Text File(*.csv,*.txt) (*.csv)"));
+    EXPECT_EQ(w.find<QFileDialog>("SaveDialog2")->nameFilters().first(),
+              QStringLiteral("Text File(*.csv,*.txt) (*.csv)"));
 }
 
 TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
@@ -166,9 +189,9 @@ TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
     Window w;
     EXPECT_TRUE(QFile::exists(w.path("KORVEX.cfg")));
     EXPECT_EQ(w.record().chinese, 1); // the defaults: Chinese, narrow band, IEC
-    EXPECT_TRUE(w.form->Chinese->isChecked());
-    EXPECT_TRUE(w.form->Narrow->isChecked());
-    EXPECT_TRUE(w.form->IECThd->isChecked());
+    EXPECT_TRUE(w.find<QAction>("Chinese")->isChecked());
+    EXPECT_TRUE(w.find<QAction>("Narrow")->isChecked());
+    EXPECT_TRUE(w.find<QAction>("IECThd")->isChecked());
     EXPECT_FLOAT_EQ(w.record().qPara, 7.0f);
     EXPECT_EQ(w.controller.pendingTest(), 0); // no test starts by itself
     EXPECT_FALSE(w.controller.timer1Active());
@@ -183,9 +206,16 @@ TEST(WindowStartUp, PortFailureIsOnlyReported)
     ScriptedRunner runner;
     TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
     ASSERT_EQ(runner.messages.size(), 1u);
-    EXPECT_EQ(runner.messages[0].first, QStringLiteral("打开通讯口失败！"));
+    // The text as it stands, then which port, on which device, and the system's reason.
+    const QStringList lines = runner.messages[0].first.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("打开通讯口失败！"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("COM1: "))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(dir.filePath(QStringLiteral("no-such-tty")))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("No such file or directory"))) << lines[1].toStdString();
     EXPECT_EQ(runner.messages[0].second, QStringLiteral("警告！"));
-    EXPECT_EQ(form.PortForm->objectName(), QStringLiteral("PortForm")); // dialogs exist all the same
+    EXPECT_EQ(find<TPortForm>(form, "PortForm")->objectName(),
+              QStringLiteral("PortForm")); // dialogs exist all the same
 }
 
 TEST(WindowStartUp, OptionsComeBackFromTheConfigurationAtTheNextStart)
@@ -201,9 +231,9 @@ TEST(WindowStartUp, OptionsComeBackFromTheConfigurationAtTheNextStart)
         EXPECT_FALSE(w.form->isVisible());
     }
     Window again({}, false, dir.path());
-    EXPECT_TRUE(again.form->English->isChecked());
-    EXPECT_TRUE(again.form->CSAThd->isChecked());
-    EXPECT_TRUE(again.form->Wide->isChecked());
+    EXPECT_TRUE(again.find<QAction>("English")->isChecked());
+    EXPECT_TRUE(again.find<QAction>("CSAThd")->isChecked());
+    EXPECT_TRUE(again.find<QAction>("Wide")->isChecked());
     EXPECT_EQ(again.record().chinese, 0);
 }
 
@@ -220,13 +250,13 @@ TEST(WindowStartUp, DataFileArgumentSkipsOptions)
 TEST(TestCommands, MeasuringCommandResetsReleasesTheLockAndQueuesTheKind)
 {
     Window w;
-    w.form->LockTestBtn->click();
+    w.find<QToolButton>("LockTestBtn")->click();
     ASSERT_TRUE(w.controller.testLocked());
     w.record().Fout = 42.0f;
     w.form->OutputTestClick();
     EXPECT_EQ(w.controller.pendingTest(), KindOutput);
     EXPECT_FALSE(w.controller.testLocked());
-    EXPECT_FALSE(w.form->LockTestBtn->isChecked());
+    EXPECT_FALSE(w.find<QToolButton>("LockTestBtn")->isChecked());
     EXPECT_FLOAT_EQ(w.record().Fout, 0.0f); // cleared at once
 }
 
@@ -236,7 +266,7 @@ TEST(TestCommands, SingleRunSetsTheLockAndPressesTheButton)
     w.form->PhaseTestLockBtnClick();
     EXPECT_EQ(w.controller.pendingTest(), KindPhase);
     EXPECT_TRUE(w.controller.testLocked());
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
     w.form->CompTestLockBtnClick();
     EXPECT_EQ(w.controller.pendingTest(), KindComprehensive);
 }
@@ -244,12 +274,12 @@ TEST(TestCommands, SingleRunSetsTheLockAndPressesTheButton)
 TEST(TestCommands, LockButtonInvertsTheLock)
 {
     Window w;
-    w.form->LockTestBtn->click();
+    w.find<QToolButton>("LockTestBtn")->click();
     EXPECT_TRUE(w.controller.testLocked());
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
-    w.form->LockTest->trigger(); // the menu item does the same
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
+    w.find<QAction>("LockTest")->trigger(); // the menu item does the same
     EXPECT_FALSE(w.controller.testLocked());
-    EXPECT_FALSE(w.form->LockTestBtn->isChecked());
+    EXPECT_FALSE(w.find<QToolButton>("LockTestBtn")->isChecked());
     EXPECT_EQ(w.controller.pendingTest(), 0); // starts nothing
 }
 
@@ -261,14 +291,14 @@ TEST(TestCommands, StartCommandShowsThePromptWithTheButtonPressedButUnlocked)
     EXPECT_EQ(w.record().resultsShown, 0);
     EXPECT_EQ(w.controller.pendingTest(), KindStart);
     EXPECT_FALSE(w.controller.testLocked());
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
 }
 
 // What the drawing area shows on screen right now (the window's backing store, not a fresh paint).
 QImage onScreen(TKORVEXForm& form)
 {
-    const QPoint at = form.PaintBox1->mapTo(&form, QPoint(0, 0));
-    const QSize size = form.PaintBox1->size();
+    const QPoint at = find<PaintBox>(form, "PaintBox1")->mapTo(&form, QPoint(0, 0));
+    const QSize size = find<PaintBox>(form, "PaintBox1")->size();
     return form.screen()
         ->grabWindow(form.winId(), at.x(), at.y(), size.width(), size.height())
         .toImage()
@@ -290,7 +320,7 @@ TEST(TestCommands, StartAndEnergyCommandsDrawThePromptAtOnceOverAnyPage)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
     w.form->NextClick(); // the input page is on screen
     QTest::qWait(20);
-    const QImage prompt = promptPage(w.form->PaintBox1->size());
+    const QImage prompt = promptPage(w.find<PaintBox>("PaintBox1")->size());
     ASSERT_NE(onScreen(*w.form), prompt);
 
     // Before the event loop runs again (the handshake may block it), the prompt is there.
@@ -306,7 +336,7 @@ TEST(TestCommands, StartAndEnergyCommandsDrawThePromptAtOnceOverAnyPage)
     energy.form->BackClick(); // the comprehensive page
     QTest::qWait(20);
     ASSERT_NE(onScreen(*energy.form), prompt);
-    energy.runner.script = [&](QDialog&) { energy.form->PictureForm->TestBtn->click(); };
+    energy.runner.script = [&](QDialog&) { energy.find<TPictureForm>("PictureForm")->TestBtn->click(); };
     energy.form->EnergyTestClick();
     EXPECT_EQ(onScreen(*energy.form), prompt);
 }
@@ -316,17 +346,17 @@ TEST(TestCommands, EnergyCommandWaitsForTheWiringPicture)
     Window w;
     w.runner.script = [&](QDialog& d) {
         ASSERT_EQ(d.objectName(), QStringLiteral("PictureForm"));
-        w.form->PictureForm->CancelBtn->click();
+        w.find<TPictureForm>("PictureForm")->CancelBtn->click();
     };
     w.form->EnergyTestClick();
     EXPECT_EQ(w.controller.pendingTest(), 0);
     EXPECT_EQ(w.runner.shown, QStringList{"PictureForm"});
 
-    w.runner.script = [&](QDialog&) { w.form->PictureForm->TestBtn->click(); };
+    w.runner.script = [&](QDialog&) { w.find<TPictureForm>("PictureForm")->TestBtn->click(); };
     w.form->EnergyTestClick();
     EXPECT_EQ(w.controller.pendingTest(), KindEnergy);
     EXPECT_EQ(w.record().resultsShown, 0);
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
 }
 
 TEST(TestCommands, InputTestRunsOnTheSimulatorAndShowsProgress)
@@ -336,9 +366,9 @@ TEST(TestCommands, InputTestRunsOnTheSimulatorAndShowsProgress)
     w.form->InputTestClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 10000));
     EXPECT_EQ(w.record().currentTest, KindInput);
-    EXPECT_TRUE(w.form->StatusBar1->text().startsWith(QStringLiteral("输入性能测试：")));
+    EXPECT_TRUE(w.find<StatusPanel>("StatusBar1")->text().startsWith(QStringLiteral("输入性能测试：")));
     EXPECT_GT(w.record().Urms, 100.0f);
-    EXPECT_GT(w.form->ProgressBar1->value(), 0);
+    EXPECT_GT(w.find<QProgressBar>("ProgressBar1")->value(), 0);
 }
 
 // ---- Options and check marks ----------------------------------------------------------------
@@ -348,17 +378,17 @@ TEST(OptionMarks, EachPairIsExclusiveAndFollowsItsFlag)
     Window w;
     w.form->CSAThdClick();
     EXPECT_EQ(w.record().thdCsa, 1);
-    EXPECT_TRUE(w.form->CSAThd->isChecked());
-    EXPECT_FALSE(w.form->IECThd->isChecked());
+    EXPECT_TRUE(w.find<QAction>("CSAThd")->isChecked());
+    EXPECT_FALSE(w.find<QAction>("IECThd")->isChecked());
     w.form->IECThdClick();
     EXPECT_EQ(w.record().thdCsa, 0);
-    EXPECT_TRUE(w.form->IECThd->isChecked());
+    EXPECT_TRUE(w.find<QAction>("IECThd")->isChecked());
     w.form->WideClick();
     EXPECT_EQ(w.record().wideBand, 1);
-    EXPECT_FALSE(w.form->Narrow->isChecked());
-    w.form->English->trigger();
+    EXPECT_FALSE(w.find<QAction>("Narrow")->isChecked());
+    w.find<QAction>("English")->trigger();
     EXPECT_EQ(w.record().chinese, 0);
-    EXPECT_FALSE(w.form->Chinese->isChecked());
+    EXPECT_FALSE(w.find<QAction>("Chinese")->isChecked());
     EXPECT_EQ(w.controller.pendingTest(), 0); // nothing sent to the instrument
 }
 
@@ -388,9 +418,9 @@ TEST(DataFiles, FileGivenAtStartShowsItsPageWithItsOptions)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().currentTest == KindOutput; }, 2000));
     EXPECT_FLOAT_EQ(w.record().Fout, 42.5f);
     EXPECT_EQ(w.record().resultsShown, 1);
-    EXPECT_TRUE(w.form->English->isChecked());
-    EXPECT_TRUE(w.form->CSAThd->isChecked());
-    EXPECT_TRUE(w.form->Wide->isChecked());
+    EXPECT_TRUE(w.find<QAction>("English")->isChecked());
+    EXPECT_TRUE(w.find<QAction>("CSAThd")->isChecked());
+    EXPECT_TRUE(w.find<QAction>("Wide")->isChecked());
     EXPECT_EQ(fieldUtf8(w.record().infoName), "镇流器");
     EXPECT_TRUE(w.runner.messages.empty());
 }
@@ -402,13 +432,13 @@ TEST(DataFiles, UnknownTagIsRejectedAndTheMarksAreResynchronised)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write(QByteArray("korvex-3.2") + QByteArray(23119, '\0'));
     bad.close();
-    w.form->CSAThd->setChecked(true); // out of step with thdCsa 0
+    w.find<QAction>("CSAThd")->setChecked(true); // out of step with thdCsa 0
     w.runner.fileAnswers = {w.path("bad.kvx")};
     w.form->OpenFileClick();
     ASSERT_EQ(w.runner.messages.size(), 1u);
     EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("数据文件格式错误!"));
     EXPECT_EQ(w.runner.messages[0].second, QStringLiteral("警告"));
-    EXPECT_TRUE(w.form->IECThd->isChecked());
+    EXPECT_TRUE(w.find<QAction>("IECThd")->isChecked());
     EXPECT_EQ(w.record().currentTest, 0);
 }
 
@@ -426,7 +456,7 @@ TEST(DataFiles, OpenSetsTheLockEvenWhenCancelled)
     w.form->OpenFileClick();
     EXPECT_EQ(w.runner.shown, QStringList{"OpenDialog1"});
     EXPECT_TRUE(w.controller.testLocked());
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
 }
 
 TEST(DataFiles, StoreDoesNothingBeforeAPageWasShown)
@@ -459,7 +489,7 @@ TEST(DataFiles, StoreShowsTheInformationThenSavesEvenAfterCancel)
     w.form->EnglishClick();
     w.form->openDataFile(w.path("stored.kvx"));
     EXPECT_EQ(w.record().currentTest, KindInput);
-    EXPECT_TRUE(w.form->Chinese->isChecked());
+    EXPECT_TRUE(w.find<QAction>("Chinese")->isChecked());
 }
 
 TEST(DataFiles, StoreFailureIsReported)
@@ -507,19 +537,29 @@ TEST(PageBrowsing, BackAndNextWrapAndShowResults)
     EXPECT_EQ(w.record().currentTest, KindEnergy);
 
     Window fresh;
-    fresh.form->NextBtn->click();
+    fresh.find<QToolButton>("NextBtn")->click();
     EXPECT_EQ(fresh.record().currentTest, KindInput);
 }
 
-TEST(PageBrowsing, IgnoredDuringARun)
+TEST(PageBrowsing, ARunningTestKeepsItsKind)
 {
     Window w({}, true);
+    const QString file = writeSample(w.path("output.kvx")); // an output page
     w.form->show();
     w.form->InputTestClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.controller.testRunning(); }, 3000));
-    w.form->NextClick();
-    w.form->BackClick();
+    // One press at a time: Back and Next in a row would come back to the input page anyway.
+    w.find<QToolButton>("BackBtn")->click();
     EXPECT_EQ(w.record().currentTest, KindInput);
+    w.find<QAction>("Next")->trigger();
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    w.form->openDataFile(file); // its values arrive, its page does not
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    EXPECT_FLOAT_EQ(w.record().Fout, 42.5f);
+    // The run goes on with the input steps and ends as an input run.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 10000));
+    EXPECT_EQ(w.record().currentTest, KindInput);
+    EXPECT_GT(w.record().Urms, 100.0f);
 }
 
 // ---- Cursor input ---------------------------------------------------------------------------
@@ -545,7 +585,7 @@ TEST(CursorInput, DragMovesTheEnergyCursorButNotTheStartCursor)
     w.form->resize(800, 600);
     w.form->show();
     QTest::qWait(20);
-    const int width = w.form->PaintBox1->width();
+    const int width = w.find<PaintBox>("PaintBox1")->width();
     const double s = width / 640.0;
     const int x1 = int(100 * s), x2 = int(200 * s);
 
@@ -578,8 +618,8 @@ TEST(CursorInput, RealMouseClickOnThePaintBoxReachesTheHandler)
     QTest::qWait(20);
     w.record().currentTest = KindEnergy;
     w.record().energyCursor = 555;
-    const int x = int(40 * w.form->PaintBox1->width() / 640.0) + 1;
-    QTest::mouseClick(w.form->PaintBox1, Qt::LeftButton, {}, QPoint(x, 100));
+    const int x = int(40 * w.find<PaintBox>("PaintBox1")->width() / 640.0) + 1;
+    QTest::mouseClick(w.find<PaintBox>("PaintBox1"), Qt::LeftButton, {}, QPoint(x, 100));
     EXPECT_LT(w.record().energyCursor, 10);
     EXPECT_FALSE(w.form->cursorDragging());
 }
@@ -592,7 +632,7 @@ TEST(DialogCommands, InformationSetsTheLock)
     w.form->InputInfoClick();
     EXPECT_EQ(w.runner.shown, QStringList{"InfoForm"});
     EXPECT_TRUE(w.controller.testLocked());
-    EXPECT_TRUE(w.form->LockTestBtn->isChecked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
 }
 
 TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
@@ -600,9 +640,9 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     Window w; // on the simulated instrument: whichever name is chosen, the simulator answers
     QStringList devices;
     w.runner.script = [&](QDialog&) {
-        for (QLabel* label : w.form->PortForm->devices)
+        for (QLabel* label : w.find<TPortForm>("PortForm")->devices)
             devices << label->text();
-        w.form->PortForm->CancelBtn->click();
+        w.find<TPortForm>("PortForm")->CancelBtn->click();
     };
     w.form->SerialPortClick();
     EXPECT_EQ(devices, QStringList(4, QStringLiteral("→ sim")));
@@ -614,8 +654,8 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     runner.messages.clear();
     QString com2;
     runner.script = [&](QDialog&) {
-        com2 = form.PortForm->devices[1]->toolTip();
-        form.PortForm->CancelBtn->click();
+        com2 = find<TPortForm>(form, "PortForm")->devices[1]->toolTip();
+        find<TPortForm>(form, "PortForm")->CancelBtn->click();
     };
     form.SerialPortClick();
     EXPECT_EQ(com2, resolvePortDevice(QStringLiteral("COM2")));
@@ -715,13 +755,14 @@ TEST(LinkAlarm, ShownWhileTheInstrumentIsSilentAndHiddenWhenItAnswers)
     Window w({}, false, {}, QStringLiteral("silent"));
     w.form->show();
     w.form->InputTestClick();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form->AlarmForm->isVisible(); }, 6000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.find<TAlarmForm>("AlarmForm")->isVisible(); }, 6000));
+    EXPECT_EQ(w.find<TAlarmForm>("AlarmForm")->PortLabel->text(), QStringLiteral("COM1 → sim")); // which port
     EXPECT_FALSE(w.controller.testLocked()); // unlocked: the loop keeps trying
     EXPECT_TRUE(w.runner.messages.empty());
 
     w.controller.useSimulator(QString(), false); // the instrument answers again
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 8000));
-    EXPECT_FALSE(w.form->AlarmForm->isVisible());
+    EXPECT_FALSE(w.find<TAlarmForm>("AlarmForm")->isVisible());
 }
 
 TEST(LinkAlarm, LockedHandshakeFailureIsAMessageNotTheAlarm)
@@ -731,7 +772,119 @@ TEST(LinkAlarm, LockedHandshakeFailureIsAMessageNotTheAlarm)
     w.form->InputTestLockBtnClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.runner.messages.empty(); }, 6000));
     EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("通讯联络失败！"));
-    EXPECT_FALSE(w.form->AlarmForm->isVisible());
+    EXPECT_FALSE(w.find<TAlarmForm>("AlarmForm")->isVisible());
+}
+
+// ---- Keyboard -------------------------------------------------------------------------------
+
+TEST(Keyboard, ShortcutsRunTheirCommands)
+{
+    Window w;
+    w.form->show();
+    w.form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.form.get()));
+    w.form->NextClick(); // a page to store
+    QTest::keyClick(w.form.get(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(w.controller.pendingTest(), KindOutput);
+    QTest::keyClick(w.form.get(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(w.controller.testLocked());
+    EXPECT_TRUE(w.find<QToolButton>("LockTestBtn")->isChecked());
+    QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(w.form.get(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(w.form.get(), Qt::Key_S, Qt::ControlModifier); // a page is current: store asks
+    EXPECT_EQ(w.runner.shown, (QStringList{"OpenDialog1", "SaveDialog2", "InfoForm", "SaveDialog1"}));
+}
+
+TEST(Keyboard, NoKeyIsTakenTwiceAndTheMenuLettersStayTheMenus)
+{
+    Window w;
+    QStringList keys;
+    for (QMenu* menu : w.form->menuBar()->findChildren<QMenu*>())
+        for (QAction* a : menu->actions())
+            if (!a->shortcut().isEmpty())
+                keys << a->shortcut().toString();
+    for (QShortcut* s : w.form->findChildren<QShortcut*>(QString(), Qt::FindDirectChildrenOnly))
+        keys << s->key().toString();
+    EXPECT_EQ(keys.size(), 13); // the six tests, lock, open, store, export, print and two arrows
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+    for (const QString& k : keys)
+        EXPECT_FALSE(k.contains(QStringLiteral("Alt"))) << k.toStdString();
+}
+
+// ---- Repainting -----------------------------------------------------------------------------
+
+// Counts the paint events of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST(Repainting, ThePageIsDrawnAgainOnlyWhenItChanged)
+{
+    Window w;
+    w.form->resize(800, 600);
+    w.form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
+    w.form->NextClick(); // the input page
+    QTest::qWait(50);
+    PaintCounter counter;
+    w.find<PaintBox>("PaintBox1")->installEventFilter(&counter);
+    // Asked again and again to repaint an unchanged page (as every step of a run does), or given
+    // a choice already made, the window does not draw it again.
+    for (int i = 0; i < 5; ++i)
+        emit w.controller.repaintRequested();
+    w.form->IECThdClick();
+    QTest::qWait(50);
+    EXPECT_EQ(counter.paints, 0);
+    w.form->CSAThdClick(); // the THD values on the page change
+    QTest::qWait(50);
+    EXPECT_EQ(counter.paints, 1);
+}
+
+// ---- File dialogs ---------------------------------------------------------------------------
+
+TEST(FileDialogs, TheCompletionListClosesWithTheDialog)
+{
+    Window w;
+    writeSample(w.path("ballast.kvx"));
+    auto* dialog = w.find<QFileDialog>("OpenDialog1");
+    dialog->setDirectory(w.temp.path());
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    QTest::keyClicks(name, QStringLiteral("ballast.kvx"));
+    QAbstractItemView* list = name->completer() ? name->completer()->popup() : nullptr;
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 3000));
+    QTest::keyClick(name, Qt::Key_Return); // the typed name is taken
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 2000));
+    QTest::qWait(100);
+    EXPECT_FALSE(list->isVisible());
+}
+
+// ---- Qt's own texts ---------------------------------------------------------------------------
+
+TEST(QtTexts, StandardButtonsReadChineseOnceTheTranslationIsInstalled)
+{
+    QMessageBox before(QMessageBox::Warning, QStringLiteral("警告"), QStringLiteral("x"), QMessageBox::Ok);
+    EXPECT_EQ(before.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+    QTranslator* translator = installQtTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "Qt's Chinese translation (qt6-translations-l10n) is missing";
+    QMessageBox after(QMessageBox::Warning, QStringLiteral("警告"), QStringLiteral("x"), QMessageBox::Ok);
+    EXPECT_EQ(after.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    auto* lookIn = files.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_TRUE(lookIn->text().startsWith(QStringLiteral("查找范围"))) << lookIn->text().toStdString();
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }
 
 // ---- Closing --------------------------------------------------------------------------------
@@ -741,7 +894,7 @@ TEST(Closing, IdleWindowClosesAtOnceAndSavesTheConfiguration)
     Window w;
     w.form->show();
     QFile::remove(w.path("KORVEX.cfg"));
-    w.form->ExitBtn->click();
+    w.find<QToolButton>("ExitBtn")->click();
     EXPECT_FALSE(w.form->isVisible());
     EXPECT_TRUE(QFile::exists(w.path("KORVEX.cfg")));
 }

@@ -13,7 +13,8 @@ TAlarmForm::TAlarmForm(QWidget* parent)
     setObjectName(QStringLiteral("AlarmForm"));
     setWindowTitle(QStringLiteral("通讯提示"));
     setModal(false);
-    resize(272, 132);
+    // Fixed, so a maximise offered by the window manager has nothing to enlarge.
+    setFixedSize(272, 132);
 
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(16);
@@ -26,15 +27,28 @@ TAlarmForm::TAlarmForm(QWidget* parent)
     Label2 = new QLabel(QStringLiteral("程序将自动侦测串行通讯口！"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(font);
+    PortLabel = new QLabel(this);
+    PortLabel->setObjectName(QStringLiteral("PortLabel"));
     auto* layout = new QVBoxLayout(this);
     layout->addStretch();
     layout->addWidget(Label1, 0, Qt::AlignHCenter);
     layout->addWidget(Label2, 0, Qt::AlignHCenter);
+    layout->addWidget(PortLabel, 0, Qt::AlignHCenter);
     layout->addStretch();
+}
+
+void TAlarmForm::setPortText(const QString& text)
+{
+    PortLabel->setText(fontMetrics().elidedText(text, Qt::ElideMiddle, 272 - 16));
+    PortLabel->setToolTip(text);
 }
 
 void TAlarmForm::setAlarmVisible(bool visible)
 {
+    if (visible && isVisible() && isMinimized()) {
+        showNormal(); // minimised through the title bar: the notice must not stay out of sight
+        return;
+    }
     if (visible == isVisible())
         return;
     if (visible) {

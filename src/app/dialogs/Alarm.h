@@ -14,11 +14,15 @@ class TAlarmForm : public QDialog {
 public:
     explicit TAlarmForm(QWidget* parent = nullptr);
 
-    /// Shows (without waiting) or hides the notice; repeating either changes nothing.
+    /// Shows (without waiting) or hides the notice; repeating either changes nothing. Shown
+    /// again while minimised by the window manager, it comes back in front.
     void setAlarmVisible(bool visible);
+    /// The port the notice is about, such as "COM1 → /dev/ttyS0", on a line of its own.
+    void setPortText(const QString& text);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
+    QLabel* PortLabel = nullptr;
 
 public slots:
     void reject() override; // Escape must not hide it

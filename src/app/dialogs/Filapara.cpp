@@ -59,6 +59,9 @@ TFilamentForm::TFilamentForm(TestRecord& record, DialogRunner& runner, QWidget* 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);
+    // A fixed layout: the dialog keeps its size, so a maximise offered by the window manager
+    // has nothing to enlarge.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(OkBtn, &QPushButton::clicked, this, &TFilamentForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TFilamentForm::CancelBtnClick);

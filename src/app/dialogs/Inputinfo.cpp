@@ -7,6 +7,10 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QStyle>
+#include <QtWidgets/QStyleOptionFrame>
+
+#include <algorithm>
 
 #include "app/dialogs/Cp936Validator.h"
 #include "record/TextCodec.h"
@@ -27,6 +31,22 @@ const EditInfo kEdits[TInfoForm::kEditCount] = {
     {"环境温度", "℃", 2, 0}, {"环境湿度", "%", 2, 1}, {"制造商", "", 3, -1}, {"测试员", "", 4, -1},
     {"光通量", "", 5, 0},    {"色温", "", 5, 1},
 };
+
+// Wide enough for a full field: limit capital letters or digits, or limit / 2 Chinese characters
+// (two bytes each in the field), with the frame and margins of a line edit around them.
+int editWidthFor(const QLineEdit& edit, int limit)
+{
+    const QFontMetrics fm = edit.fontMetrics();
+    const int text = std::max(fm.horizontalAdvance(QString(limit, QLatin1Char('X'))),
+                              fm.horizontalAdvance(QString(limit / 2, QChar(0x4E2D))));
+    QStyleOptionFrame option;
+    option.initFrom(&edit);
+    option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+    const QMargins margins = edit.textMargins();
+    // QLineEdit keeps 2 pixels beside the text on each side and one for the cursor.
+    const QSize contents(text + margins.left() + margins.right() + 2 * 2 + 1, fm.height());
+    return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, &edit).width();
+}
 
 } // namespace
 
@@ -67,6 +87,7 @@ TInfoForm::TInfoForm(TestRecord& record, QWidget* parent)
         // maxLength counts characters; the validator counts the bytes the field holds.
         edits[i]->setMaxLength(limit);
         edits[i]->setValidator(new Cp936Validator(limit, edits[i]));
+        edits[i]->setMinimumWidth(editWidthFor(*edits[i], limit));
         auto* label = new QLabel(QString::fromUtf8(e.label), this);
         label->setBuddy(edits[i]);
         const int col = e.column < 0 ? 0 : e.column * 3;
@@ -89,7 +110,8 @@ TInfoForm::TInfoForm(TestRecord& record, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
-    resize(520, 260);
+    // The fields are as wide as their texts can be; the dialog keeps the size that gives them.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(OkBtn, &QPushButton::clicked, this, &TInfoForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TInfoForm::CancelBtnClick);

@@ -21,7 +21,7 @@ namespace {
 const char* const kPortNames[4] = {"COM1", "COM2", "COM3", "COM4"};
 // Room beside a port name in the 244 pixel wide dialog.
 constexpr int kDeviceTextWidth = 130;
-}
+} // namespace
 
 TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
                      std::function<QString(const QString&)> resolveDevice, QWidget* parent)
@@ -47,7 +47,8 @@ TPortForm::TPortForm(Settings& settings, std::function<void()> openPort,
         QFont small = devices[i]->font();
         small.setPixelSize(12);
         devices[i]->setFont(small);
-        devices[i]->setEnabled(false); // information only
+        // Information only, but in the normal text colour: a disabled label is too pale to read.
+        devices[i]->setFocusPolicy(Qt::NoFocus);
         // A long device path is cut (FormShow elides it) rather than widening the dialog.
         devices[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         group->addButton(items[i], i);

@@ -37,6 +37,7 @@ TPrinterForm::TPrinterForm(int& printerFamily, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PrinterGroup);
     layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // nothing to gain from a larger dialog
 
     connect(OkBtn, &QPushButton::clicked, this, &TPrinterForm::OkBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TPrinterForm::CancelBtnClick);

@@ -1,14 +1,21 @@
 // TKORVEXForm: the main window, its start-up and closing, and the handlers of its commands.
 #include "app/window/KorvexForm.h"
 
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+
 #include <QtCore/QFile>
 #include <QtCore/QTimer>
+#include <QtGui/QActionGroup>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QKeySequence>
 #include <QtGui/QPainter>
 #include <QtGui/QShortcut>
 #include <QtPrintSupport/QPrinter>
-#include <QtGui/QActionGroup>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QCompleter>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMenuBar>
@@ -18,27 +25,28 @@
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 
+#include "app/canvas/PrintPages.h"
+#include "app/canvas/ScreenCanvas.h"
 #include "app/dialogs/Alarm.h"
-#include "link/Controller.h"
-#include "kinds/CursorInput.h"
-#include "record/DataFile.h"
 #include "app/dialogs/DialogRunner.h"
 #include "app/dialogs/Filapara.h"
 #include "app/dialogs/Inputinfo.h"
-#include "app/window/PaintBox.h"
-#include "kinds/Pages.h"
-#include "kinds/StarttestPage.h"
-#include "link/PortDevice.h"
 #include "app/dialogs/Portchoice.h"
-#include "app/canvas/PrintPages.h"
 #include "app/dialogs/Printchoice.h"
 #include "app/dialogs/Printerchoice.h"
 #include "app/dialogs/Resources.h"
-#include "app/canvas/ScreenCanvas.h"
+#include "app/dialogs/Yrpicture.h"
+#include "app/window/PaintBox.h"
+#include "app/window/StatusPanel.h"
+#include "app/window/VerdictPanel.h"
+#include "kinds/CursorInput.h"
+#include "kinds/Pages.h"
+#include "kinds/StarttestPage.h"
+#include "link/Controller.h"
+#include "link/PortDevice.h"
+#include "record/DataFile.h"
 #include "record/Spreadsheet.h"
 #include "record/TextCodec.h"
-#include "app/dialogs/Yrpicture.h"
-#include "app/window/VerdictPanel.h"
 
 namespace korvex {
 
@@ -86,7 +94,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     auto* right = new QShortcut(QKeySequence(Qt::Key_Right), this);
     connect(right, &QShortcut::activated, this, [this] { FormKeyDown(Qt::Key_Right); });
 
-    StatusBar1 = new QLabel(this);
+    StatusBar1 = new StatusPanel(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusBar1, 1);
     statusBar()->setSizeGripEnabled(false);
@@ -95,8 +103,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     connectController();
 
     // Start-up: configuration (written with its defaults when there is none), results, port.
-    loadConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
-    resetAllResults(record());
+    controller_.loadSettings(localPath(programDir_), CfgMemo);
     syncOptionMarks();
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
@@ -114,7 +121,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
 
 TKORVEXForm::~TKORVEXForm() = default;
 
-TestRecord& TKORVEXForm::record()
+const TestRecord& TKORVEXForm::record() const
 {
     return controller_.record();
 }
@@ -263,6 +270,27 @@ void TKORVEXForm::buildMenus()
     InputInfo = item(Information, "InputInfo", "输入信息&I", &TKORVEXForm::InputInfoClick);
     Information->addSeparator();
     FilamentPara = item(Information, "FilamentPara", "灯丝参数 &", &TKORVEXForm::FilamentParaClick);
+
+    // Keys of their own for the commands used most at the bench. Alt with the underlined
+    // letters stays the menus'; Ctrl with the kind's number starts that test.
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {InputTest, QKeySequence(Qt::CTRL | Qt::Key_1)},     {Current, QKeySequence(Qt::CTRL | Qt::Key_2)},
+        {OutputTest, QKeySequence(Qt::CTRL | Qt::Key_3)},    {CompTest, QKeySequence(Qt::CTRL | Qt::Key_4)},
+        {StartTestComd, QKeySequence(Qt::CTRL | Qt::Key_5)}, {EnergyTest, QKeySequence(Qt::CTRL | Qt::Key_6)},
+        {LockTest, QKeySequence(Qt::CTRL | Qt::Key_L)},      {StoreFile, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {OpenFile, QKeySequence(Qt::CTRL | Qt::Key_O)},      {ExportExcel, QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {Print, QKeySequence(Qt::CTRL | Qt::Key_P)},
+    };
+    for (const auto& [action, key] : keys)
+        action->setShortcut(key);
+    // The tool bar's hints name the same keys.
+    const std::pair<QToolButton*, QAction*> buttons[] = {
+        {InputTestBtn, InputTest},     {CurrentBtn, Current},   {OutputTestBtn, OutputTest}, {CompTestBtn, CompTest},
+        {StartTestBtn, StartTestComd}, {EnergyBtn, EnergyTest}, {LockTestBtn, LockTest},     {PrintBtn, Print},
+    };
+    for (const auto& [button, action] : buttons)
+        button->setToolTip(
+            QStringLiteral("%1 (%2)").arg(button->toolTip(), action->shortcut().toString(QKeySequence::NativeText)));
 }
 
 void TKORVEXForm::buildFileDialogs()
@@ -291,8 +319,18 @@ void TKORVEXForm::buildFileDialogs()
     SaveDialog2->setFileMode(QFileDialog::AnyFile);
     SaveDialog2->setDefaultSuffix(QStringLiteral("csv"));
     SaveDialog2->setOption(QFileDialog::HideNameFilterDetails);
-    SaveDialog2->setNameFilters({QStringLiteral("Text File(*.csv,*.txt) (*.csv)"),
-                                 QStringLiteral("All Files(*.*) (*)")});
+    SaveDialog2->setNameFilters(
+        {QStringLiteral("Text File(*.csv,*.txt) (*.csv)"), QStringLiteral("All Files(*.*) (*)")});
+
+    // The completion list of the file name is a window of its own: when Enter accepts the
+    // typed name it stays on screen over the page. It closes with its dialog.
+    for (QFileDialog* dialog : {SaveDialog1, OpenDialog1, SaveDialog2}) {
+        connect(dialog, &QDialog::finished, dialog, [dialog] {
+            for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+                if (completer->popup())
+                    completer->popup()->hide();
+        });
+    }
 }
 
 void TKORVEXForm::buildDialogs()
@@ -310,18 +348,27 @@ void TKORVEXForm::buildDialogs()
             return resolvePortDevice(name);
         },
         this);
-    InfoForm = new TInfoForm(record(), this);
+    // The information and filament dialogs edit their texts and parameters in the record itself.
+    InfoForm = new TInfoForm(controller_.record(), this);
     AlarmForm = new TAlarmForm(this);
     PrinterForm = new TPrinterForm(printerFamily_, this);
-    PrintForm = new TPrintForm(printSelection_, record().currentTest, this);
+    PrintForm = new TPrintForm(printSelection_, controller_.record().currentTest, this);
     PictureForm = new TPictureForm(this);
-    FilamentForm = new TFilamentForm(record(), runner_, this);
+    FilamentForm = new TFilamentForm(controller_.record(), runner_, this);
 }
 
 void TKORVEXForm::connectController()
 {
-    connect(&controller_, &Controller::statusTextChanged, StatusBar1, &QLabel::setText);
-    connect(&controller_, &Controller::progressChanged, ProgressBar1, &QProgressBar::setValue);
+    connect(&controller_, &Controller::statusTextChanged, StatusBar1, &StatusPanel::setText);
+    connect(&controller_, &Controller::progressChanged, this, [this](int percent) {
+        if (ProgressBar1->value() == percent)
+            return;
+        // QProgressBar repaints at once on a new value; held back, the bar is painted with the
+        // status text and the page of the same step in one pass to the screen.
+        ProgressBar1->setUpdatesEnabled(false);
+        ProgressBar1->setValue(percent);
+        ProgressBar1->setUpdatesEnabled(true); // schedules the repaint
+    });
     connect(&controller_, &Controller::repaintRequested, this, &TKORVEXForm::repaintPage);
     // The prompt page is drawn at once, over whatever page is current, before the handshake
     // blocks the window's thread; the next repaint draws the page of currentTest again.
@@ -331,8 +378,11 @@ void TKORVEXForm::connectController()
         drawingPrompt_ = false;
     });
     connect(&controller_, &Controller::alarmVisibilityChanged, this, [this](bool shown) {
-        if (AlarmForm)
-            AlarmForm->setAlarmVisible(shown);
+        if (!AlarmForm)
+            return;
+        if (shown)
+            AlarmForm->setPortText(portSummary());
+        AlarmForm->setAlarmVisible(shown);
     });
     connect(&controller_, &Controller::messageRequested, this,
             [this](const QString& text, const QString& caption) { runner_.message(text, caption); });
@@ -341,21 +391,47 @@ void TKORVEXForm::connectController()
     connect(&controller_, &Controller::closeWindowRequested, this, &QWidget::close, Qt::QueuedConnection);
 }
 
+namespace {
+
+// A page is drawn entirely from the record, but not from its working fields: the raw blocks
+// of a running sequence change at every step while the page stays the same.
+constexpr size_t kDrawnBytes = offsetof(TestRecord, work);
+static_assert(std::is_standard_layout_v<TestRecord> && std::is_trivially_copyable_v<TestRecord>);
+
+} // namespace
+
 QImage TKORVEXForm::renderPage(int width, int height)
 {
     ScreenCanvas canvas(width, height);
-    if (drawingPrompt_)
+    if (drawingPrompt_) {
         drawStartPrompt(canvas);
-    else
-        drawScreenPage(canvas, record());
+        drawnRecord_.clear(); // the next request draws the record's page again
+    } else {
+        // The page routine may bring its derived display scales up to date in the record.
+        drawScreenPage(canvas, controller_.record());
+        const auto* bytes = reinterpret_cast<const char*>(&record());
+        drawnRecord_.assign(bytes, bytes + kDrawnBytes);
+    }
     return canvas.image();
 }
 
 void TKORVEXForm::repaintPage()
 {
-    PaintBox1->update();
+    // The verdict follows the record whether or not the page has been drawn since.
     if (verdictPanel_)
         verdictPanel_->refresh();
+    // Every step of a run asks for a repaint; at 1920 x 1080 each one costs a page drawing and
+    // a copy of 8 MB to the screen. Only a changed page is drawn again (a resize or an
+    // exposure still paints at once).
+    if (drawnRecord_.size() == kDrawnBytes && std::memcmp(drawnRecord_.data(), &record(), kDrawnBytes) == 0)
+        return;
+    PaintBox1->update();
+}
+
+QString TKORVEXForm::portSummary() const
+{
+    const QString name = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+    return (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(" → ") + controller_.portDevice();
 }
 
 void TKORVEXForm::syncOptionMarks()
@@ -402,46 +478,37 @@ void TKORVEXForm::NextClick() { controller_.next(); }
 
 // ---- Options --------------------------------------------------------------------------------
 
+void TKORVEXForm::setOption(bool Controller::DisplayOptions::*choice, bool value)
+{
+    Controller::DisplayOptions options = controller_.options();
+    options.*choice = value;
+    controller_.setOptions(options); // repaints
+    syncOptionMarks();
+}
+
 void TKORVEXForm::IECThdClick()
 {
-    record().thdCsa = 0;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::thdCsa, false);
 }
-
 void TKORVEXForm::CSAThdClick()
 {
-    record().thdCsa = 1;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::thdCsa, true);
 }
-
 void TKORVEXForm::NarrowClick()
 {
-    record().wideBand = 0;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::wideBand, false);
 }
-
 void TKORVEXForm::WideClick()
 {
-    record().wideBand = 1;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::wideBand, true);
 }
-
 void TKORVEXForm::ChineseClick()
 {
-    record().chinese = 1;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::chinese, true);
 }
-
 void TKORVEXForm::EnglishClick()
 {
-    record().chinese = 0;
-    syncOptionMarks();
-    repaintPage();
+    setOption(&Controller::DisplayOptions::chinese, false);
 }
 
 // ---- Dialog commands ------------------------------------------------------------------------
@@ -491,17 +558,9 @@ void TKORVEXForm::OpenFileClick()
 
 void TKORVEXForm::openDataFile(const QString& path)
 {
-    TestRecord& r = record();
-    // A sequence still running steps through the sequence of currentTest; a file loaded now
-    // must not switch it to another kind's steps halfway.
-    const bool running = controller_.testRunning();
-    const int32_t runningKind = r.currentTest;
-    const Notice n = readDataFile(localPath(path), r);
-    if (running)
-        r.currentTest = runningKind;
+    const Notice n = controller_.loadFile(localPath(path)); // repaints
     showNotice(n.ok, n.message, n.caption);
     syncOptionMarks();
-    repaintPage();
 }
 
 void TKORVEXForm::ExportExcelClick()
@@ -515,7 +574,7 @@ void TKORVEXForm::ExportExcelClick()
 
 void TKORVEXForm::PrintClick()
 {
-    TestRecord& r = record();
+    TestRecord& r = controller_.record();
     if (r.currentTest == KindNone)
         return;
     lockForFileWork();
@@ -533,13 +592,10 @@ void TKORVEXForm::PrintClick()
     job.printerFamily = printerFamily_;
     bool familyAsked = false;
     job.beforePage = [&](int32_t k, PrintJob& j) {
-        // While a sequence still runs its kind stays current; the page is printed all the same.
-        if (!controller_.testRunning()) {
-            r.currentTest = k;
-            r.resultsShown = 1;
-            prepareScreenPage(r); // the scales the page's screen drawing leaves for its print
-            repaintPage();
-        }
+        // The printed kind becomes the current page, except while a sequence runs: its kind
+        // stays current and the page is printed all the same.
+        controller_.showPage(k);
+        prepareScreenPage(r); // the scales the page's screen drawing leaves for its print
         if (!r.chinese && k == KindComprehensive && !familyAsked) {
             familyAsked = true;
             runner_.exec(*PrinterForm);
@@ -561,21 +617,24 @@ void TKORVEXForm::ExitClick()
 void TKORVEXForm::PaintBox1MouseDown(int x)
 {
     cursorDragging_ = true;
-    TestRecord& r = record();
-    bool moved = false;
-    if (r.currentTest == KindStart)
-        moved = startCursorClick(r, x, PaintBox1->width());
-    else if (r.currentTest == KindEnergy)
-        moved = energyCursorClick(r, x, PaintBox1->width());
-    if (moved)
-        repaintPage();
+    // The cursor arithmetic works on a copy; the controller takes the cursor fields from it.
+    TestRecord moved = record();
+    bool changed = false;
+    if (moved.currentTest == KindStart)
+        changed = startCursorClick(moved, x, PaintBox1->width());
+    else if (moved.currentTest == KindEnergy)
+        changed = energyCursorClick(moved, x, PaintBox1->width());
+    if (changed)
+        controller_.setCursors(moved);
 }
 
 void TKORVEXForm::PaintBox1MouseMove(int x)
 {
-    TestRecord& r = record();
-    if (cursorDragging_ && r.currentTest == KindEnergy && energyCursorDrag(r, x, PaintBox1->width()))
-        repaintPage();
+    if (!cursorDragging_ || record().currentTest != KindEnergy)
+        return;
+    TestRecord moved = record();
+    if (energyCursorDrag(moved, x, PaintBox1->width()))
+        controller_.setCursors(moved);
 }
 
 void TKORVEXForm::PaintBox1MouseUp()
@@ -585,16 +644,11 @@ void TKORVEXForm::PaintBox1MouseUp()
 
 void TKORVEXForm::FormKeyDown(int key)
 {
-    TestRecord& r = record();
-    if (r.currentTest != KindStart)
+    if (record().currentTest != KindStart || (key != Qt::Key_Left && key != Qt::Key_Right))
         return;
-    if (key == Qt::Key_Left)
-        startCursorStep(r, -1);
-    else if (key == Qt::Key_Right)
-        startCursorStep(r, +1);
-    else
-        return;
-    repaintPage();
+    TestRecord moved = record();
+    startCursorStep(moved, key == Qt::Key_Left ? -1 : +1);
+    controller_.setCursors(moved);
 }
 
 // ---- Showing and closing --------------------------------------------------------------------

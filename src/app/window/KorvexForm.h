@@ -3,10 +3,12 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QtCore/QString>
 #include <QtWidgets/QMainWindow>
 
+#include "link/Controller.h"
 #include "record/Configuration.h"
 
 class QAction;
@@ -22,9 +24,9 @@ class QToolButton;
 
 namespace korvex {
 
-class Controller;
 class DialogRunner;
 class PaintBox;
+class StatusPanel;
 class TAlarmForm;
 class TFilamentForm;
 class TInfoForm;
@@ -53,7 +55,8 @@ public:
     static QString dataFileArgument(const QStringList& arguments);
 
     Controller& controller() { return controller_; }
-    TestRecord& record();
+    /// The record on screen; commands change it through the controller.
+    const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
@@ -103,7 +106,25 @@ public:
     /// The screen page for a drawing area of width x height pixels.
     QImage renderPage(int width, int height);
 
-    // Widgets, named as the operator's manual names them.
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery, then FormClose
+
+  private:
+    void buildToolBar();
+    void buildMenus();
+    void buildFileDialogs();
+    void buildDialogs();
+    void connectController();
+    void FormClose();
+    void lockForFileWork();
+    void showNotice(bool ok, const std::string& message, const std::string& caption);
+    void repaintPage();
+    /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
+    QString portSummary() const;
+    void setOption(bool Controller::DisplayOptions::*choice, bool value);
+
+    // Widgets, named as the operator's manual names them; tests find them by object name.
     QToolBar* Panel1 = nullptr;
     QToolButton* InputTestBtn = nullptr;
     QToolButton* CurrentBtn = nullptr;
@@ -123,7 +144,7 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
     PaintBox* PaintBox1 = nullptr;
-    QLabel* StatusBar1 = nullptr;
+    StatusPanel* StatusBar1 = nullptr;
 
     QMenu* File = nullptr;
     QMenu* Test = nullptr;
@@ -168,21 +189,6 @@ public:
     TPictureForm* PictureForm = nullptr;
     TFilamentForm* FilamentForm = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override; // FormCloseQuery, then FormClose
-
-private:
-    void buildToolBar();
-    void buildMenus();
-    void buildFileDialogs();
-    void buildDialogs();
-    void connectController();
-    void FormClose();
-    void lockForFileWork();
-    void showNotice(bool ok, const std::string& message, const std::string& caption);
-    void repaintPage();
-
     Controller& controller_;
     DialogRunner& runner_;
     QString programDir_;
@@ -192,7 +198,8 @@ private:
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;
-    bool drawingPrompt_ = false; // the paint under way draws the start prompt page
+    bool drawingPrompt_ = false;    // the paint under way draws the start prompt page
+    std::vector<char> drawnRecord_; // the drawn part of the record as last painted (empty: none)
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it

@@ -4,16 +4,18 @@
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 
-#include "kinds/Evaluate.h"
-#include "link/Controller.h"
+#include "app/canvas/PageFonts.h"
 #include "app/dialogs/DialogRunner.h"
 #include "app/window/KorvexForm.h"
-#include "app/canvas/PageFonts.h"
+#include "app/window/QtTranslations.h"
+#include "kinds/Evaluate.h"
+#include "link/Controller.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    korvex::installPageFonts(); // before any font is created
+    korvex::installPageFonts();         // before any font is created
+    korvex::installQtTranslations(app); // without the translation Qt's texts stay English
 
     const QStringList args = QCoreApplication::arguments();
     korvex::Controller controller(korvex::evaluateKind);

@@ -1,0 +1,47 @@
+// StatusPanel: the one-line status text along the bottom of the main window.
+#include "app/window/StatusPanel.h"
+
+#include <QtGui/QPainter>
+
+namespace korvex {
+
+namespace {
+constexpr int kMargin = 2; // pixels left of the text and above and below it
+}
+
+StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // It paints its own background: a new text repaints the panel and nothing beneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void StatusPanel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    update();
+}
+
+QSize StatusPanel::sizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(text_) + 2 * kMargin, fontMetrics().height() + 2 * kMargin};
+}
+
+QSize StatusPanel::minimumSizeHint() const
+{
+    return {0, fontMetrics().height() + 2 * kMargin};
+}
+
+void StatusPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    const QRect area = rect().adjusted(kMargin, 0, -kMargin, 0);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
+}
+
+} // namespace korvex
