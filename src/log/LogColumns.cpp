@@ -7,7 +7,10 @@ namespace korvex {
 
 namespace {
 
-constexpr uint32_t bit(int kind) { return 1u << kind; }
+constexpr uint32_t bit(int kind)
+{
+    return 1u << kind;
+}
 // Input values come from the input, phase-angle and comprehensive runs, output values from the
 // output and comprehensive runs.
 constexpr uint32_t kIn = bit(KindInput) | bit(KindPhase) | bit(KindComprehensive);
@@ -15,7 +18,10 @@ constexpr uint32_t kOut = bit(KindOutput) | bit(KindComprehensive);
 constexpr uint32_t kStart = bit(KindStart);
 constexpr uint32_t kEnergy = bit(KindEnergy);
 
-#define KORVEX_VALUE(f, col, kinds, dec) {#f, col, &TestRecord::f, kinds, dec}
+#define KORVEX_VALUE(f, col, kinds, dec)                                                                               \
+    {                                                                                                                  \
+#f, col, &TestRecord::f, kinds, dec                                                                            \
+    }
 const LogValueColumn kValues[] = {
     KORVEX_VALUE(Urms, "urms", kIn, 1),
     KORVEX_VALUE(Irms, "irms", kIn, 3),
@@ -66,7 +72,10 @@ const LogValueColumn kValues[] = {
 #undef KORVEX_VALUE
 static_assert(sizeof kValues / sizeof kValues[0] == 45);
 
-#define KORVEX_TEXT(f, col) {#f, col, [](const TestRecord& r) { return &r.f[0]; }, int(sizeof(TestRecord::f))}
+#define KORVEX_TEXT(f, col)                                                                                            \
+    {                                                                                                                  \
+#f, col, [](const TestRecord& r) { return &r.f[0]; }, int(sizeof(TestRecord::f))                               \
+    }
 const LogTextColumn kTexts[] = {
     KORVEX_TEXT(infoNo, "info_no"),
     KORVEX_TEXT(infoName, "info_name"),
@@ -84,8 +93,14 @@ const LogTextColumn kTexts[] = {
 
 } // namespace
 
-std::span<const LogValueColumn> logValueColumns() { return kValues; }
-std::span<const LogTextColumn> logTextColumns() { return kTexts; }
+std::span<const LogValueColumn> logValueColumns()
+{
+    return kValues;
+}
+std::span<const LogTextColumn> logTextColumns()
+{
+    return kTexts;
+}
 
 namespace {
 

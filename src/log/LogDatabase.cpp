@@ -145,10 +145,7 @@ QString LogTarget::display() const
 
 // ---- Connections --------------------------------------------------------------------------------
 
-LogConnection::LogConnection()
-    : name_(QStringLiteral("korvex-log-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
-{
-}
+LogConnection::LogConnection() : name_(QStringLiteral("korvex-log-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
 
 LogConnection::~LogConnection()
 {
@@ -341,8 +338,9 @@ LogEntry readLogEntry(const QSqlQuery& q, bool withImage)
 std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error)
 {
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT %1, records.image FROM runs JOIN records ON records.id = runs.id WHERE runs.id = ?")
-                  .arg(logColumnList()));
+    q.prepare(
+        QStringLiteral("SELECT %1, records.image FROM runs JOIN records ON records.id = runs.id WHERE runs.id = ?")
+            .arg(logColumnList()));
     q.addBindValue(id);
     if (!q.exec()) {
         if (error)

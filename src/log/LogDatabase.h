@@ -36,7 +36,7 @@ struct LogTarget {
 
 /// A named connection of the calling thread; closed and removed with the object.
 class LogConnection {
-public:
+  public:
     LogConnection();
     ~LogConnection();
     LogConnection(const LogConnection&) = delete;
@@ -50,7 +50,7 @@ public:
     QSqlDatabase db() const;
     bool isServer() const { return server_; }
 
-private:
+  private:
     QString name_;
     bool server_ = false;
 };

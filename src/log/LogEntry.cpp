@@ -41,6 +41,9 @@ QString defaultBenchName()
     return set.isEmpty() ? QSysInfo::machineHostName() : set;
 }
 
-QString programVersion() { return QStringLiteral(KORVEX_VERSION); }
+QString programVersion()
+{
+    return QStringLiteral(KORVEX_VERSION);
+}
 
 } // namespace korvex

@@ -13,18 +13,18 @@
 namespace korvex {
 
 struct LogEntry {
-    QString id;              ///< UUID, unique across all benches
-    qint64 loggedAtMs = 0;   ///< UTC, milliseconds since 1970
-    QString bench;           ///< bench name (the host name unless set)
-    QString port;            ///< the device the run used ("/dev/ttyUSB0", "sim")
+    QString id;            ///< UUID, unique across all benches
+    qint64 loggedAtMs = 0; ///< UTC, milliseconds since 1970
+    QString bench;         ///< bench name (the host name unless set)
+    QString port;          ///< the device the run used ("/dev/ttyUSB0", "sim")
     int32_t kind = 0;
-    int seriesRuns = 1;      ///< runs of the repeating series this entry ends; 1 for a single run
-    QStringList texts;       ///< logTextColumns() in order, UTF-8
-    std::vector<float> values; ///< logValueColumns() in order
+    int seriesRuns = 1;              ///< runs of the repeating series this entry ends; 1 for a single run
+    QStringList texts;               ///< logTextColumns() in order, UTF-8
+    std::vector<float> values;       ///< logValueColumns() in order
     std::optional<bool> verdictPass; ///< empty when the run was not judged
-    QString verdictDetails;  ///< JSON, empty when not judged
+    QString verdictDetails;          ///< JSON, empty when not judged
     QString programVersion;
-    QByteArray record;       ///< the data file image, 23129 bytes
+    QByteArray record; ///< the data file image, 23129 bytes
 
     QString serial() const { return texts.value(0); }
 };

@@ -73,7 +73,8 @@ QString measured(const LogValueColumn& c)
     for (int k = KindInput; k <= KindEnergy; ++k)
         if (measuredBy(c, k))
             kinds << QString::number(k);
-    return QStringLiteral("CASE WHEN kind IN (%1) THEN CAST(%2 AS DOUBLE PRECISION) END").arg(kinds.join(QLatin1Char(',')), QLatin1String(c.column));
+    return QStringLiteral("CASE WHEN kind IN (%1) THEN CAST(%2 AS DOUBLE PRECISION) END")
+        .arg(kinds.join(QLatin1Char(',')), QLatin1String(c.column));
 }
 
 bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* error)
@@ -133,7 +134,8 @@ std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
     QSqlQuery q(db);
     QString prefix = id;
     prefix.remove(QRegularExpression(QStringLiteral("[^0-9a-fA-F-]")));
-    if (prefix.size() < 4 || !run(q, QStringLiteral("SELECT id FROM runs WHERE id LIKE ? LIMIT 2"), {prefix + QLatin1Char('%')}, error))
+    if (prefix.size() < 4 ||
+        !run(q, QStringLiteral("SELECT id FROM runs WHERE id LIKE ? LIMIT 2"), {prefix + QLatin1Char('%')}, error))
         return std::nullopt;
     QStringList ids;
     while (q.next())
@@ -143,7 +145,8 @@ std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
     return findLogEntry(db, ids.front(), error);
 }
 
-bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out, QString* error)
+bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                     QString* error)
 {
     const Where w = whereOf(f);
     // First pass: counts, means and extremes; second pass: the spread around the means (two
@@ -153,8 +156,8 @@ bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*
                         QStringLiteral("SUM(CASE WHEN verdict = 'pass' THEN 1 ELSE 0 END)")};
     for (const LogValueColumn* c : columns) {
         const QString v = measured(*c);
-        cols << QStringLiteral("COUNT(%1)").arg(v) << QStringLiteral("AVG(%1)").arg(v) << QStringLiteral("MIN(%1)").arg(v)
-             << QStringLiteral("MAX(%1)").arg(v);
+        cols << QStringLiteral("COUNT(%1)").arg(v) << QStringLiteral("AVG(%1)").arg(v)
+             << QStringLiteral("MIN(%1)").arg(v) << QStringLiteral("MAX(%1)").arg(v);
     }
     QSqlQuery q(conn_.db());
     if (!run(q, QStringLiteral("SELECT %1 FROM runs%2").arg(cols.join(QLatin1Char(',')), w.sql), w.binds, error))
@@ -176,14 +179,16 @@ bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*
         s.min = q.value(i++).toDouble();
         s.max = q.value(i++).toDouble();
         out.values.push_back(s);
-        spread << QStringLiteral("SUM((%1 - CAST(? AS DOUBLE PRECISION)) * (%1 - CAST(? AS DOUBLE PRECISION)))").arg(measured(*c));
+        spread << QStringLiteral("SUM((%1 - CAST(? AS DOUBLE PRECISION)) * (%1 - CAST(? AS DOUBLE PRECISION)))")
+                      .arg(measured(*c));
         binds << s.mean << s.mean;
     }
     q.finish();
     if (columns.empty() || out.count == 0)
         return true;
     QSqlQuery q2(conn_.db());
-    if (!run(q2, QStringLiteral("SELECT %1 FROM runs%2").arg(spread.join(QLatin1Char(',')), w.sql), binds + w.binds, error))
+    if (!run(q2, QStringLiteral("SELECT %1 FROM runs%2").arg(spread.join(QLatin1Char(',')), w.sql), binds + w.binds,
+             error))
         return false;
     if (q2.next())
         for (size_t k = 0; k < out.values.size(); ++k) {

@@ -20,13 +20,13 @@ struct LogFilter {
     QString type;        ///< infoType, the same way
     QString operatorName;
     QString bench;
-    int32_t kind = 0;    ///< 0 any
+    int32_t kind = 0; ///< 0 any
     enum class Verdict { Any, Pass, Fail, Unjudged } verdict = Verdict::Any;
 };
 
 struct LogValueStats {
     const LogValueColumn* column = nullptr;
-    qint64 count = 0; ///< runs of the set that measure the value
+    qint64 count = 0;                             ///< runs of the set that measure the value
     double mean = 0, sigma = 0, min = 0, max = 0; ///< sigma: sample standard deviation
 };
 
@@ -52,7 +52,7 @@ std::vector<const LogValueColumn*> defaultStatsColumns();
 
 /// Queries on one connection of the calling thread.
 class LogQuery {
-public:
+  public:
     /// Opens the log for reading (a server target: the server; queued entries are not seen).
     bool open(const LogTarget& target, QString* error);
     /// Runs of the set, newest first, without their records; at most limit (0: all).
@@ -63,7 +63,7 @@ public:
     /// One value of the runs that measure it, oldest first.
     bool trend(const LogFilter& f, const LogValueColumn& column, std::vector<LogTrendPoint>& out, QString* error);
 
-private:
+  private:
     LogConnection conn_;
 };
 

@@ -168,9 +168,10 @@ bool LogWriter::forwardQueue()
     for (;;) {
         QSqlQuery select(q);
         if (!select.exec(QStringLiteral("SELECT %1, records.image FROM runs JOIN records ON records.id = runs.id"
-                                                 " ORDER BY runs.logged_at, runs.rowid LIMIT 100")
-                                  .arg(logColumnList()))) {
-            report(QStringLiteral("cannot read the local queue %1: %2").arg(target_.queuePath, sqlErrorText(select.lastError())));
+                                        " ORDER BY runs.logged_at, runs.rowid LIMIT 100")
+                             .arg(logColumnList()))) {
+            report(QStringLiteral("cannot read the local queue %1: %2")
+                       .arg(target_.queuePath, sqlErrorText(select.lastError())));
             return false;
         }
         std::vector<LogEntry> batch;

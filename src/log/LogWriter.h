@@ -16,13 +16,13 @@ namespace korvex {
 
 class LogWriter : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit LogWriter(const LogTarget& target);
     ~LogWriter() override;
 
     int memoryCount() const { return int(memory_.size()); }
 
-public slots:
+  public slots:
     void start();
     void write(const korvex::LogEntry& entry);
     /// One attempt to write everything that waits.
@@ -31,13 +31,13 @@ public slots:
     /// A last attempt, then the connections close. Returns the entries left in memory.
     int finish();
 
-signals:
+  signals:
     void logged(const QString& id);
     void queued(const QString& id);
     void waitingChanged(int count);
     void problem(const QString& text);
 
-private:
+  private:
     bool ensureTarget();
     bool ensureQueue();
     bool ensureServer();

@@ -31,13 +31,15 @@ void ResultsLog::submit(const LogEntry& entry)
     if (closed_)
         return;
     LogWriter* w = writer_;
-    QMetaObject::invokeMethod(w, [w, entry] { w->write(entry); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        w, [w, entry] { w->write(entry); }, Qt::QueuedConnection);
 }
 
 void ResultsLog::setRetryInterval(int ms)
 {
     LogWriter* w = writer_;
-    QMetaObject::invokeMethod(w, [w, ms] { w->setRetryInterval(ms); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        w, [w, ms] { w->setRetryInterval(ms); }, Qt::QueuedConnection);
 }
 
 int ResultsLog::close()
@@ -48,7 +50,8 @@ int ResultsLog::close()
     int lost = 0;
     LogWriter* w = writer_;
     // Everything handed in before is ahead of this call in the writer's queue.
-    QMetaObject::invokeMethod(w, [w, &lost] { lost = w->finish(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        w, [w, &lost] { lost = w->finish(); }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
     delete writer_;

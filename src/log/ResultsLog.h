@@ -15,7 +15,7 @@ class LogWriter;
 
 class ResultsLog : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Starts the writer thread and opens the target there (failures arrive as problem()).
     explicit ResultsLog(const LogTarget& target, QObject* parent = nullptr);
     /// Same as close().
@@ -32,7 +32,7 @@ public:
     /// Milliseconds between attempts to write what waits (tests shorten it).
     void setRetryInterval(int ms);
 
-signals:
+  signals:
     /// The entry is committed to the log (for a server target: on the server).
     void logged(const QString& id);
     /// The entry is committed to the local queue and waits for the server.
@@ -41,7 +41,7 @@ signals:
     /// Something keeps entries from being written; empty text when that has cleared.
     void problem(const QString& text);
 
-private:
+  private:
     LogTarget target_;
     QThread thread_;
     LogWriter* writer_ = nullptr;

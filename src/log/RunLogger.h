@@ -16,7 +16,7 @@ class ResultsLog;
 
 class RunLogger : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Fills in the verdict of an entry when its run completes; runs counts the runs of the
     /// series so far (1 for a single run), so a judge can accumulate over a series.
     using Judge = std::function<void(LogEntry& entry, const TestRecord& record, int seriesRuns)>;
@@ -29,11 +29,11 @@ public:
     /// Runs of the series under way so far (0: none).
     int seriesRuns() const { return pending_ ? pending_->seriesRuns : 0; }
 
-signals:
+  signals:
     /// An entry was handed to the log; single is true for a run that was not part of a series.
     void entrySubmitted(const korvex::LogEntry& entry, bool single);
 
-private:
+  private:
     void onRunCompleted(int32_t kind);
     void onLockChanged(bool pressed);
     void submit(LogEntry entry, bool single);

@@ -8,16 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "kinds/Evaluate.h"
 #include "Commands.h"
 #include "KindNames.h"
-#include "record/Configuration.h"
+#include "kinds/Evaluate.h"
 #include "link/Controller.h"
-#include "record/DataFile.h"
-#include "record/FileUtil.h"
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
+#include "log/ResultsLog.h"
+#include "log/RunLogger.h"
+#include "record/Configuration.h"
+#include "record/DataFile.h"
+#include "record/FileUtil.h"
 #include "record/Spreadsheet.h"
 
 namespace korvex::cli {
@@ -26,14 +28,15 @@ namespace {
 
 void runUsage(FILE* out)
 {
-    std::fprintf(out,
-                 "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
-                 "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
-                 "  KIND     input | phase | output | comprehensive | start | energy\n"
-                 "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
-                 "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
-                 "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
-                 "Exit status: 0 done, 1 usage error, 2 link, timeout or file failure.\n");
+    std::fprintf(out, "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
+                      "                      [--timeout SECONDS] [--scenario NAME] [--pace] [--log [PATH|URL]]\n"
+                      "  KIND     input | phase | output | comprehensive | start | energy\n"
+                      "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
+                      "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
+                      "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
+                      "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
+                      "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it)\n"
+                      "Exit status: 0 done, 1 usage error, 2 link, timeout, file or log failure.\n");
 }
 
 } // namespace
@@ -50,6 +53,8 @@ int cmdRun(int argc, char** argv)
     double timeoutSeconds = 0;
     bool pace = false;
     bool countGiven = false;
+    bool logRuns = false;
+    QString logText;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -68,7 +73,11 @@ int cmdRun(int argc, char** argv)
             scenario = argv[++i];
         else if (arg == "--pace")
             pace = true;
-        else if (kind == 0 && arg.rfind("--", 0) != 0) {
+        else if (arg == "--log") {
+            logRuns = true;
+            if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0 && kind != 0)
+                logText = QString::fromLocal8Bit(argv[++i]);
+        } else if (kind == 0 && arg.rfind("--", 0) != 0) {
             kind = kindByName(arg);
             if (kind == 0) {
                 std::fprintf(stderr, "korvex-cli run: unknown test kind '%s'\n", arg.c_str());
@@ -119,6 +128,23 @@ int cmdRun(int argc, char** argv)
     else
         controller.useDevice(resolved);
 
+    std::unique_ptr<ResultsLog> log;
+    std::unique_ptr<RunLogger> logger;
+    int logged = 0;
+    if (logRuns) {
+        log = std::make_unique<ResultsLog>(logTargetFor(logText));
+        logger = std::make_unique<RunLogger>(controller, *log);
+        QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
+            ++logged;
+            std::printf("logged %s\n", qPrintable(id));
+            std::fflush(stdout);
+        });
+        QObject::connect(log.get(), &ResultsLog::problem, app, [](const QString& text) {
+            if (!text.isEmpty())
+                std::fprintf(stderr, "korvex-cli run: results log: %s\n", qPrintable(text));
+        });
+    }
+
     QString failure;
     auto fail = [&](const QString& why) {
         if (failure.isEmpty())
@@ -126,8 +152,9 @@ int cmdRun(int argc, char** argv)
         controller.setLocked(true);
         app->quit();
     };
-    QObject::connect(&controller, &Controller::messageRequested, app,
-                     [&](const QString& text, const QString&) { fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure()); });
+    QObject::connect(&controller, &Controller::messageRequested, app, [&](const QString& text, const QString&) {
+        fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure());
+    });
     QObject::connect(&controller, &Controller::linkFailed, app, [&](const QString& why) { fail(why); });
 
     std::vector<std::string> valueLines;
@@ -151,7 +178,8 @@ int cmdRun(int argc, char** argv)
     QTimer timeout;
     if (timeoutSeconds > 0) {
         timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, app, [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
+        QObject::connect(&timeout, &QTimer::timeout, app,
+                         [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
         timeout.start(int(timeoutSeconds * 1000));
     }
 
@@ -173,6 +201,19 @@ int cmdRun(int argc, char** argv)
     controller.shutdown();
 
     int status = 0;
+    if (log) {
+        logger->finishSeries();
+        const int lost = log->close();
+        QCoreApplication::processEvents(); // the last "logged" lines
+        const int waiting = log->waiting();
+        if (lost > 0) {
+            std::fprintf(stderr, "korvex-cli run: %d run(s) could not be logged\n", lost);
+            status = 2;
+        } else if (waiting > 0) {
+            std::fprintf(stderr, "korvex-cli run: %d run(s) wait in %s for the log server\n", waiting,
+                         qPrintable(log->target().queuePath));
+        }
+    }
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "korvex-cli run: link failure: %s\n", qPrintable(failure));
         status = 2;
