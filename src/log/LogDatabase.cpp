@@ -259,6 +259,16 @@ QString logColumnList()
     return list;
 }
 
+namespace {
+
+// A null QString binds as NULL; the text columns hold "" instead.
+QString text(const QString& s)
+{
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
+} // namespace
+
 bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error)
 {
     static const QStringList cols = runColumns();
@@ -277,18 +287,18 @@ bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error)
     }
     q.addBindValue(e.id);
     q.addBindValue(e.loggedAtMs);
-    q.addBindValue(e.bench);
-    q.addBindValue(e.port);
+    q.addBindValue(text(e.bench));
+    q.addBindValue(text(e.port));
     q.addBindValue(e.kind);
     q.addBindValue(e.seriesRuns);
     for (qsizetype i = 0; i < qsizetype(logTextColumns().size()); ++i)
-        q.addBindValue(e.texts.value(i));
+        q.addBindValue(text(e.texts.value(i)));
     for (size_t i = 0; i < logValueColumns().size(); ++i)
         q.addBindValue(i < e.values.size() ? double(e.values[i]) : 0.0);
     q.addBindValue(e.verdictPass ? QVariant(*e.verdictPass ? QStringLiteral("pass") : QStringLiteral("fail"))
                                  : QVariant(QMetaType::fromType<QString>()));
-    q.addBindValue(e.verdictPass ? QVariant(e.verdictDetails) : QVariant(QMetaType::fromType<QString>()));
-    q.addBindValue(e.programVersion);
+    q.addBindValue(e.verdictPass ? QVariant(text(e.verdictDetails)) : QVariant(QMetaType::fromType<QString>()));
+    q.addBindValue(text(e.programVersion));
     image.addBindValue(e.id);
     image.addBindValue(qCompress(e.record, 6));
     if (!db.transaction()) {

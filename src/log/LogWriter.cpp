@@ -7,6 +7,18 @@
 
 namespace korvex {
 
+namespace {
+
+// Inserts through a connection; no handle outlives the call, so the connection may be closed
+// right after a failure.
+bool insertInto(LogConnection& c, const LogEntry& e, QString* error)
+{
+    QSqlDatabase db = c.db();
+    return insertLogEntry(db, e, error);
+}
+
+} // namespace
+
 LogWriter::LogWriter(const LogTarget& target) : target_(target), retry_(this)
 {
     retry_.setSingleShot(true);
@@ -112,9 +124,8 @@ void LogWriter::drainToFile()
     while (!memory_.empty()) {
         if (!ensureTarget())
             return;
-        QSqlDatabase db = main_.db();
         QString error;
-        if (!insertLogEntry(db, memory_.front(), &error)) {
+        if (!insertInto(main_, memory_.front(), &error)) {
             report(QStringLiteral("cannot write the results log %1: %2").arg(target_.path, error));
             main_.close(); // reopened on the next attempt (the file may have been replaced)
             return;
@@ -131,9 +142,8 @@ void LogWriter::drainToServer()
     // server in the order of logging. An entry that reached the server but whose removal from
     // the queue failed is sent again and ignored there by its id.
     while (!memory_.empty() && ensureQueue()) {
-        QSqlDatabase q = queue_.db();
         QString error;
-        if (!insertLogEntry(q, memory_.front(), &error)) {
+        if (!insertInto(queue_, memory_.front(), &error)) {
             report(QStringLiteral("cannot write the local queue %1: %2").arg(target_.queuePath, error));
             queue_.close();
             break;
@@ -146,9 +156,8 @@ void LogWriter::drainToServer()
         forwardQueue();
     // Without a usable queue, entries go straight to the server when it answers.
     while (!memory_.empty() && !queue_.isOpen() && ensureServer()) {
-        QSqlDatabase db = main_.db();
         QString error;
-        if (!insertLogEntry(db, memory_.front(), &error)) {
+        if (!insertInto(main_, memory_.front(), &error)) {
             report(QStringLiteral("the log server refused an entry (%1)").arg(error));
             main_.close();
             return;
@@ -163,10 +172,8 @@ bool LogWriter::forwardQueue()
 {
     if (!ensureServer())
         return false;
-    QSqlDatabase q = queue_.db();
-    QSqlDatabase server = main_.db();
     for (;;) {
-        QSqlQuery select(q);
+        QSqlQuery select(queue_.db());
         if (!select.exec(QStringLiteral("SELECT %1, records.image FROM runs JOIN records ON records.id = runs.id"
                                         " ORDER BY runs.logged_at, runs.rowid LIMIT 100")
                              .arg(logColumnList()))) {
@@ -182,11 +189,12 @@ bool LogWriter::forwardQueue()
             return true;
         for (const LogEntry& e : batch) {
             QString error;
-            if (!insertLogEntry(server, e, &error)) {
+            if (!insertInto(main_, e, &error)) {
                 main_.close();
                 report(QStringLiteral("the log server cannot be reached (%1)").arg(error));
                 return false;
             }
+            QSqlDatabase q = queue_.db();
             if (!removeLogEntry(q, e.id, &error)) {
                 report(QStringLiteral("cannot empty the local queue %1: %2").arg(target_.queuePath, error));
                 return false;
