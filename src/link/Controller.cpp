@@ -210,8 +210,9 @@ void Controller::resetKind(int32_t kind)
     case KindComprehensive: resetCompResults(record_); break;
     case KindStart: resetStartResults(record_); break;
     case KindEnergy: resetEnergyResults(record_); break;
-    default: break;
+    default: return;
     }
+    emit resultsReset(kind);
 }
 
 void Controller::setLockState(bool locked)

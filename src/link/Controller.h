@@ -126,6 +126,8 @@ signals:
     void lockChanged(bool pressed);
     /// A run finished and its evaluation filled the record.
     void runCompleted(int32_t kind);
+    /// A test command or a step 0 cleared the results of kind (a new series begins).
+    void resultsReset(int32_t kind);
     /// A handshake, a reply, an acknowledgement or the port failed; reason in English.
     void linkFailed(const QString& reason);
 

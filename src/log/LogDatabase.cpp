@@ -129,11 +129,6 @@ LogTarget LogTarget::parse(const QString& text, const QString& defaultDir)
     return t;
 }
 
-LogTarget LogTarget::fromEnvironment(const QString& defaultDir)
-{
-    return parse(qEnvironmentVariable("KORVEX_DB"), defaultDir);
-}
-
 QString LogTarget::display() const
 {
     if (!isServer())

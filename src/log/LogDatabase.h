@@ -27,8 +27,6 @@ struct LogTarget {
     /// "postgresql://..." or "postgres://..." names a server; any other text an SQLite file.
     /// An empty text means the default file in defaultDir. The queue lives in defaultDir.
     static LogTarget parse(const QString& text, const QString& defaultDir);
-    /// KORVEX_DB when set, else the default file in defaultDir.
-    static LogTarget fromEnvironment(const QString& defaultDir);
     /// For messages: the file path, or the URL without its password.
     QString display() const;
     bool isServer() const { return type == Type::PostgreSQL; }

@@ -21,7 +21,7 @@ RunLogger::RunLogger(Controller& controller, ResultsLog& log, QObject* parent)
 
 void RunLogger::onRunCompleted(int32_t kind)
 {
-    const LogSource source{defaultBenchName(), controller_.portDevice()};
+    const LogSource source{bench_, controller_.portDevice()};
     const bool continues = pending_ && pending_->kind == kind;
     const int runs = continues ? pending_->seriesRuns + 1 : 1;
     if (pending_ && !continues)

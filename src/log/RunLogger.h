@@ -24,6 +24,8 @@ class RunLogger : public QObject {
     RunLogger(Controller& controller, ResultsLog& log, QObject* parent = nullptr);
 
     void setJudge(Judge judge) { judge_ = std::move(judge); }
+    /// The bench name written with each entry (default: KORVEX_BENCH, else the host name).
+    void setBench(const QString& bench) { bench_ = bench; }
     /// Logs a series still under way (the program is closing).
     void finishSeries();
     /// Runs of the series under way so far (0: none).
@@ -41,6 +43,7 @@ class RunLogger : public QObject {
     Controller& controller_;
     ResultsLog& log_;
     Judge judge_;
+    QString bench_ = defaultBenchName();
     std::optional<LogEntry> pending_; // the last run of the series under way
     bool awaitingLast_ = false;       // locked while the series' run was under way
 };

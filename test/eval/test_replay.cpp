@@ -138,4 +138,51 @@ TEST_F(Replay, UsageErrors)
 }
 
 } // namespace
+// ---- Verdicts of replayed captures ------------------------------------------------------------
+
+Bytes inputCaptureWithThird(double third)
+{
+    return concat(
+        {sampleBlock(256, [](int i) { return 10000.0 * sinePeriod(i, 256); }),
+         sampleBlock(256,
+                     [&](int i) { return 8000.0 * sinePeriod(i, 256) + third * 8000.0 * sinePeriod(i, 256, 3.0); }),
+         InputWords{}.bytes()}); // 100 W at PF 0.99: the 3rd may reach 29.7 %
+}
+
+TEST_F(Replay, VerdictExitStatusJsonAndCsv)
+{
+    ASSERT_EQ(
+        runCli("replay input " + write("ten.bin", inputCaptureWithThird(0.10)) + " --save '" + path("ten.kvx") + "'")
+            .status,
+        0);
+    ASSERT_EQ(runCli("replay input " + write("thirty.bin", inputCaptureWithThird(0.30)) + " --save '" +
+                     path("thirty.kvx") + "'")
+                  .status,
+              0);
+    const std::string ten = "'" + path("ten.kvx") + "'", thirty = "'" + path("thirty.kvx") + "'";
+
+    EXPECT_EQ(runCli("verdict " + ten).status, 0);
+    EXPECT_EQ(runCli("verdict " + thirty).status, 3);
+    EXPECT_EQ(runCli("verdict " + ten + " " + thirty).status, 3);
+
+    const CliRun json = runCli("verdict " + thirty + " --json");
+    EXPECT_EQ(json.status, 3);
+    const size_t h3 = json.out.find("\"check\":\"classC.h3\"");
+    ASSERT_NE(h3, std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"limit\":29.7", h3), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"result\":\"fail\"", h3), std::string::npos) << json.out;
+
+    const CliRun csv = runCli("verdict " + ten + " " + thirty + " --csv");
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 3) << csv.out;
+    EXPECT_NE(csv.out.find(",FAIL,default,1,FAIL,"), std::string::npos) << csv.out;
+
+    // A named profile from a limits file.
+    std::ofstream(path("limits.ini")) << "[strict]\npower_factor_min = 0.995\n";
+    const std::string limits = " --limits '" + path("limits.ini") + "'";
+    EXPECT_EQ(runCli("verdict " + ten + limits).status, 0);
+    EXPECT_EQ(runCli("verdict " + ten + limits + " --profile strict").status, 3);
+    EXPECT_EQ(runCli("verdict " + ten + limits + " --profile nonesuch").status, 1);
+    EXPECT_EQ(runCli("verdict '" + path("missing.kvx") + "'").status, 2);
+}
+
 } // namespace korvex::testing

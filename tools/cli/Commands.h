@@ -1,5 +1,5 @@
 // Subcommands of korvex-cli. Each returns the process exit status: 0 success, 1 usage error,
-// 2 a file or link failure.
+// 2 a file or link failure, 3 a verdict that fails.
 #pragma once
 
 #include <QtCore/QString>
@@ -14,6 +14,7 @@ int cmdReplay(int argc, char** argv);
 int cmdRun(int argc, char** argv);
 int cmdReport(int argc, char** argv);
 int cmdRender(int argc, char** argv);
+int cmdVerdict(int argc, char** argv);
 int cmdLog(int argc, char** argv);
 
 /// The folder of the default results log (beside the window program).

@@ -12,6 +12,7 @@
 #include "KindNames.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
+#include "log/LogSettings.h"
 #include "record/DataFile.h"
 #include "record/FileUtil.h"
 #include "record/NumberFormat.h"
@@ -320,7 +321,7 @@ QString defaultLogDir()
 
 LogTarget logTargetFor(const QString& text)
 {
-    return text.isEmpty() ? LogTarget::fromEnvironment(defaultLogDir()) : LogTarget::parse(text, defaultLogDir());
+    return text.isEmpty() ? configuredLogTarget(defaultLogDir()) : LogTarget::parse(text, defaultLogDir());
 }
 
 int cmdLog(int argc, char** argv)

@@ -15,6 +15,8 @@
 #include "Commands.h"
 #include "KindNames.h"
 #include "FileArgs.h"
+#include "VerdictArgs.h"
+#include "kinds/VerdictPage.h"
 #include "app/canvas/PageFonts.h"
 #include "kinds/Pages.h"
 #include "app/canvas/PrinterCanvas.h"
@@ -118,21 +120,31 @@ const char* optionValue(int argc, char** argv, int& i)
 
 int cmdReport(int argc, char** argv)
 {
-    const char* usage = "Usage: korvex-cli report FILE.kvx --pdf OUT.pdf [--lang en|zh] [--pages all|current|LIST]\n";
+    const char* usage = "Usage: korvex-cli report FILE.kvx --pdf OUT.pdf [--lang en|zh] [--pages all|current|LIST]\n"
+                        "                         [--verdict [--profile NAME] [--limits FILE]]\n";
     if (wantsHelp(argc, argv)) {
         std::printf("%s\nWrites the print pages of a data file as a PDF, one landscape A4 sheet per page, drawn\n"
                     "as the printer would draw them (0.01 mm units). --lang defaults to the file's language;\n"
                     "--pages: all (default: every kind with results), current (the file's current page) or a\n"
                     "comma-separated list of kinds 1-6 or names input, phase, output, comprehensive, start,\n"
-                    "energy. Exit status 2 for a data file that cannot be read or a PDF that cannot be written.\n",
+                    "energy. --verdict appends a verdict sheet judged against the limits (see 'korvex-cli\n"
+                    "verdict --help'). Exit status 2 for a data file that cannot be read or a PDF that cannot\n"
+                    "be written.\n",
                     usage);
         return 0;
     }
     std::string file, pdf, pages = "all";
     const char* lang = nullptr;
+    VerdictChoice choice;
+    bool verdict = false, badOption = false;
     for (int i = 1; i < argc; ++i) {
         const char* v = nullptr;
-        if (std::strcmp(argv[i], "--pdf") == 0 && (v = optionValue(argc, argv, i)))
+        if (takeVerdictOption(argc, argv, i, choice, badOption)) {
+            if (badOption)
+                return 1;
+        } else if (std::strcmp(argv[i], "--verdict") == 0)
+            verdict = true;
+        else if (std::strcmp(argv[i], "--pdf") == 0 && (v = optionValue(argc, argv, i)))
             pdf = v;
         else if (std::strcmp(argv[i], "--lang") == 0 && (v = optionValue(argc, argv, i)))
             lang = v;
@@ -160,6 +172,10 @@ int cmdReport(int argc, char** argv)
         return 1;
     }
 
+    VerdictProfile profile;
+    if (verdict && !chooseProfile(loadLimits(choice), choice, r, profile))
+        return 1;
+
     auto gui = startGui();
     QPdfWriter writer(QString::fromStdString(pdf));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
@@ -179,6 +195,11 @@ int cmdReport(int argc, char** argv)
         r.resultsShown = 1;
         PrinterCanvas canvas(painter, writer.resolution());
         drawPrintPage(canvas, r, kind, 0);
+    }
+    if (verdict) {
+        writer.newPage();
+        PrinterCanvas canvas(painter, writer.resolution());
+        drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0);
     }
     if (!painter.end()) {
         std::fprintf(stderr, "korvex-cli: %s: cannot write the PDF\n", pdf.c_str());

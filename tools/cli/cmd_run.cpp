@@ -8,18 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "kinds/Evaluate.h"
 #include "Commands.h"
 #include "KindNames.h"
-#include "kinds/Evaluate.h"
+#include "VerdictArgs.h"
+#include "record/Configuration.h"
 #include "link/Controller.h"
+#include "record/DataFile.h"
+#include "record/FileUtil.h"
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
 #include "log/ResultsLog.h"
 #include "log/RunLogger.h"
-#include "record/Configuration.h"
-#include "record/DataFile.h"
-#include "record/FileUtil.h"
+#include "log/LogJudge.h"
+#include "log/LogSettings.h"
 #include "record/Spreadsheet.h"
 
 namespace korvex::cli {
@@ -28,15 +31,20 @@ namespace {
 
 void runUsage(FILE* out)
 {
-    std::fprintf(out, "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
-                      "                      [--timeout SECONDS] [--scenario NAME] [--pace] [--log [PATH|URL]]\n"
-                      "  KIND     input | phase | output | comprehensive | start | energy\n"
-                      "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
-                      "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
-                      "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
-                      "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
-                      "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it)\n"
-                      "Exit status: 0 done, 1 usage error, 2 link, timeout, file or log failure.\n");
+    std::fprintf(out,
+                 "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
+                 "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
+                 "                      [--verdict [--json] [--profile NAME] [--limits FILE]] [--log [PATH|URL]]\n"
+                 "  KIND     input | phase | output | comprehensive | start | energy\n"
+                 "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
+                 "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
+                 "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
+                 "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
+                 "           harmonics of repeated input runs are averaged over the series\n"
+                 "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
+                 "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it)\n"
+                 "Exit status: 0 done (and passed), 1 usage error, 2 link, timeout, file or log failure,\n"
+                 "3 the verdict fails.\n");
 }
 
 } // namespace
@@ -53,12 +61,21 @@ int cmdRun(int argc, char** argv)
     double timeoutSeconds = 0;
     bool pace = false;
     bool countGiven = false;
+    bool verdict = false, json = false, badOption = false;
     bool logRuns = false;
     QString logText;
+    VerdictChoice choice;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--port" && hasValue)
+        if (takeVerdictOption(argc, argv, i, choice, badOption)) {
+            if (badOption)
+                return 1;
+        } else if (arg == "--verdict")
+            verdict = true;
+        else if (arg == "--json")
+            json = true;
+        else if (arg == "--port" && hasValue)
             device = argv[++i];
         else if (arg == "--count" && hasValue) {
             count = std::atoi(argv[++i]);
@@ -77,7 +94,8 @@ int cmdRun(int argc, char** argv)
             logRuns = true;
             if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0 && kind != 0)
                 logText = QString::fromLocal8Bit(argv[++i]);
-        } else if (kind == 0 && arg.rfind("--", 0) != 0) {
+        }
+        else if (kind == 0 && arg.rfind("--", 0) != 0) {
             kind = kindByName(arg);
             if (kind == 0) {
                 std::fprintf(stderr, "korvex-cli run: unknown test kind '%s'\n", arg.c_str());
@@ -130,13 +148,15 @@ int cmdRun(int argc, char** argv)
 
     std::unique_ptr<ResultsLog> log;
     std::unique_ptr<RunLogger> logger;
-    int logged = 0;
     if (logRuns) {
         log = std::make_unique<ResultsLog>(logTargetFor(logText));
         logger = std::make_unique<RunLogger>(controller, *log);
+        logger->setBench(configuredBenchName(defaultLogDir()));
+        // Every logged run carries its verdict; a series the verdict accumulated over its runs.
+        auto judge = std::make_shared<LogJudge>(defaultLogDir());
+        logger->setJudge([judge](LogEntry& e, const TestRecord& r, int runs) { judge->judge(e, r, runs); });
         QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
-            ++logged;
-            std::printf("logged %s\n", qPrintable(id));
+            std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));
             std::fflush(stdout);
         });
         QObject::connect(log.get(), &ResultsLog::problem, app, [](const QString& text) {
@@ -152,17 +172,19 @@ int cmdRun(int argc, char** argv)
         controller.setLocked(true);
         app->quit();
     };
-    QObject::connect(&controller, &Controller::messageRequested, app, [&](const QString& text, const QString&) {
-        fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure());
-    });
+    QObject::connect(&controller, &Controller::messageRequested, app,
+                     [&](const QString& text, const QString&) { fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure()); });
     QObject::connect(&controller, &Controller::linkFailed, app, [&](const QString& why) { fail(why); });
 
     std::vector<std::string> valueLines;
     int completed = 0;
+    VerdictSeries series;
     QObject::connect(&controller, &Controller::runCompleted, app, [&](int32_t k) {
         ++completed;
         valueLines.push_back(spreadsheetValueLine(controller.record()));
-        std::printf("run %d of %d: %s completed\n", completed, count, kindName(k));
+        series.add(controller.record());
+        // With a JSON verdict, stdout carries the JSON alone.
+        std::fprintf(verdict && json ? stderr : stdout, "run %d of %d: %s completed\n", completed, count, kindName(k));
         std::fflush(stdout);
         if (completed >= count) {
             controller.setLocked(true);
@@ -178,8 +200,7 @@ int cmdRun(int argc, char** argv)
     QTimer timeout;
     if (timeoutSeconds > 0) {
         timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, app,
-                         [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
+        QObject::connect(&timeout, &QTimer::timeout, app, [&] { fail(QStringLiteral("timed out after %1 s").arg(timeoutSeconds)); });
         timeout.start(int(timeoutSeconds * 1000));
     }
 
@@ -205,12 +226,11 @@ int cmdRun(int argc, char** argv)
         logger->finishSeries();
         const int lost = log->close();
         QCoreApplication::processEvents(); // the last "logged" lines
-        const int waiting = log->waiting();
         if (lost > 0) {
             std::fprintf(stderr, "korvex-cli run: %d run(s) could not be logged\n", lost);
             status = 2;
-        } else if (waiting > 0) {
-            std::fprintf(stderr, "korvex-cli run: %d run(s) wait in %s for the log server\n", waiting,
+        } else if (log->waiting() > 0) {
+            std::fprintf(stderr, "korvex-cli run: %d run(s) wait in %s for the log server\n", log->waiting(),
                          qPrintable(log->target().queuePath));
         }
     }
@@ -233,6 +253,16 @@ int cmdRun(int argc, char** argv)
             std::fprintf(stderr, "korvex-cli run: cannot write %s\n", csvPath.c_str());
             status = 2;
         }
+    }
+    if (completed > 0 && verdict) {
+        const ProfileSet limits = loadLimits(choice);
+        VerdictProfile profile;
+        if (!chooseProfile(limits, choice, controller.record(), profile))
+            return 1;
+        const Verdict v = series.judge(controller.record(), profile);
+        std::fputs(json ? (verdictJson(v) + "\n").c_str() : verdictText(v, false).c_str(), stdout);
+        if (status == 0 && !v.pass)
+            status = 3;
     }
     return status;
 }

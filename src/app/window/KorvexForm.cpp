@@ -38,6 +38,7 @@
 #include "record/Spreadsheet.h"
 #include "record/TextCodec.h"
 #include "app/dialogs/Yrpicture.h"
+#include "app/window/VerdictPanel.h"
 
 namespace korvex {
 
@@ -99,6 +100,16 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     syncOptionMarks();
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
+
+    // The verdict panel follows the controller's runs itself; its menu shows and hides it.
+    verdictPanel_ = new VerdictPanel(controller_, programDir_, this);
+    addDockWidget(Qt::RightDockWidgetArea, verdictPanel_);
+    verdictPanel_->hide();
+    QAction* verdictToggle = verdictPanel_->toggleViewAction();
+    verdictToggle->setObjectName(QStringLiteral("VerdictPanelToggle"));
+    QMenu* verdictMenu = menuBar()->addMenu(QStringLiteral("判定&V"));
+    verdictMenu->setObjectName(QStringLiteral("VerdictMenu"));
+    verdictMenu->addAction(verdictToggle);
 }
 
 TKORVEXForm::~TKORVEXForm() = default;
@@ -343,6 +354,8 @@ QImage TKORVEXForm::renderPage(int width, int height)
 void TKORVEXForm::repaintPage()
 {
     PaintBox1->update();
+    if (verdictPanel_)
+        verdictPanel_->refresh();
 }
 
 void TKORVEXForm::syncOptionMarks()

@@ -32,6 +32,7 @@ class TPictureForm;
 class TPortForm;
 class TPrintForm;
 class TPrinterForm;
+class VerdictPanel;
 struct TestRecord;
 
 class TKORVEXForm : public QMainWindow {
@@ -194,6 +195,7 @@ private:
     bool drawingPrompt_ = false; // the paint under way draws the start prompt page
     bool shownOnce_ = false;
     bool closed_ = false;
+    VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it
 };
 
 } // namespace korvex

@@ -1,0 +1,136 @@
+// Pass/fail verdicts of a test record against a profile: IEC 61000-3-2 Class C input harmonics,
+// lamp current crest factor, preheat energy and the optional limits; and over a repeated series.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "kinds/VerdictProfile.h"
+#include "record/TestRecord.h"
+
+namespace korvex {
+
+/// What one check compares.
+enum class CheckKind : uint8_t {
+    ClassCHarmonic,    ///< order n in % of the fundamental, Class C table (above 25 W)
+    ClassDHarmonic,    ///< order n in mA/W, Class D power-related limit (25 W and below, way a)
+    WaveformHarmonic,  ///< 3rd or 5th in % of the fundamental (25 W and below, way b)
+    WaveformStart,     ///< current begins at or before 60 degrees (way b)
+    WaveformPeak,      ///< current peak at or before 65 degrees (way b)
+    WaveformEnd,       ///< current does not end before 90 degrees (way b)
+    LampCrestPositive, ///< Ilcf
+    LampCrestNegative, ///< Ilncf
+    PreheatMin,        ///< preheatEnergy >= Q + P * preheatTime
+    PreheatMax,        ///< preheatEnergy <= F * (Q + P * preheatTime)
+    PowerFactorMin,
+    CurrentThdMax,
+    InputPowerMin,
+    InputPowerMax,
+    LampPowerMin,
+    LampPowerMax,
+};
+
+enum class Outcome : uint8_t {
+    Pass,
+    Fail,
+    Disregarded, ///< a harmonic too small to judge (below 0.6 % of the input current or 5 mA)
+};
+
+/// One limit: measured value against the limit.
+struct LimitCheck {
+    CheckKind kind = CheckKind::ClassCHarmonic;
+    int order = 0;    ///< harmonic order for the harmonic kinds, else 0
+    double value = 0; ///< measured (over a series: the average)
+    double limit = 0;
+    bool upper = true; ///< true: value <= limit passes; false: value >= limit passes
+    /// Headroom in % of the limit: positive inside, negative outside (NaN for a zero limit).
+    double margin = 0;
+    Outcome result = Outcome::Pass;
+    /// Over a series of runs: the largest single-run value, judged against 150 % of the limit.
+    /// NaN for a single capture.
+    double maxValue = std::numeric_limits<double>::quiet_NaN();
+};
+
+/// Which way the Class C limits apply to the measured active input power.
+enum class ClassCRegime : uint8_t {
+    NotMeasured,     ///< no mains voltage or no input results: cannot be judged, fails
+    AboveTwentyFive, ///< above 25 W: the Class C table
+    LowPower,        ///< 5 W to 25 W: way a (Class D per watt) or way b (waveform)
+    BelowFive,       ///< below 5 W: no limits
+};
+
+enum class SectionKind : uint8_t { ClassC, LampCrest, PreheatEnergy, Optional };
+
+/// The checks of one group and its result.
+struct VerdictSection {
+    SectionKind kind = SectionKind::ClassC;
+    bool pass = true;
+    /// False when the record lacks the signal the section needs (no lamp current, no mains):
+    /// the section then fails with no checks.
+    bool measured = true;
+    ClassCRegime regime = ClassCRegime::NotMeasured; ///< ClassC only
+    bool passA = false, passB = false;               ///< ClassC, LowPower only: the two ways
+    std::vector<LimitCheck> checks;
+};
+
+struct Verdict {
+    std::string profile; ///< name of the profile used
+    int runs = 1;        ///< input runs the harmonics were averaged over; 1 = single capture
+    bool pass = false;   ///< every section passes, and there is at least one
+    std::vector<VerdictSection> sections;
+
+    bool judged() const { return !sections.empty(); }
+    const VerdictSection* section(SectionKind kind) const;
+};
+
+/// Judges every kind the record holds results of (its result flags): input harmonics and the
+/// input optional limits from an input, phase-angle or comprehensive result, the lamp limits
+/// from an output or comprehensive result, the preheat energy from an energy result.
+Verdict judgeRecord(const TestRecord& r, const VerdictProfile& profile);
+
+/// Repeated input (or comprehensive) runs since the page was last reset: per harmonic order the
+/// average and the largest value. Harmonics pass when the average is within the limit and no
+/// single run exceeds 150 % of it; every other limit is judged on the latest run.
+class VerdictSeries {
+  public:
+    void reset();
+    /// Adds the input values of a completed run; records without input results are ignored.
+    void add(const TestRecord& r);
+    int runs() const { return runs_; }
+    /// The verdict of latest with its harmonics judged over the series (a single run, or an
+    /// empty series, is judged as judgeRecord does).
+    Verdict judge(const TestRecord& latest, const VerdictProfile& profile) const;
+
+  private:
+    int runs_ = 0;
+    double sumPct_[kHarmonics] = {}, maxPct_[kHarmonics] = {};
+    double sumMApW_[kHarmonics] = {}, maxMApW_[kHarmonics] = {};
+    double sumHarm_[kHarmonics] = {};
+    double sumIrms_ = 0, sumPin_ = 0, sumPF_ = 0, sumUrms_ = 0;
+    double worstStart_ = 0, worstPeak_ = 0, worstEnd_ = 0;
+};
+
+/// Stable English key of a check for JSON and CSV ("classC.h3", "lampCrest.negative", ...).
+std::string checkKey(const LimitCheck& c);
+/// Caption of a check in the report language ("3rd harmonic" / "3次谐波"...).
+std::string checkLabel(const LimitCheck& c, bool chinese);
+/// Unit of a check's value and limit ("%", "mA/W", "°", "J", "W", "").
+const char* checkUnit(const LimitCheck& c);
+const char* sectionKey(SectionKind kind);
+std::string sectionLabel(const VerdictSection& s, bool chinese);
+/// "PASS"/"FAIL"/"disregarded" or "合格"/"不合格"/"不计".
+const char* outcomeText(Outcome o, bool chinese);
+
+/// The verdict as one JSON object (UTF-8): overall result, profile, runs and every check with
+/// value, limit, margin and result. Non-finite numbers are written as null.
+std::string verdictJson(const Verdict& v);
+/// A plain-text table for a terminal, in English or Chinese.
+std::string verdictText(const Verdict& v, bool chinese);
+
+/// CSV of verdicts: a fixed title line and one line per judged file (no line ends).
+std::string verdictCsvTitle();
+std::string verdictCsvLine(const std::string& file, const Verdict& v);
+
+} // namespace korvex

@@ -1,0 +1,73 @@
+// Verdict profiles: the limits a ballast type is judged against, and their human-readable file
+// (one [section] per ballast type) kept beside KORVEX.cfg.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+inline constexpr const char* kProfileFileName = "KORVEX-limits.ini";
+inline constexpr const char* kDefaultProfileName = "default";
+/// The section of the file that holds the results log's settings (not a profile).
+inline constexpr const char* kLogSectionName = "log";
+
+/// The limits of one ballast type. The harmonic limits themselves are those of IEC 61000-3-2
+/// Class C and are not part of a profile; a profile only switches them on or off.
+struct VerdictProfile {
+    std::string name = kDefaultProfileName;
+
+    bool classC = true;    ///< input harmonics, IEC 61000-3-2 Class C
+    bool lampCrest = true; ///< lamp current crest factor, both half-waves
+    double lampCrestMax = 1.7;
+    bool preheat = true; ///< preheat energy between Emin = Q + P*t and Emax = F*Emin
+
+    // Optional limits, off unless the profile switches them on.
+    bool powerFactorOn = false;
+    double powerFactorMin = 0.95;
+    bool currentThdOn = false;
+    double currentThdMax = 10.0; ///< %, IEC method
+    bool inputPowerOn = false;
+    double inputPowerRated = 36.0;     ///< W
+    double inputPowerTolerance = 10.0; ///< +-% of the rated power
+    bool lampPowerOn = false;
+    double lampPowerMin = 30.0; ///< W
+    double lampPowerMax = 36.0; ///< W
+
+    friend bool operator==(const VerdictProfile&, const VerdictProfile&) = default;
+};
+
+/// The profiles of a file: always holds "default" first.
+struct ProfileSet {
+    std::vector<VerdictProfile> profiles{VerdictProfile{}};
+
+    /// The profile named name, or nullptr.
+    const VerdictProfile* find(const std::string& name) const;
+    /// The profile named name, else "default".
+    const VerdictProfile& findOrDefault(const std::string& name) const;
+    std::vector<std::string> names() const;
+};
+
+/// The outcome of reading a profile file. On any error the set holds the defaults only and
+/// error names the line ("line 7: ...").
+struct ProfileParse {
+    ProfileSet set;
+    bool ok = true;
+    int errorLine = 0; ///< 1-based; 0 when ok
+    std::string error; ///< English, names the line
+};
+
+/// Parses profile file text (UTF-8). Sections other than [default] start from the values of
+/// [default] as read so far, so a ballast type lists only what differs.
+ProfileParse parseProfiles(const std::string& text);
+
+/// The file text of a set: a comment header explaining the limits, then each profile with
+/// every key (LF line ends).
+std::string profileFileText(const ProfileSet& set);
+
+/// Reads dir + kProfileFileName. A missing file is created with the defaults (a failure to
+/// create it is ignored: the defaults are used). A damaged file is left as it is; the result
+/// carries the defaults and the message.
+ProfileParse loadProfileFile(const std::string& dir);
+
+} // namespace korvex

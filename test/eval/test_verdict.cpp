@@ -1,0 +1,314 @@
+// Verdicts: Class C harmonics in both power bands, the small-harmonic rule, crest factor and
+// preheat energy limits, the series rule, and the profile file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <unistd.h>
+
+#include "kinds/Verdict.h"
+#include "kinds/VerdictProfile.h"
+
+namespace korvex::testing {
+namespace {
+
+/// An input result of a ballast on 230 V mains drawing pin watts at power factor pf, with
+/// harmonics given in % of the fundamental; the fields are related as the input evaluation
+/// relates them (harmI from the fundamental, mApW per watt).
+TestRecord inputRecord(double pin, double pf, const std::map<int, double>& pct, double start = 30, double peak = 60,
+                       double end = 150)
+{
+    TestRecord r;
+    resetAllResults(r);
+    r.hasInputResult = r.hasPhaseResult = 1;
+    r.Urms = 230.0f;
+    r.Pin = float(pin);
+    r.PF = float(pf);
+    r.Irms = float(pin / (230.0 * pf));
+    double sum = 1.0;
+    for (const auto& [n, p] : pct)
+        sum += (p / 100) * (p / 100);
+    const double i1 = r.Irms / std::sqrt(sum);
+    r.pctI[1] = 100.0f;
+    r.harmI[1] = float(i1);
+    for (const auto& [n, p] : pct) {
+        r.pctI[n] = float(p);
+        r.harmI[n] = float(i1 * p / 100);
+    }
+    for (int n = 0; n < kHarmonics; ++n)
+        r.mApW[n] = float(r.harmI[n] * 1000 / pin);
+    r.PhaseStart = float(start);
+    r.PhasePeak = float(peak);
+    r.PhaseEnd = float(end);
+    return r;
+}
+
+const LimitCheck* findCheck(const Verdict& v, const std::string& key)
+{
+    for (const VerdictSection& s : v.sections)
+        for (const LimitCheck& c : s.checks)
+            if (checkKey(c) == key)
+                return &c;
+    return nullptr;
+}
+
+const VerdictProfile kDefault;
+
+TEST(ClassCAbove25W, ThirdHarmonicLimitFollowsThePowerFactor)
+{
+    // 30 % third harmonic meets 30 * PF only at unity power factor.
+    const Verdict at099 = judgeRecord(inputRecord(36, 0.99, {{3, 30.0}}), kDefault);
+    const LimitCheck* h3 = findCheck(at099, "classC.h3");
+    ASSERT_NE(h3, nullptr);
+    EXPECT_NEAR(h3->limit, 29.7, 1e-5);
+    EXPECT_EQ(h3->result, Outcome::Fail);
+    EXPECT_NEAR(h3->margin, (29.7 - 30.0) / 29.7 * 100, 1e-3);
+    EXPECT_FALSE(at099.pass);
+    EXPECT_EQ(at099.section(SectionKind::ClassC)->regime, ClassCRegime::AboveTwentyFive);
+
+    const Verdict at100 = judgeRecord(inputRecord(36, 1.0, {{3, 30.0}}), kDefault);
+    EXPECT_EQ(findCheck(at100, "classC.h3")->result, Outcome::Pass);
+    EXPECT_TRUE(at100.pass);
+}
+
+TEST(ClassCAbove25W, SmallHarmonicsAreDisregarded)
+{
+    // 2.5 % second harmonic (limit 2 %) of a 36 W ballast is about 4 mA: below 5 mA, not judged.
+    const Verdict small = judgeRecord(inputRecord(36, 0.99, {{2, 2.5}}), kDefault);
+    EXPECT_EQ(findCheck(small, "classC.h2")->result, Outcome::Disregarded);
+    EXPECT_TRUE(small.pass);
+    // The same share at 150 W is about 16 mA and fails.
+    const Verdict large = judgeRecord(inputRecord(150, 0.99, {{2, 2.5}}), kDefault);
+    EXPECT_EQ(findCheck(large, "classC.h2")->result, Outcome::Fail);
+    EXPECT_FALSE(large.pass);
+    // Below 0.6 % of the input current even above 5 mA: 0.5 % of a 2 kW load's current.
+    const Verdict share = judgeRecord(inputRecord(2000, 0.99, {{2, 0.5}, {11, 0.5}}), kDefault);
+    EXPECT_EQ(findCheck(share, "classC.h11")->result, Outcome::Disregarded);
+}
+
+TEST(ClassCLowPower, CapacitorInputBallastFailsBothWays)
+{
+    // Bridge rectifier and bulk capacitor: a narrow current pulse late in the half-wave.
+    const TestRecord r = inputRecord(18, 0.55, {{3, 85}, {5, 65}, {7, 42}, {9, 22}, {11, 12}, {13, 9}}, 68, 85, 102);
+    const Verdict v = judgeRecord(r, kDefault);
+    const VerdictSection* s = v.section(SectionKind::ClassC);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->regime, ClassCRegime::LowPower);
+    EXPECT_FALSE(s->passA);
+    EXPECT_FALSE(s->passB);
+    EXPECT_EQ(findCheck(v, "classC.a.h3")->result, Outcome::Fail);
+    EXPECT_EQ(findCheck(v, "classC.b.h5")->result, Outcome::Fail);
+    EXPECT_EQ(findCheck(v, "classC.b.start")->result, Outcome::Fail);
+    EXPECT_FALSE(v.pass);
+}
+
+TEST(ClassCLowPower, WaveformWayHingesOnTheStartAngle)
+{
+    // Within 86 % / 61 % but far above the Class D per-watt limits: only way b can pass.
+    const std::map<int, double> spectrum{{3, 80}, {5, 55}, {7, 30}, {9, 15}};
+    const Verdict late = judgeRecord(inputRecord(18, 0.6, spectrum, 62, 64, 95), kDefault);
+    EXPECT_FALSE(late.section(SectionKind::ClassC)->passA);
+    EXPECT_FALSE(late.section(SectionKind::ClassC)->passB);
+    EXPECT_EQ(findCheck(late, "classC.b.start")->result, Outcome::Fail);
+    EXPECT_FALSE(late.pass);
+
+    const Verdict early = judgeRecord(inputRecord(18, 0.6, spectrum, 58, 64, 95), kDefault);
+    EXPECT_TRUE(early.section(SectionKind::ClassC)->passB);
+    EXPECT_TRUE(early.pass);
+}
+
+TEST(ClassCLowPower, BelowFiveWattsHasNoLimits)
+{
+    const Verdict v = judgeRecord(inputRecord(4.5, 0.5, {{3, 90}, {5, 80}}), kDefault);
+    EXPECT_EQ(v.section(SectionKind::ClassC)->regime, ClassCRegime::BelowFive);
+    EXPECT_TRUE(v.pass);
+}
+
+TEST(ClassC, NoMainsVoltageIsNotAPass)
+{
+    TestRecord r = inputRecord(36, 0.99, {});
+    r.Urms = 0;
+    const Verdict v = judgeRecord(r, kDefault);
+    EXPECT_FALSE(v.section(SectionKind::ClassC)->measured);
+    EXPECT_FALSE(v.pass);
+}
+
+TestRecord outputRecord(float cfPositive, float cfNegative)
+{
+    TestRecord r;
+    resetAllResults(r);
+    r.hasOutputResult = 1;
+    r.Ilrms = 0.32f;
+    r.Ilcf = cfPositive;
+    r.Ilncf = cfNegative;
+    r.Pout = 32.0f;
+    return r;
+}
+
+TEST(LampCrestFactor, LimitIsInclusive)
+{
+    EXPECT_TRUE(judgeRecord(outputRecord(1.70f, 1.70f), kDefault).pass);
+    EXPECT_FALSE(judgeRecord(outputRecord(1.71f, 1.50f), kDefault).pass);
+    const Verdict negative = judgeRecord(outputRecord(1.50f, 1.71f), kDefault);
+    EXPECT_EQ(findCheck(negative, "lampCrest.positive")->result, Outcome::Pass);
+    EXPECT_EQ(findCheck(negative, "lampCrest.negative")->result, Outcome::Fail);
+    EXPECT_FALSE(negative.pass);
+}
+
+TEST(LampCrestFactor, NoLampCurrentFails)
+{
+    TestRecord r = outputRecord(0, 0); // the evaluation zeroes the group without lamp current
+    r.Ilrms = 0;
+    EXPECT_FALSE(judgeRecord(r, kDefault).pass);
+}
+
+TestRecord energyRecord(float energy)
+{
+    TestRecord r;
+    resetAllResults(r);
+    r.hasEnergyResult = 1;
+    r.qPara = 7.0f;
+    r.pPara = 9.0f;
+    r.fPara = 1.5f;
+    r.preheatTime = 1.0f; // Emin = 16 J, Emax = 24 J
+    r.preheatEnergy = energy;
+    return r;
+}
+
+TEST(PreheatEnergy, BetweenEminAndEmax)
+{
+    EXPECT_TRUE(judgeRecord(energyRecord(16.0f), kDefault).pass);
+    EXPECT_TRUE(judgeRecord(energyRecord(24.0f), kDefault).pass);
+    const Verdict low = judgeRecord(energyRecord(15.9f), kDefault);
+    EXPECT_EQ(findCheck(low, "preheat.min")->result, Outcome::Fail);
+    EXPECT_FALSE(low.pass);
+    const Verdict high = judgeRecord(energyRecord(24.1f), kDefault);
+    EXPECT_EQ(findCheck(high, "preheat.max")->result, Outcome::Fail);
+    EXPECT_NEAR(findCheck(high, "preheat.max")->limit, 24.0, 1e-6);
+    EXPECT_FALSE(high.pass);
+}
+
+TEST(Series, AverageWithinLimitAndNoRunAbove150Percent)
+{
+    // Limit for the 3rd at unity power factor: 30 %; a single run may reach 45 %.
+    auto seriesOf = [](std::initializer_list<double> thirds) {
+        VerdictSeries s;
+        TestRecord last;
+        for (double h3 : thirds) {
+            last = inputRecord(36, 1.0, {{3, h3}});
+            s.add(last);
+        }
+        return s.judge(last, kDefault);
+    };
+    const Verdict burst = seriesOf({25, 25, 25, 25, 46}); // average 29.2, one run at 46
+    EXPECT_EQ(burst.runs, 5);
+    const LimitCheck* h3 = findCheck(burst, "classC.h3");
+    EXPECT_NEAR(h3->value, 29.2, 1e-4);
+    EXPECT_NEAR(h3->maxValue, 46.0, 1e-4);
+    EXPECT_EQ(h3->result, Outcome::Fail);
+
+    EXPECT_TRUE(seriesOf({25, 25, 25, 25, 44}).pass);
+    // One run above the limit passes when the average stays within it...
+    EXPECT_TRUE(seriesOf({31, 28, 28}).pass);
+    // ...but alone it is a single capture and fails.
+    const Verdict single = seriesOf({31});
+    EXPECT_EQ(single.runs, 1);
+    EXPECT_TRUE(std::isnan(findCheck(single, "classC.h3")->maxValue));
+    EXPECT_FALSE(single.pass);
+}
+
+TEST(Series, ResetStartsAgain)
+{
+    VerdictSeries s;
+    s.add(inputRecord(36, 1.0, {{3, 60}}));
+    s.reset();
+    const TestRecord r = inputRecord(36, 1.0, {{3, 20}});
+    s.add(r);
+    EXPECT_EQ(s.runs(), 1);
+    EXPECT_TRUE(s.judge(r, kDefault).pass);
+}
+
+TEST(ProfileFile, DefaultsWrittenOnFirstUseReadBackUnchanged)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("korvex-verdict-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string d = dir.string() + "/";
+    const ProfileParse first = loadProfileFile(d);
+    EXPECT_TRUE(first.ok);
+    ASSERT_TRUE(std::filesystem::exists(dir / kProfileFileName));
+    const ProfileParse again = loadProfileFile(d);
+    EXPECT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.set.profiles, ProfileSet{}.profiles);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ProfileFile, NamedProfileInheritsDefaultAndOverrides)
+{
+    const ProfileParse p = parseProfiles("[default]\n"
+                                         "power_factor_min = 0.9\n"
+                                         "[T8-36W]  \n"
+                                         "lamp_current_crest_factor_max = 1.6   # tighter\n"
+                                         "input_power_rated = 36\n"
+                                         "[CFL-11W]\n"
+                                         "class_c_harmonics = off\n");
+    ASSERT_TRUE(p.ok) << p.error;
+    const VerdictProfile& t8 = p.set.findOrDefault("T8-36W");
+    EXPECT_EQ(t8.name, "T8-36W");
+    EXPECT_TRUE(t8.powerFactorOn);
+    EXPECT_DOUBLE_EQ(t8.powerFactorMin, 0.9);
+    EXPECT_DOUBLE_EQ(t8.lampCrestMax, 1.6);
+    EXPECT_TRUE(t8.inputPowerOn);
+    EXPECT_FALSE(p.set.findOrDefault("CFL-11W").classC);
+    EXPECT_EQ(p.set.findOrDefault("unknown type").name, "default");
+    // Round trip through the written form.
+    const ProfileParse back = parseProfiles(profileFileText(p.set));
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.set.profiles, p.set.profiles);
+}
+
+TEST(ProfileFile, DamagedFileNamesTheLineAndIsKept)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("korvex-damaged-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string text = "[default]\n"
+                             "class_c_harmonics = on\n"
+                             "\n"
+                             "lamp_current_crest_factor_max = 1,7\n";
+    std::ofstream(dir / kProfileFileName, std::ios::binary) << text;
+    const ProfileParse p = loadProfileFile(dir.string() + "/");
+    EXPECT_FALSE(p.ok);
+    EXPECT_EQ(p.errorLine, 4);
+    EXPECT_NE(p.error.find("line 4"), std::string::npos) << p.error;
+    EXPECT_EQ(p.set.profiles, ProfileSet{}.profiles);
+    std::stringstream kept;
+    kept << std::ifstream(dir / kProfileFileName, std::ios::binary).rdbuf();
+    EXPECT_EQ(kept.str(), text);
+    std::filesystem::remove_all(dir);
+
+    EXPECT_EQ(parseProfiles("[default\n").errorLine, 1);
+    EXPECT_EQ(parseProfiles("\n\ncrest = 2\n").errorLine, 3);
+    EXPECT_EQ(parseProfiles("[a]\n[a]\n").errorLine, 2);
+}
+
+TEST(Profile, OptionalLimitsJudgeOnlyWhenSwitchedOn)
+{
+    TestRecord r = inputRecord(36, 0.92, {{3, 10}});
+    EXPECT_EQ(judgeRecord(r, kDefault).section(SectionKind::Optional), nullptr);
+    VerdictProfile p;
+    p.powerFactorOn = true;
+    p.powerFactorMin = 0.95;
+    p.inputPowerOn = true;
+    p.inputPowerRated = 40;
+    p.inputPowerTolerance = 5; // 38..42 W
+    const Verdict v = judgeRecord(r, p);
+    EXPECT_EQ(findCheck(v, "powerFactor.min")->result, Outcome::Fail);
+    EXPECT_EQ(findCheck(v, "inputPower.min")->result, Outcome::Fail);
+    EXPECT_EQ(findCheck(v, "inputPower.max")->result, Outcome::Pass);
+    EXPECT_FALSE(v.pass);
+}
+
+} // namespace
+} // namespace korvex::testing
