@@ -504,6 +504,20 @@ void TKORVEXForm::openDataFile(const QString& path)
     repaintPage();
 }
 
+void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image)
+{
+    lockForFileWork();
+    TestRecord& r = record();
+    const bool running = controller_.testRunning();
+    const int32_t runningKind = r.currentTest;
+    const Notice n = decodeDataFile(image, r);
+    if (running)
+        r.currentTest = runningKind;
+    showNotice(n.ok, n.message, n.caption);
+    syncOptionMarks();
+    repaintPage();
+}
+
 void TKORVEXForm::ExportExcelClick()
 {
     const QString path = runner_.chooseFile(*SaveDialog2);
