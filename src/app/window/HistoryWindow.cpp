@@ -339,7 +339,10 @@ void HistoryWindow::drawTrend(const Result& r)
         hi = std::max(hi, limit);
     }
     auto* x = new QDateTimeAxis;
-    x->setFormat(x1 - x0 > 2 * 86400e3 ? QStringLiteral("MM-dd") : QStringLiteral("HH:mm"));
+    const double span = x1 - x0;
+    x->setFormat(span > 2 * 86400e3 ? QStringLiteral("MM-dd")
+                 : span > 3600e3    ? QStringLiteral("dd HH:mm")
+                                    : QStringLiteral("HH:mm:ss"));
     x->setTickCount(6);
     auto* y = new QValueAxis;
     const double pad = hi > lo ? (hi - lo) * 0.08 : std::max(std::abs(hi) * 0.05, 0.01);

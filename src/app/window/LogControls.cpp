@@ -45,6 +45,9 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
         serial_->setObjectName(QStringLiteral("SerialEdit"));
         serial_->setValidator(new Cp936Validator(int(sizeof(TestRecord::infoNo)) - 1, serial_));
         serial_->setFixedWidth(150);
+        // Only a click gives it the focus: at start and by Tab the arrow keys stay with the
+        // start page cursor. It keeps the focus after Enter for the next scan.
+        serial_->setFocusPolicy(Qt::ClickFocus);
         serial_->setToolTip(QStringLiteral("产品编号 (扫码枪或键盘输入，回车确认)"));
         autoIncrement_ = new QToolButton(bar);
         autoIncrement_->setObjectName(QStringLiteral("SerialAutoIncrement"));
