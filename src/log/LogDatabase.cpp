@@ -264,7 +264,7 @@ QString text(const QString& s)
 
 } // namespace
 
-bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error)
+bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error, bool ownTransaction)
 {
     static const QStringList cols = runColumns();
     QStringList marks;
@@ -296,7 +296,7 @@ bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error)
     q.addBindValue(text(e.programVersion));
     image.addBindValue(e.id);
     image.addBindValue(qCompress(e.record, 6));
-    if (!db.transaction()) {
+    if (ownTransaction && !db.transaction()) {
         if (error)
             *error = sqlErrorText(db.lastError());
         return false;
@@ -304,10 +304,11 @@ bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error)
     if (!q.exec() || !image.exec()) {
         if (error)
             *error = sqlErrorText(q.lastError().isValid() ? q.lastError() : image.lastError());
-        db.rollback();
+        if (ownTransaction)
+            db.rollback();
         return false;
     }
-    if (!db.commit()) {
+    if (ownTransaction && !db.commit()) {
         if (error)
             *error = sqlErrorText(db.lastError());
         db.rollback();

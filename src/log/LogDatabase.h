@@ -55,7 +55,8 @@ class LogConnection {
 
 /// Inserts an entry in its own transaction; an entry whose id is already there is left as it
 /// is (forwarding the same entry twice stores it once). False with a message in error.
-bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error);
+/// With ownTransaction false the caller's transaction holds it (bulk loads).
+bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error, bool ownTransaction = true);
 /// The columns of the runs table ("runs.id,runs.logged_at,..."), in the order readLogEntry reads.
 QString logColumnList();
 /// An entry from a query positioned on a row selected with logColumnList(), followed by

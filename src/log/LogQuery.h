@@ -64,6 +64,11 @@ class LogQuery {
     bool trend(const LogFilter& f, const LogValueColumn& column, std::vector<LogTrendPoint>& out, QString* error);
 
   private:
+    bool localStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                    QString* error);
+    bool serverStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                     QString* error);
+
     LogConnection conn_;
 };
 

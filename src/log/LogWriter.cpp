@@ -17,6 +17,27 @@ bool insertInto(LogConnection& c, const LogEntry& e, QString* error)
     return insertLogEntry(db, e, error);
 }
 
+// Inserts all entries in one transaction, or none of them.
+bool insertBatch(LogConnection& c, const std::deque<LogEntry>& entries, QString* error)
+{
+    QSqlDatabase db = c.db();
+    if (!db.transaction()) {
+        *error = sqlErrorText(db.lastError());
+        return false;
+    }
+    for (const LogEntry& e : entries)
+        if (!insertLogEntry(db, e, error, false)) {
+            db.rollback();
+            return false;
+        }
+    if (!db.commit()) {
+        *error = sqlErrorText(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 LogWriter::LogWriter(const LogTarget& target) : target_(target), retry_(this)
@@ -121,19 +142,19 @@ bool LogWriter::ensureServer()
 
 void LogWriter::drainToFile()
 {
-    while (!memory_.empty()) {
-        if (!ensureTarget())
-            return;
-        QString error;
-        if (!insertInto(main_, memory_.front(), &error)) {
-            report(QStringLiteral("cannot write the results log %1: %2").arg(target_.path, error));
-            main_.close(); // reopened on the next attempt (the file may have been replaced)
-            return;
-        }
-        const QString id = memory_.front().id;
-        memory_.pop_front();
-        emit logged(id);
+    if (memory_.empty() || !ensureTarget())
+        return;
+    // All that waits in one transaction: a burst costs one commit. Reported once committed.
+    QString error;
+    if (!insertBatch(main_, memory_, &error)) {
+        report(QStringLiteral("cannot write the results log %1: %2").arg(target_.path, error));
+        main_.close(); // reopened on the next attempt (the file may have been replaced)
+        return;
     }
+    std::deque<LogEntry> done;
+    done.swap(memory_);
+    for (const LogEntry& e : done)
+        emit logged(e.id);
 }
 
 void LogWriter::drainToServer()
@@ -141,16 +162,17 @@ void LogWriter::drainToServer()
     // Every entry first goes to the local queue (a local commit), then from the queue to the
     // server in the order of logging. An entry that reached the server but whose removal from
     // the queue failed is sent again and ignored there by its id.
-    while (!memory_.empty() && ensureQueue()) {
+    if (!memory_.empty() && ensureQueue()) {
         QString error;
-        if (!insertInto(queue_, memory_.front(), &error)) {
+        if (insertBatch(queue_, memory_, &error)) {
+            std::deque<LogEntry> done;
+            done.swap(memory_);
+            for (const LogEntry& e : done)
+                emit queued(e.id);
+        } else {
             report(QStringLiteral("cannot write the local queue %1: %2").arg(target_.queuePath, error));
             queue_.close();
-            break;
         }
-        const QString id = memory_.front().id;
-        memory_.pop_front();
-        emit queued(id);
     }
     if (queue_.isOpen() && queueCount() > 0)
         forwardQueue();

@@ -207,9 +207,7 @@ void HistoryWindow::refresh()
         r->trendColumn = trendColumn;
         r->type = f.type;
         LogQuery q;
-        std::vector<const LogValueColumn*> columns;
-        for (const LogValueColumn& c : logValueColumns())
-            columns.push_back(&c);
+        const std::vector<const LogValueColumn*> columns = defaultStatsColumns();
         if (!q.open(target, &r->error) || !q.list(f, kShownRuns, r->rows, &r->error) ||
             !q.stats(f, columns, r->stats, &r->error) ||
             (trendColumn && !q.trend(f, *trendColumn, r->trend, &r->error)))
