@@ -92,6 +92,17 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
     ASSERT_TRUE(back) << error.toStdString();
     EXPECT_EQ(back->record, twice.record); // the image crosses the queue and the server intact
     EXPECT_EQ(back->verdictPass, std::optional<bool>(false));
+
+    // The server computes the statistics: Pin of the six input runs 36.1 .. 36.6 W only.
+    LogStats stats;
+    ASSERT_TRUE(q.stats(LogFilter{}, {findLogValue("Pin")}, stats, &error)) << error.toStdString();
+    EXPECT_EQ(stats.count, 7);
+    EXPECT_EQ(stats.passed, 6);
+    EXPECT_EQ(stats.values[0].count, 6);
+    EXPECT_NEAR(stats.values[0].mean, 36.35, 1e-5);
+    EXPECT_NEAR(stats.values[0].sigma, 0.187083, 1e-5);
+    EXPECT_NEAR(stats.values[0].min, 36.1, 1e-5);
+    EXPECT_NEAR(stats.values[0].max, 36.6, 1e-5);
 }
 
 } // namespace
