@@ -204,7 +204,11 @@ bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
             why = QStringLiteral("the Qt SQL driver for %1 is not installed").arg(server_ ? "PostgreSQL" : "SQLite");
         else if (!db.open())
             why = sqlErrorText(db.lastError());
-        else if (!server_) {
+        else if (server_) {
+            // "already exists, skipping" notices of the migration would reach the terminal.
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SET client_min_messages TO warning"));
+        } else {
             // WAL: readers (the history window, the command-line tool) never wait for the
             // writer; FULL: a commit is on the disk before the entry counts as logged.
             QSqlQuery q(db);
