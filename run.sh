@@ -10,7 +10,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc 2>/dev/null || echo 2)"
 
 bin=build/default
-window="$bin/src/app/window/korvex"
+window="$bin/src/app/korvex"
 cli="$bin/tools/cli/korvex-cli"
 
 if [ -x "$window" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
@@ -30,9 +30,10 @@ fi
 if "$cli" --help | grep -q '^  run '; then
   out="${KORVEX_OUT:-$PWD/korvex-out}"
   mkdir -p "$out"
-  "$cli" run comprehensive --port sim --save "$out/comprehensive.kvx" --csv "$out/comprehensive.csv"
+  "$cli" run comprehensive --port sim --save "$out/comprehensive.kvx" --csv "$out/comprehensive.csv" --log
   echo "Data file: $out/comprehensive.kvx"
   echo "CSV:       $out/comprehensive.csv"
+  echo "Logged:    korvex-cli log list (the results log beside the window program)"
   if "$cli" --help | grep -q '^  report '; then
     "$cli" report "$out/comprehensive.kvx" --pdf "$out/comprehensive.pdf" --pages all
     echo "PDF:       $out/comprehensive.pdf"

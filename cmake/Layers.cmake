@@ -1,4 +1,4 @@
-# The direction of dependence: record <- link <- kinds <- app (canvas, dialogs <- window), with
+# The direction of dependence: record <- link <- kinds <- log <- app (canvas, dialogs <- window), with
 # tools, tests and benchmarks on top. korvex_check_layers() stops the configure when a target
 # links against one in a folder above its own, so a cycle between folders cannot creep in.
 
@@ -12,10 +12,12 @@ function(korvex_folder_rank dir out)
     set(rank 1)
   elseif(rel MATCHES "^src/kinds")
     set(rank 2)
-  elseif(rel MATCHES "^src/app/(canvas|dialogs)")
+  elseif(rel MATCHES "^src/log")
     set(rank 3)
-  elseif(rel MATCHES "^src/app/window")
+  elseif(rel MATCHES "^src/app/(canvas|dialogs)")
     set(rank 4)
+  elseif(rel MATCHES "^src/app/window")
+    set(rank 5)
   elseif(rel MATCHES "^src/")
     message(FATAL_ERROR "Source folder ${rel} has no place in the layers (cmake/Layers.cmake)")
   endif()
@@ -23,7 +25,7 @@ function(korvex_folder_rank dir out)
 endfunction()
 
 function(korvex_check_layers)
-  foreach(dir record link kinds app/canvas app/dialogs app/window)
+  foreach(dir record link kinds log app/canvas app/dialogs app/window)
     get_property(targets DIRECTORY ${PROJECT_SOURCE_DIR}/src/${dir} PROPERTY BUILDSYSTEM_TARGETS)
     foreach(t ${targets})
       get_target_property(t_dir ${t} SOURCE_DIR)

@@ -181,6 +181,7 @@ ProfileParse parseProfiles(const std::string& text)
     };
     int lineNo = 0;
     size_t pos = 0;
+    bool inLog = false; // the [log] section holds the results log's settings, not limits
     while (pos <= text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos)
@@ -199,6 +200,9 @@ ProfileParse parseProfiles(const std::string& text)
             const std::string name = trim(line.substr(1, line.size() - 2));
             if (name.empty())
                 return fail(lineNo, "empty section name");
+            inLog = name == kLogSectionName;
+            if (inLog)
+                continue;
             if (name == kDefaultProfileName) {
                 current = &set.profiles.front();
                 continue;
@@ -211,6 +215,8 @@ ProfileParse parseProfiles(const std::string& text)
             current = &set.profiles.back();
             continue;
         }
+        if (inLog)
+            continue;
         const size_t eq = line.find('=');
         if (eq == std::string::npos)
             return fail(lineNo, "expected 'key = value' or '[name]', found '" + line + "'");

@@ -9,6 +9,8 @@ namespace korvex {
 
 inline constexpr const char* kProfileFileName = "KORVEX-limits.ini";
 inline constexpr const char* kDefaultProfileName = "default";
+/// The section of the file that holds the results log's settings (not a profile).
+inline constexpr const char* kLogSectionName = "log";
 
 /// The limits of one ballast type. The harmonic limits themselves are those of IEC 61000-3-2
 /// Class C and are not part of a profile; a profile only switches them on or off.

@@ -347,8 +347,18 @@ void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
 
 Notice Controller::loadFile(const std::string& path)
 {
+    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); });
+}
+
+Notice Controller::loadImage(const std::vector<uint8_t>& image)
+{
+    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); });
+}
+
+Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read)
+{
     const int32_t runningKind = record_.currentTest;
-    const Notice n = readDataFile(path, record_);
+    const Notice n = read(record_);
     if (testRunning_)
         record_.currentTest = runningKind;
     emit repaintRequested();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "record/Configuration.h"
 #include "record/Notice.h"
@@ -69,6 +70,8 @@ public:
     void loadSettings(const std::string& programDir, Configuration& cfg);
     /// Reads a data file into the record; a running sequence keeps its kind.
     Notice loadFile(const std::string& path);
+    /// The same for the bytes of a data file held in memory (a logged run).
+    Notice loadImage(const std::vector<uint8_t>& image);
     /// Shows the page of kind with its results (not the start prompt); ignored while a sequence
     /// runs, whose kind stays on screen.
     void showPage(int32_t kind);
@@ -166,6 +169,7 @@ public:
     bool event(QEvent* e) override;
 
   private:
+    Notice loadRecord(const std::function<Notice(TestRecord&)>& read);
     void measuringCommand(int32_t kind, bool locked);
     void promptCommand(int32_t kind);
     void setLockState(bool locked);

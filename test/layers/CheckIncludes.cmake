@@ -7,9 +7,10 @@ set(rules
   "record|record"
   "link|record,link"
   "kinds|record,link,kinds"
-  "app/canvas|record,link,kinds,app/canvas"
-  "app/dialogs|record,link,kinds,app/canvas,app/dialogs"
-  "app/window|record,link,kinds,app/canvas,app/dialogs,app/window")
+  "log|record,link,kinds,log"
+  "app/canvas|record,link,kinds,log,app/canvas"
+  "app/dialogs|record,link,kinds,log,app/canvas,app/dialogs"
+  "app/window|record,link,kinds,log,app/canvas,app/dialogs,app/window")
 # Folders that are plain C++: no Qt header at all.
 set(plain record kinds)
 

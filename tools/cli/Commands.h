@@ -2,6 +2,10 @@
 // 2 a file or link failure, 3 a verdict that fails.
 #pragma once
 
+#include <QtCore/QString>
+
+#include "log/LogDatabase.h"
+
 namespace korvex::cli {
 
 int cmdDump(int argc, char** argv);
@@ -11,6 +15,12 @@ int cmdRun(int argc, char** argv);
 int cmdReport(int argc, char** argv);
 int cmdRender(int argc, char** argv);
 int cmdVerdict(int argc, char** argv);
+int cmdLog(int argc, char** argv);
+
+/// The folder of the default results log (beside the window program).
+QString defaultLogDir();
+/// The log named on the command line, or KORVEX_DB, or the default file.
+LogTarget logTargetFor(const QString& text);
 
 /// True when args holds "--help" or "-h".
 bool wantsHelp(int argc, char** argv);

@@ -22,6 +22,10 @@
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
+#include "log/LogJudge.h"
+#include "log/LogSettings.h"
+#include "log/ResultsLog.h"
+#include "log/RunLogger.h"
 #include "record/Configuration.h"
 #include "record/DataFile.h"
 #include "record/FileUtil.h"
@@ -35,7 +39,7 @@ void runUsage(FILE* out)
 {
     std::fprintf(out, "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
                       "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
-                      "                      [--verdict [--json] [--profile NAME] [--limits FILE]]\n"
+                      "                      [--verdict [--json] [--profile NAME] [--limits FILE]] [--log [PATH|URL]]\n"
                       "  KIND     input | phase | output | comprehensive | start | energy\n"
                       "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
                       "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
@@ -43,10 +47,13 @@ void runUsage(FILE* out)
                       "  --timeout S  give up after S seconds (never sooner), with status 2\n"
                       "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
                       "           harmonics of repeated input runs are averaged over the series\n"
+                      "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
+                      "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it)\n"
                       "Exit status: 0 every run completed, every file written (and the verdict passed); 1 usage\n"
                       "error; 2 the port cannot be opened, a link failure (no answer, overdue reply, wrong\n"
-                      "acknowledgement, device disconnected), the time limit, or a file that cannot be written\n"
-                      "(a file is written only when complete, through a temporary file); 3 the verdict fails.\n");
+                      "acknowledgement, device disconnected), the time limit, or a file or log that cannot be\n"
+                      "written (a file is written only when complete, through a temporary file); 3 the verdict\n"
+                      "fails.\n");
 }
 
 } // namespace
@@ -64,6 +71,8 @@ int cmdRun(int argc, char** argv)
     bool pace = false;
     bool countGiven = false;
     bool verdict = false, json = false, badOption = false;
+    bool logRuns = false;
+    QString logText;
     VerdictChoice choice;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -95,6 +104,11 @@ int cmdRun(int argc, char** argv)
             scenario = argv[++i];
         else if (arg == "--pace")
             pace = true;
+        else if (arg == "--log") {
+            logRuns = true;
+            if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0 && kind != 0)
+                logText = QString::fromLocal8Bit(argv[++i]);
+        }
         else if (kind == 0 && arg.rfind("--", 0) != 0) {
             kind = kindByName(arg);
             if (kind == 0) {
@@ -145,6 +159,25 @@ int cmdRun(int argc, char** argv)
         controller.useSimulator(QString::fromStdString(scenario), pace);
     else
         controller.useDevice(resolved);
+
+    std::unique_ptr<ResultsLog> log;
+    std::unique_ptr<RunLogger> logger;
+    if (logRuns) {
+        log = std::make_unique<ResultsLog>(logTargetFor(logText));
+        logger = std::make_unique<RunLogger>(controller, *log);
+        logger->setBench(configuredBenchName(defaultLogDir()));
+        // Every logged run carries its verdict; a series the verdict accumulated over its runs.
+        auto judge = std::make_shared<LogJudge>(defaultLogDir());
+        logger->setJudge([judge](LogEntry& e, const TestRecord& r, int runs) { judge->judge(e, r, runs); });
+        QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
+            std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));
+            std::fflush(stdout);
+        });
+        QObject::connect(log.get(), &ResultsLog::problem, app, [](const QString& text) {
+            if (!text.isEmpty())
+                std::fprintf(stderr, "korvex-cli run: results log: %s\n", qPrintable(text));
+        });
+    }
 
     QString failure;
     auto fail = [&](const QString& why) {
@@ -217,6 +250,18 @@ int cmdRun(int argc, char** argv)
     controller.shutdown();
 
     int status = 0;
+    if (log) {
+        logger->finishSeries();
+        const int lost = log->close();
+        QCoreApplication::processEvents(); // the last "logged" lines
+        if (lost > 0) {
+            std::fprintf(stderr, "korvex-cli run: %d run(s) could not be logged\n", lost);
+            status = 2;
+        } else if (log->waiting() > 0) {
+            std::fprintf(stderr, "korvex-cli run: %d run(s) wait in %s for the log server\n", log->waiting(),
+                         qPrintable(log->target().queuePath));
+        }
+    }
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "korvex-cli run: link failure: %s\n", qPrintable(failure));
         status = 2;

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"report", korvex::cli::cmdReport, "write the print pages of a data file as PDF"},
     {"render", korvex::cli::cmdRender, "write the screen page of a data file as PNG"},
     {"verdict", korvex::cli::cmdVerdict, "judge data files against the limits (Class C, crest factor, preheat)"},
+    {"log", korvex::cli::cmdLog, "list, show and summarise the runs of the results log"},
 };
 
 void usage(FILE* out)

@@ -563,6 +563,14 @@ void TKORVEXForm::openDataFile(const QString& path)
     syncOptionMarks();
 }
 
+void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image)
+{
+    lockForFileWork();
+    const Notice n = controller_.loadImage(image); // repaints
+    showNotice(n.ok, n.message, n.caption);
+    syncOptionMarks();
+}
+
 void TKORVEXForm::ExportExcelClick()
 {
     const QString path = runner_.chooseFile(*SaveDialog2);

@@ -2,6 +2,7 @@
 // drawing area and dialogs, and turns the operator's commands into controller calls.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -101,6 +102,8 @@ public:
 
     /// Loads a data file and shows its page with its options (open command and start-up).
     void openDataFile(const QString& path);
+    /// Loads a data file image (a run of the results log) as openDataFile loads a file.
+    void openRecordImage(const std::vector<uint8_t>& image);
     /// Sets the option check marks from the record's thdCsa, wideBand and chinese.
     void syncOptionMarks();
     /// The screen page for a drawing area of width x height pixels.

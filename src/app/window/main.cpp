@@ -7,9 +7,12 @@
 #include "app/canvas/PageFonts.h"
 #include "app/dialogs/DialogRunner.h"
 #include "app/window/KorvexForm.h"
+#include "app/window/LogControls.h"
 #include "app/window/QtTranslations.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "log/LogSettings.h"
+#include "log/ResultsLog.h"
 
 int main(int argc, char** argv)
 {
@@ -32,9 +35,16 @@ int main(int argc, char** argv)
     options.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
     korvex::TKORVEXForm form(controller, runner, options);
+    // Every run is logged: SQLite beside the configuration, or the plant's server.
+    korvex::ResultsLog log(korvex::configuredLogTarget(options.programDir));
+    korvex::LogControls logControls(form, controller, log);
     // Without a window manager (a bare X server) maximising does nothing: start at full size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.setGeometry(screen->availableGeometry());
     form.showMaximized();
-    return app.exec();
+    const int status = app.exec();
+    if (const int lost = logControls.finish(); lost > 0)
+        runner.message(QStringLiteral("%1 个测试结果未能写入结果记录 (%2)。").arg(lost).arg(log.target().display()),
+                       QStringLiteral("警告"));
+    return status;
 }

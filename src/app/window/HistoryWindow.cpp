@@ -1,0 +1,392 @@
+// The history window: filters, the runs table, statistics and the trend chart. Queries run on
+// the thread pool with a connection of their own; the window only shows their results.
+#include "app/window/HistoryWindow.h"
+
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+#include <QtCore/QDateTime>
+#include <QtCore/QPointer>
+#include <QtCore/QThreadPool>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QDateEdit>
+#include <QtWidgets/QGridLayout>
+#include <QtWidgets/QHeaderView>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QSplitter>
+#include <QtWidgets/QTableWidget>
+#include <cmath>
+
+#include "kinds/VerdictProfile.h"
+#include "log/LogColumns.h"
+#include "log/LogJudge.h"
+#include "record/NumberFormat.h"
+
+namespace korvex {
+
+namespace {
+
+constexpr int kShownRuns = 2000; // the newest of the set; statistics cover all of it
+
+const char* const kKindsZh[] = {"全部", "输入性能", "相位角", "输出性能", "综合性能", "启动性能", "预热能量"};
+const char* const kKindsEn[] = {"All", "Input", "Phase angle", "Output", "Comprehensive", "Start", "Preheat energy"};
+
+// The columns of the runs table after time, serial, kind, type, operator, bench, verdict.
+const char* const kTableValues[] = {"Pin", "PF", "THDI", "Pout", "Ilcf", "StrT", "preheatEnergy"};
+
+QString fixed(double v, const LogValueColumn& c, int extra = 0)
+{
+    return QString::fromStdString(formatFixed(v, 4 + extra, c.decimals + extra));
+}
+
+} // namespace
+
+struct HistoryWindow::Result {
+    int generation = 0;
+    QString error;
+    std::vector<LogEntry> rows;
+    LogStats stats;
+    std::vector<LogTrendPoint> trend;
+    const LogValueColumn* trendColumn = nullptr;
+    QString type;
+};
+
+HistoryWindow::HistoryWindow(const LogTarget& target, const ProfileSet& profiles,
+                             std::function<void(const QByteArray&)> opener, QWidget* parent)
+    : QWidget(parent, Qt::Window), target_(target), profiles_(std::make_unique<ProfileSet>(profiles)),
+      opener_(std::move(opener))
+{
+    setObjectName(QStringLiteral("HistoryWindow"));
+    resize(1000, 700);
+    auto* layout = new QVBoxLayout(this);
+
+    auto* filters = new QGridLayout;
+    auto label = [&](int row, int col, QWidget* field) {
+        auto* l = new QLabel(this);
+        l->setBuddy(field);
+        labels_ << l;
+        filters->addWidget(l, row, col);
+        filters->addWidget(field, row, col + 1);
+    };
+    from_ = new QDateEdit(QDate::currentDate().addDays(-30), this);
+    to_ = new QDateEdit(QDate::currentDate(), this);
+    for (QDateEdit* d : {from_, to_}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    serial_ = new QLineEdit(this);
+    type_ = new QLineEdit(this);
+    operator_ = new QLineEdit(this);
+    bench_ = new QLineEdit(this);
+    kind_ = new QComboBox(this);
+    verdict_ = new QComboBox(this);
+    for (int i = 0; i < 7; ++i)
+        kind_->addItem(QString());
+    for (int i = 0; i < 4; ++i)
+        verdict_->addItem(QString());
+    serial_->setObjectName(QStringLiteral("HistorySerial"));
+    label(0, 0, from_);
+    label(0, 2, to_);
+    label(0, 4, kind_);
+    label(0, 6, verdict_);
+    label(1, 0, serial_);
+    label(1, 2, type_);
+    label(1, 4, operator_);
+    label(1, 6, bench_);
+    search_ = new QPushButton(this);
+    open_ = new QPushButton(this);
+    filters->addWidget(search_, 0, 8);
+    filters->addWidget(open_, 1, 8);
+    layout->addLayout(filters);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    runs_ = new QTableWidget(this);
+    runs_->setObjectName(QStringLiteral("HistoryRuns"));
+    runs_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    runs_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    runs_->setSelectionMode(QAbstractItemView::SingleSelection);
+    runs_->verticalHeader()->hide();
+    runs_->setColumnCount(7 + int(std::size(kTableValues)));
+    split->addWidget(runs_);
+
+    auto* lower = new QWidget(this);
+    auto* lowerLayout = new QGridLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    summary_ = new QLabel(lower);
+    summary_->setObjectName(QStringLiteral("HistorySummary"));
+    stats_ = new QTableWidget(lower);
+    stats_->setObjectName(QStringLiteral("HistoryStats"));
+    stats_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    stats_->verticalHeader()->hide();
+    stats_->setColumnCount(6);
+    trendValue_ = new QComboBox(lower);
+    for (const LogValueColumn& c : logValueColumns())
+        trendValue_->addItem(QLatin1String(c.name), QLatin1String(c.name));
+    trendValue_->setCurrentText(QStringLiteral("Pin"));
+    chart_ = new QChartView(lower);
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumHeight(220);
+    lowerLayout->addWidget(summary_, 0, 0);
+    lowerLayout->addWidget(trendValue_, 0, 1);
+    lowerLayout->addWidget(stats_, 1, 0);
+    lowerLayout->addWidget(chart_, 1, 1);
+    lowerLayout->setColumnStretch(0, 2);
+    lowerLayout->setColumnStretch(1, 3);
+    split->addWidget(lower);
+    layout->addWidget(split, 1);
+
+    connect(search_, &QPushButton::clicked, this, &HistoryWindow::refresh);
+    for (QLineEdit* e : {serial_, type_, operator_, bench_})
+        connect(e, &QLineEdit::returnPressed, this, &HistoryWindow::refresh);
+    connect(trendValue_, &QComboBox::currentIndexChanged, this, &HistoryWindow::refresh);
+    connect(open_, &QPushButton::clicked, this, [this] { openRow(runs_->currentRow()); });
+    connect(runs_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { openRow(row); });
+    retranslate(true);
+}
+
+HistoryWindow::~HistoryWindow() = default;
+
+void HistoryWindow::retranslate(bool chinese)
+{
+    chinese_ = chinese;
+    const auto t = [chinese](const char* zh, const char* en) { return QString::fromUtf8(chinese ? zh : en); };
+    setWindowTitle(t("历史记录", "History"));
+    const char* const zh[] = {"从", "到", "测试", "判定", "产品编号", "产品型号", "测试员", "工位"};
+    const char* const en[] = {"From", "To", "Test", "Verdict", "Serial", "Type", "Operator", "Bench"};
+    for (int i = 0; i < labels_.size(); ++i)
+        labels_[i]->setText(t(zh[i], en[i]));
+    for (int i = 0; i < 7; ++i)
+        kind_->setItemText(i, t(kKindsZh[i], kKindsEn[i]));
+    const char* const vzh[] = {"全部", "合格", "不合格", "未判定"};
+    const char* const ven[] = {"All", "Pass", "Fail", "Not judged"};
+    for (int i = 0; i < 4; ++i)
+        verdict_->setItemText(i, t(vzh[i], ven[i]));
+    search_->setText(t("查询", "Search"));
+    open_->setText(t("打开", "Open"));
+    QStringList heads = {t("时间", "Time"),       t("产品编号", "Serial"), t("测试", "Test"),   t("产品型号", "Type"),
+                         t("测试员", "Operator"), t("工位", "Bench"),      t("判定", "Verdict")};
+    for (const char* v : kTableValues)
+        heads << QLatin1String(v);
+    runs_->setHorizontalHeaderLabels(heads);
+    stats_->setHorizontalHeaderLabels({t("参数", "Value"), t("次数", "Count"), t("平均", "Mean"), QStringLiteral("σ"),
+                                       t("最小", "Min"), t("最大", "Max")});
+}
+
+LogFilter HistoryWindow::filter() const
+{
+    LogFilter f;
+    f.sinceMs = from_->date().startOfDay().toMSecsSinceEpoch();
+    f.untilMs = to_->date().addDays(1).startOfDay().toMSecsSinceEpoch();
+    f.serial = serial_->text().trimmed();
+    f.type = type_->text().trimmed();
+    f.operatorName = operator_->text().trimmed();
+    f.bench = bench_->text().trimmed();
+    f.kind = kind_->currentIndex();
+    f.verdict = static_cast<LogFilter::Verdict>(verdict_->currentIndex());
+    return f;
+}
+
+void HistoryWindow::refresh()
+{
+    const LogFilter f = filter();
+    const LogValueColumn* trendColumn = findLogValue(trendValue_->currentData().toString().toLatin1().constData());
+    const LogTarget target = target_;
+    const int generation = ++generation_;
+    ++pending_;
+    QPointer<HistoryWindow> self(this);
+    QThreadPool::globalInstance()->start([self, f, trendColumn, target, generation] {
+        auto r = std::make_shared<Result>();
+        r->generation = generation;
+        r->trendColumn = trendColumn;
+        r->type = f.type;
+        LogQuery q;
+        const std::vector<const LogValueColumn*> columns = defaultStatsColumns();
+        if (!q.open(target, &r->error) || !q.list(f, kShownRuns, r->rows, &r->error) ||
+            !q.stats(f, columns, r->stats, &r->error) ||
+            (trendColumn && !q.trend(f, *trendColumn, r->trend, &r->error)))
+            r->rows.clear();
+        QMetaObject::invokeMethod(qApp, [self, r] {
+            if (!self)
+                return;
+            --self->pending_;
+            if (r->generation == self->generation_) // a later query supersedes this one
+                self->showResult(*r);
+            emit self->refreshed();
+        });
+    });
+}
+
+void HistoryWindow::showResult(const Result& r)
+{
+    rows_ = r.rows;
+    const auto t = [this](const char* zh, const char* en) { return QString::fromUtf8(chinese_ ? zh : en); };
+    if (!r.error.isEmpty()) {
+        summary_->setText(t("无法读取结果记录: ", "The results log cannot be read: ") + r.error);
+        runs_->setRowCount(0);
+        stats_->setRowCount(0);
+        return;
+    }
+    runs_->setRowCount(int(rows_.size()));
+    const auto cols = logValueColumns();
+    for (int i = 0; i < int(rows_.size()); ++i) {
+        const LogEntry& e = rows_[size_t(i)];
+        const QString verdict = !e.verdictPass   ? QStringLiteral("-")
+                                : *e.verdictPass ? t("合格", "Pass")
+                                                 : t("不合格", "Fail");
+        QStringList cells = {
+            QDateTime::fromMSecsSinceEpoch(e.loggedAtMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+            e.serial(),
+            t(kKindsZh[std::clamp(e.kind, 0, 6)], kKindsEn[std::clamp(e.kind, 0, 6)]) +
+                (e.seriesRuns > 1 ? QStringLiteral(" ×%1").arg(e.seriesRuns) : QString()),
+            e.texts.value(2),
+            e.texts.value(7),
+            e.bench,
+            verdict};
+        for (const char* v : kTableValues) {
+            const LogValueColumn* c = findLogValue(v);
+            const size_t k = size_t(c - cols.data());
+            cells << (measuredBy(*c, e.kind) && k < e.values.size() ? fixed(e.values[k], *c) : QString());
+        }
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 6 && e.verdictPass)
+                item->setForeground(*e.verdictPass ? QColor(0, 128, 0) : QColor(200, 0, 0));
+            runs_->setItem(i, c, item);
+        }
+    }
+    runs_->resizeColumnsToContents();
+
+    const std::optional<double> yield = r.stats.yieldPercent();
+    QString summary = t("%1 次测试", "%1 runs").arg(r.stats.count);
+    if (qint64(rows_.size()) < r.stats.count)
+        summary += t("（显示最新 %1 次）", " (the newest %1 shown)").arg(rows_.size());
+    summary += t("，判定 %1 次，合格率 %2", ", %1 judged, yield %2")
+                   .arg(r.stats.judged)
+                   .arg(yield ? QString::fromStdString(formatFixed(*yield, 4, 1)) + QStringLiteral(" %")
+                              : QStringLiteral("-"));
+    summary_->setText(summary);
+
+    stats_->setRowCount(0);
+    for (const LogValueStats& s : r.stats.values) {
+        if (s.count == 0)
+            continue;
+        const int row = stats_->rowCount();
+        stats_->insertRow(row);
+        const QStringList cells = {QLatin1String(s.column->name), QString::number(s.count), fixed(s.mean, *s.column, 1),
+                                   fixed(s.sigma, *s.column, 1),  fixed(s.min, *s.column),  fixed(s.max, *s.column)};
+        for (int c = 0; c < cells.size(); ++c)
+            stats_->setItem(row, c, new QTableWidgetItem(cells[c]));
+    }
+    stats_->resizeColumnsToContents();
+    drawTrend(r);
+}
+
+void HistoryWindow::drawTrend(const Result& r)
+{
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    if (!r.trendColumn || r.trend.empty()) {
+        chart->setTitle(chinese_ ? QStringLiteral("没有数据") : QStringLiteral("No data"));
+        setChart(chart);
+        return;
+    }
+    const QString name = QLatin1String(r.trendColumn->name);
+    chart->setTitle(name);
+    auto* values = new QLineSeries;
+    values->setName(name);
+    auto* points = new QScatterSeries;
+    points->setMarkerSize(5);
+    points->setColor(values->color());
+    double lo = r.trend.front().value, hi = lo;
+    for (const LogTrendPoint& p : r.trend) {
+        values->append(double(p.loggedAtMs), p.value);
+        points->append(double(p.loggedAtMs), p.value);
+        lo = std::min(lo, p.value);
+        hi = std::max(hi, p.value);
+    }
+    chart->addSeries(values);
+    if (r.trend.size() <= 500)
+        chart->addSeries(points);
+    points->setName(QString());
+    chart->legend()->markers(points).value(0)->setVisible(false);
+
+    // The limits of the product type's profile (the filter's type, else the default).
+    const VerdictProfile& profile = profiles_->findOrDefault(r.type.toStdString());
+    const ValueLimits limits = valueLimits(profile, *r.trendColumn);
+    const double x0 = double(r.trend.front().loggedAtMs),
+                 x1 = double(std::max(r.trend.back().loggedAtMs, r.trend.front().loggedAtMs + 1000));
+    for (const auto& [limit, caption] : {std::pair{limits.low, chinese_ ? "下限" : "lower limit"},
+                                         std::pair{limits.high, chinese_ ? "上限" : "upper limit"}}) {
+        if (std::isnan(limit))
+            continue;
+        auto* line = new QLineSeries;
+        line->setName(QString::fromUtf8(caption) + QStringLiteral(" ") + QString::number(limit));
+        line->setPen(QPen(QColor(200, 0, 0), 1.5, Qt::DashLine));
+        line->append(x0, limit);
+        line->append(x1, limit);
+        chart->addSeries(line);
+        lo = std::min(lo, limit);
+        hi = std::max(hi, limit);
+    }
+    auto* x = new QDateTimeAxis;
+    const double span = x1 - x0;
+    x->setFormat(span > 2 * 86400e3 ? QStringLiteral("MM-dd")
+                 : span > 3600e3    ? QStringLiteral("dd HH:mm")
+                                    : QStringLiteral("HH:mm:ss"));
+    x->setTickCount(6);
+    auto* y = new QValueAxis;
+    const double pad = hi > lo ? (hi - lo) * 0.08 : std::max(std::abs(hi) * 0.05, 0.01);
+    y->setRange(lo - pad, hi + pad);
+    y->applyNiceNumbers();
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+    setChart(chart);
+}
+
+void HistoryWindow::setChart(QChart* chart)
+{
+    QChart* old = chart_->chart(); // the view lets go of it without deleting it
+    chart_->setChart(chart);
+    delete old;
+}
+
+void HistoryWindow::openRow(int row)
+{
+    if (row < 0 || row >= int(rows_.size()))
+        return;
+    const QString id = rows_[size_t(row)].id;
+    const LogTarget target = target_;
+    QPointer<HistoryWindow> self(this);
+    ++pending_;
+    QThreadPool::globalInstance()->start([self, id, target] {
+        LogQuery q;
+        QString error;
+        std::optional<LogEntry> e;
+        if (q.open(target, &error))
+            e = q.entry(id, &error);
+        QMetaObject::invokeMethod(qApp, [self, e, error] {
+            if (!self)
+                return;
+            --self->pending_;
+            if (e)
+                self->opener_(e->record);
+            else
+                self->summary_->setText(error);
+            emit self->refreshed();
+        });
+    });
+}
+
+} // namespace korvex

@@ -1,0 +1,403 @@
+// Connections, the schema and its migrations, and the rows of the runs table.
+#include "log/LogDatabase.h"
+
+#include <QtCore/QAtomicInteger>
+#include <QtCore/QDir>
+#include <QtCore/QThread>
+#include <QtCore/QUrl>
+#include <QtCore/QUrlQuery>
+#include <QtSql/QSqlError>
+#include <QtSql/QSqlQuery>
+#include <QtSql/QSqlRecord>
+
+#include "log/LogColumns.h"
+
+namespace korvex {
+
+namespace {
+
+QAtomicInteger<int> connectionCounter;
+
+// Schema steps: step n brings a log of version n-1 to version n. Types are written for both
+// engines ({blob} differs).
+const char* const kMigration1[] = {
+    "CREATE TABLE runs ("
+    " id TEXT PRIMARY KEY,"
+    " logged_at BIGINT NOT NULL,"
+    " bench TEXT NOT NULL,"
+    " port TEXT NOT NULL,"
+    " kind INTEGER NOT NULL,"
+    " series_runs INTEGER NOT NULL,"
+    "{texts}"
+    "{values}"
+    " verdict TEXT,"
+    " verdict_details TEXT,"
+    " program_version TEXT NOT NULL)",
+    "CREATE INDEX runs_logged_at ON runs (logged_at)",
+    "CREATE INDEX runs_serial ON runs (info_no)",
+    // The data file images, zlib-compressed (most of a record is the zeros of kinds that did not
+    // run), in a table of their own so that queries over the runs never read them.
+    "CREATE TABLE records (id TEXT PRIMARY KEY, image {blob} NOT NULL)",
+};
+
+QString expand(const char* statement, bool server)
+{
+    QString s = QString::fromLatin1(statement);
+    QString texts, values;
+    for (const LogTextColumn& t : logTextColumns())
+        texts += QStringLiteral(" %1 TEXT NOT NULL,").arg(QLatin1String(t.column));
+    for (const LogValueColumn& c : logValueColumns())
+        values += QStringLiteral(" %1 REAL,").arg(QLatin1String(c.column));
+    s.replace(QLatin1String("{texts}"), texts);
+    s.replace(QLatin1String("{values}"), values);
+    s.replace(QLatin1String("{blob}"), server ? QLatin1String("BYTEA") : QLatin1String("BLOB"));
+    return s;
+}
+
+bool exec(QSqlDatabase& db, const QString& sql, QString* error)
+{
+    QSqlQuery q(db);
+    if (q.exec(sql))
+        return true;
+    if (error)
+        *error = sqlErrorText(q.lastError());
+    return false;
+}
+
+bool migrate(QSqlDatabase& db, bool server, QString* error)
+{
+    if (!db.transaction()) {
+        *error = sqlErrorText(db.lastError());
+        return false;
+    }
+    auto fail = [&] {
+        db.rollback();
+        return false;
+    };
+    // Several benches may open a new server database at once: one migrates, the others wait.
+    if (server && !exec(db, QStringLiteral("SELECT pg_advisory_xact_lock(4711015)"), error))
+        return fail();
+    if (!exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)"), error))
+        return fail();
+    int version = 0;
+    {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version"))) {
+            *error = sqlErrorText(q.lastError());
+            return fail();
+        }
+        if (q.next())
+            version = q.value(0).toInt();
+    }
+    if (version > kLogSchemaVersion) {
+        *error = QStringLiteral("the log was written by a newer program (schema %1, this program knows %2)")
+                     .arg(version)
+                     .arg(kLogSchemaVersion);
+        return fail();
+    }
+    if (version < 1) {
+        for (const char* s : kMigration1)
+            if (!exec(db, expand(s, server), error))
+                return fail();
+    }
+    if (version < kLogSchemaVersion &&
+        !exec(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kLogSchemaVersion), error))
+        return fail();
+    if (!db.commit()) {
+        *error = sqlErrorText(db.lastError());
+        return fail();
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- Targets ------------------------------------------------------------------------------------
+
+LogTarget LogTarget::parse(const QString& text, const QString& defaultDir)
+{
+    LogTarget t;
+    const QString dir = defaultDir.isEmpty() ? QDir::currentPath() : defaultDir;
+    t.queuePath = QDir(dir).filePath(QLatin1String(kQueueFileName));
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1String("postgresql://")) || trimmed.startsWith(QLatin1String("postgres://"))) {
+        t.type = Type::PostgreSQL;
+        t.url = trimmed;
+    } else {
+        t.path = trimmed.isEmpty() ? QDir(dir).filePath(QLatin1String(kLogFileName)) : trimmed;
+    }
+    return t;
+}
+
+QString LogTarget::display() const
+{
+    if (!isServer())
+        return path;
+    QUrl u(url);
+    u.setPassword(QString());
+    return u.toString();
+}
+
+// ---- Connections --------------------------------------------------------------------------------
+
+LogConnection::LogConnection() : name_(QStringLiteral("korvex-log-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
+
+LogConnection::~LogConnection()
+{
+    close();
+}
+
+void LogConnection::close()
+{
+    if (!QSqlDatabase::contains(name_))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+bool LogConnection::isOpen() const
+{
+    return QSqlDatabase::contains(name_) && QSqlDatabase::database(name_, false).isOpen();
+}
+
+QSqlDatabase LogConnection::db() const
+{
+    return QSqlDatabase::database(name_, false);
+}
+
+bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
+{
+    close();
+    QString why;
+    server_ = target.isServer() && !queue;
+    {
+        QSqlDatabase db;
+        if (server_) {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+            const QUrl u(target.url);
+            const QUrlQuery query(u);
+            QString host = u.host();
+            if (query.hasQueryItem(QStringLiteral("host")))
+                host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+            if (!host.isEmpty())
+                db.setHostName(host);
+            if (u.port() > 0)
+                db.setPort(u.port());
+            else if (query.hasQueryItem(QStringLiteral("port")))
+                db.setPort(query.queryItemValue(QStringLiteral("port")).toInt());
+            db.setDatabaseName(u.path().mid(1));
+            if (!u.userName().isEmpty())
+                db.setUserName(u.userName(QUrl::FullyDecoded));
+            if (!u.password().isEmpty())
+                db.setPassword(u.password(QUrl::FullyDecoded));
+            // An unreachable server must not hold the writer for long.
+            db.setConnectOptions(QStringLiteral("connect_timeout=3"));
+        } else {
+            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+            db.setDatabaseName(queue ? target.queuePath : target.path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        }
+        if (!db.isValid())
+            why = QStringLiteral("the Qt SQL driver for %1 is not installed").arg(server_ ? "PostgreSQL" : "SQLite");
+        else if (!db.open())
+            why = sqlErrorText(db.lastError());
+        else if (server_) {
+            // "already exists, skipping" notices of the migration would reach the terminal.
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SET client_min_messages TO warning"));
+        } else {
+            // WAL: readers (the history window, the command-line tool) never wait for the
+            // writer; FULL: a commit is on the disk before the entry counts as logged.
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next())
+                why = sqlErrorText(q.lastError());
+            else if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+                why = sqlErrorText(q.lastError());
+        }
+        if (why.isEmpty())
+            migrate(db, server_, &why);
+    }
+    if (!why.isEmpty()) {
+        close();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(queue ? target.queuePath : target.display(), why);
+        return false;
+    }
+    return true;
+}
+
+// ---- Rows ---------------------------------------------------------------------------------------
+
+namespace {
+
+QStringList runColumns()
+{
+    QStringList cols = {QStringLiteral("id"),   QStringLiteral("logged_at"), QStringLiteral("bench"),
+                        QStringLiteral("port"), QStringLiteral("kind"),      QStringLiteral("series_runs")};
+    for (const LogTextColumn& t : logTextColumns())
+        cols << QLatin1String(t.column);
+    for (const LogValueColumn& c : logValueColumns())
+        cols << QLatin1String(c.column);
+    cols << QStringLiteral("verdict") << QStringLiteral("verdict_details") << QStringLiteral("program_version");
+    return cols;
+}
+
+} // namespace
+
+QString logColumnList()
+{
+    static const QString list = [] {
+        QStringList cols = runColumns();
+        for (QString& c : cols)
+            c.prepend(QLatin1String("runs."));
+        return cols.join(QLatin1Char(','));
+    }();
+    return list;
+}
+
+namespace {
+
+// A null QString binds as NULL; the text columns hold "" instead.
+QString text(const QString& s)
+{
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
+} // namespace
+
+bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error, bool ownTransaction)
+{
+    static const QStringList cols = runColumns();
+    QStringList marks;
+    for (qsizetype i = 0; i < cols.size(); ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery q(db);
+    const QString sql = QStringLiteral("INSERT INTO runs (%1) VALUES (%2) ON CONFLICT (id) DO NOTHING")
+                            .arg(cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QSqlQuery image(db);
+    if (!q.prepare(sql) ||
+        !image.prepare(QStringLiteral("INSERT INTO records (id, image) VALUES (?, ?) ON CONFLICT (id) DO NOTHING"))) {
+        if (error)
+            *error = sqlErrorText(q.lastError());
+        return false;
+    }
+    q.addBindValue(e.id);
+    q.addBindValue(e.loggedAtMs);
+    q.addBindValue(text(e.bench));
+    q.addBindValue(text(e.port));
+    q.addBindValue(e.kind);
+    q.addBindValue(e.seriesRuns);
+    for (qsizetype i = 0; i < qsizetype(logTextColumns().size()); ++i)
+        q.addBindValue(text(e.texts.value(i)));
+    for (size_t i = 0; i < logValueColumns().size(); ++i)
+        q.addBindValue(i < e.values.size() ? double(e.values[i]) : 0.0);
+    q.addBindValue(e.verdictPass ? QVariant(*e.verdictPass ? QStringLiteral("pass") : QStringLiteral("fail"))
+                                 : QVariant(QMetaType::fromType<QString>()));
+    q.addBindValue(e.verdictPass ? QVariant(text(e.verdictDetails)) : QVariant(QMetaType::fromType<QString>()));
+    q.addBindValue(text(e.programVersion));
+    image.addBindValue(e.id);
+    image.addBindValue(qCompress(e.record, 6));
+    if (ownTransaction && !db.transaction()) {
+        if (error)
+            *error = sqlErrorText(db.lastError());
+        return false;
+    }
+    if (!q.exec() || !image.exec()) {
+        if (error)
+            *error = sqlErrorText(q.lastError().isValid() ? q.lastError() : image.lastError());
+        if (ownTransaction)
+            db.rollback();
+        return false;
+    }
+    if (ownTransaction && !db.commit()) {
+        if (error)
+            *error = sqlErrorText(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+LogEntry readLogEntry(const QSqlQuery& q, bool withImage)
+{
+    LogEntry e;
+    int i = 0;
+    e.id = q.value(i++).toString();
+    e.loggedAtMs = q.value(i++).toLongLong();
+    e.bench = q.value(i++).toString();
+    e.port = q.value(i++).toString();
+    e.kind = q.value(i++).toInt();
+    e.seriesRuns = q.value(i++).toInt();
+    for (size_t t = 0; t < logTextColumns().size(); ++t)
+        e.texts << q.value(i++).toString();
+    for (size_t c = 0; c < logValueColumns().size(); ++c)
+        e.values.push_back(q.value(i++).toFloat());
+    const QVariant verdict = q.value(i++);
+    if (!verdict.isNull())
+        e.verdictPass = verdict.toString() == QLatin1String("pass");
+    e.verdictDetails = q.value(i++).toString();
+    e.programVersion = q.value(i++).toString();
+    if (withImage)
+        e.record = qUncompress(q.value(i++).toByteArray());
+    return e;
+}
+
+std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error)
+{
+    QSqlQuery q(db);
+    q.prepare(
+        QStringLiteral("SELECT %1, records.image FROM runs JOIN records ON records.id = runs.id WHERE runs.id = ?")
+            .arg(logColumnList()));
+    q.addBindValue(id);
+    if (!q.exec()) {
+        if (error)
+            *error = sqlErrorText(q.lastError());
+        return std::nullopt;
+    }
+    if (!q.next())
+        return std::nullopt;
+    return readLogEntry(q, true);
+}
+
+bool removeLogEntry(QSqlDatabase& db, const QString& id, QString* error)
+{
+    if (!db.transaction()) {
+        if (error)
+            *error = sqlErrorText(db.lastError());
+        return false;
+    }
+    for (const char* table : {"runs", "records"}) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("DELETE FROM %1 WHERE id = ?").arg(QLatin1String(table)));
+        q.addBindValue(id);
+        if (!q.exec()) {
+            if (error)
+                *error = sqlErrorText(q.lastError());
+            db.rollback();
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        if (error)
+            *error = sqlErrorText(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+QString sqlErrorText(const QSqlError& e)
+{
+    QString text = e.databaseText().trimmed();
+    const QString driver = e.driverText().trimmed();
+    if (text.isEmpty())
+        text = driver;
+    else if (!driver.isEmpty() && !text.contains(driver))
+        text = driver + QLatin1String(": ") + text;
+    return text.isEmpty() ? QStringLiteral("unknown database error") : text;
+}
+
+} // namespace korvex

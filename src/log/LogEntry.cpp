@@ -1,0 +1,49 @@
+// Building a log entry from the record.
+#include "log/LogEntry.h"
+
+#include <QtCore/QDateTime>
+#include <QtCore/QSysInfo>
+#include <QtCore/QUuid>
+
+#include "log/LogColumns.h"
+#include "record/DataFile.h"
+#include "record/TextCodec.h"
+
+#ifndef KORVEX_VERSION
+#define KORVEX_VERSION "unknown"
+#endif
+
+namespace korvex {
+
+LogEntry makeLogEntry(const TestRecord& r, int32_t kind, const LogSource& source, int seriesRuns)
+{
+    LogEntry e;
+    e.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    e.loggedAtMs = QDateTime::currentMSecsSinceEpoch();
+    e.bench = source.bench;
+    e.port = source.port;
+    e.kind = kind;
+    e.seriesRuns = seriesRuns;
+    for (const LogTextColumn& t : logTextColumns())
+        e.texts << QString::fromStdString(cp936ToUtf8(fieldText(t.at(r), size_t(t.size))));
+    e.values.reserve(logValueColumns().size());
+    for (const LogValueColumn& c : logValueColumns())
+        e.values.push_back(r.*(c.field));
+    e.programVersion = programVersion();
+    const std::vector<uint8_t> image = encodeDataFile(r);
+    e.record = QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
+    return e;
+}
+
+QString defaultBenchName()
+{
+    const QString set = qEnvironmentVariable("KORVEX_BENCH");
+    return set.isEmpty() ? QSysInfo::machineHostName() : set;
+}
+
+QString programVersion()
+{
+    return QStringLiteral(KORVEX_VERSION);
+}
+
+} // namespace korvex

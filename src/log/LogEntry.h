@@ -1,0 +1,46 @@
+// One logged run: who, where and when it ran, what it measured, its verdict and the whole
+// record image, so that it can be reopened exactly as a stored data file.
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+#include <optional>
+#include <vector>
+
+#include "record/TestRecord.h"
+
+namespace korvex {
+
+struct LogEntry {
+    QString id;            ///< UUID, unique across all benches
+    qint64 loggedAtMs = 0; ///< UTC, milliseconds since 1970
+    QString bench;         ///< bench name (the host name unless set)
+    QString port;          ///< the device the run used ("/dev/ttyUSB0", "sim")
+    int32_t kind = 0;
+    int seriesRuns = 1;              ///< runs of the repeating series this entry ends; 1 for a single run
+    QStringList texts;               ///< logTextColumns() in order, UTF-8
+    std::vector<float> values;       ///< logValueColumns() in order
+    std::optional<bool> verdictPass; ///< empty when the run was not judged
+    QString verdictDetails;          ///< JSON, empty when not judged
+    QString programVersion;
+    QByteArray record; ///< the data file image, 23129 bytes
+
+    QString serial() const { return texts.value(0); }
+};
+
+/// Where and how a run is logged.
+struct LogSource {
+    QString bench;
+    QString port;
+};
+
+/// An entry for the record as it is now (a fresh id and time).
+LogEntry makeLogEntry(const TestRecord& r, int32_t kind, const LogSource& source, int seriesRuns = 1);
+
+/// The bench name: KORVEX_BENCH when set, else the host name.
+QString defaultBenchName();
+/// The program version written with each entry.
+QString programVersion();
+
+} // namespace korvex

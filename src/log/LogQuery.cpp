@@ -1,0 +1,271 @@
+// SQL for filters, statistics and trends; the same statements run on SQLite and PostgreSQL.
+#include "log/LogQuery.h"
+
+#include <QtCore/QRegularExpression>
+#include <QtSql/QSqlError>
+#include <QtSql/QSqlQuery>
+#include <algorithm>
+#include <cmath>
+
+#include "log/LogColumns.h"
+
+namespace korvex {
+
+namespace {
+
+struct Where {
+    QString sql;
+    QVariantList binds;
+};
+
+// "SN-00*" matches by LIKE; the LIKE characters of the text itself are escaped.
+void addText(Where& w, const char* column, const QString& value)
+{
+    if (value.isEmpty())
+        return;
+    if (value.contains(QLatin1Char('*')) || value.contains(QLatin1Char('?'))) {
+        QString pattern = value;
+        pattern.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+        pattern.replace(QLatin1String("%"), QLatin1String("\\%"));
+        pattern.replace(QLatin1String("_"), QLatin1String("\\_"));
+        pattern.replace(QLatin1Char('*'), QLatin1Char('%'));
+        pattern.replace(QLatin1Char('?'), QLatin1Char('_'));
+        w.sql += QStringLiteral(" AND %1 LIKE ? ESCAPE '\\'").arg(QLatin1String(column));
+        w.binds << pattern;
+    } else {
+        w.sql += QStringLiteral(" AND %1 = ?").arg(QLatin1String(column));
+        w.binds << value;
+    }
+}
+
+Where whereOf(const LogFilter& f)
+{
+    Where w;
+    w.sql = QStringLiteral(" WHERE 1=1");
+    if (f.sinceMs >= 0) {
+        w.sql += QStringLiteral(" AND logged_at >= ?");
+        w.binds << f.sinceMs;
+    }
+    if (f.untilMs >= 0) {
+        w.sql += QStringLiteral(" AND logged_at < ?");
+        w.binds << f.untilMs;
+    }
+    addText(w, "info_no", f.serial);
+    addText(w, "info_type", f.type);
+    addText(w, "info_operator", f.operatorName);
+    addText(w, "bench", f.bench);
+    if (f.kind != 0) {
+        w.sql += QStringLiteral(" AND kind = ?");
+        w.binds << f.kind;
+    }
+    switch (f.verdict) {
+    case LogFilter::Verdict::Any: break;
+    case LogFilter::Verdict::Pass: w.sql += QStringLiteral(" AND verdict = 'pass'"); break;
+    case LogFilter::Verdict::Fail: w.sql += QStringLiteral(" AND verdict = 'fail'"); break;
+    case LogFilter::Verdict::Unjudged: w.sql += QStringLiteral(" AND verdict IS NULL"); break;
+    }
+    return w;
+}
+
+// The value where the run's kind measures it, else NULL (so aggregates skip it).
+QString measured(const LogValueColumn& c)
+{
+    QStringList kinds;
+    for (int k = KindInput; k <= KindEnergy; ++k)
+        if (measuredBy(c, k))
+            kinds << QString::number(k);
+    return QStringLiteral("CASE WHEN kind IN (%1) THEN CAST(%2 AS DOUBLE PRECISION) END")
+        .arg(kinds.join(QLatin1Char(',')), QLatin1String(c.column));
+}
+
+bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* error)
+{
+    if (!q.prepare(sql)) {
+        if (error)
+            *error = sqlErrorText(q.lastError());
+        return false;
+    }
+    for (const QVariant& b : binds)
+        q.addBindValue(b);
+    q.setForwardOnly(true);
+    if (!q.exec()) {
+        if (error)
+            *error = sqlErrorText(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<const LogValueColumn*> defaultStatsColumns()
+{
+    std::vector<const LogValueColumn*> out;
+    for (const char* name : {"Pin", "PF", "THDI", "Irms", "Pout", "Ilcf", "Fout", "StrT", "preheatEnergy"})
+        out.push_back(findLogValue(name));
+    return out;
+}
+
+bool LogQuery::open(const LogTarget& target, QString* error)
+{
+    return conn_.open(target, false, error);
+}
+
+bool LogQuery::list(const LogFilter& f, int limit, std::vector<LogEntry>& out, QString* error)
+{
+    const Where w = whereOf(f);
+    QString sql = QStringLiteral("SELECT %1 FROM runs%2 ORDER BY logged_at DESC").arg(logColumnList(), w.sql);
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    QSqlQuery q(conn_.db());
+    if (!run(q, sql, w.binds, error))
+        return false;
+    out.clear();
+    while (q.next())
+        out.push_back(readLogEntry(q));
+    return true;
+}
+
+std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
+{
+    QSqlDatabase db = conn_.db();
+    if (auto e = findLogEntry(db, id, error))
+        return e;
+    // A unique beginning of an id, as the list shows ids in full but people type eight digits.
+    QSqlQuery q(db);
+    QString prefix = id;
+    prefix.remove(QRegularExpression(QStringLiteral("[^0-9a-fA-F-]")));
+    if (prefix.size() < 4 ||
+        !run(q, QStringLiteral("SELECT id FROM runs WHERE id LIKE ? LIMIT 2"), {prefix + QLatin1Char('%')}, error))
+        return std::nullopt;
+    QStringList ids;
+    while (q.next())
+        ids << q.value(0).toString();
+    if (ids.size() != 1)
+        return std::nullopt;
+    return findLogEntry(db, ids.front(), error);
+}
+
+bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                     QString* error)
+{
+    return conn_.isServer() ? serverStats(f, columns, out, error) : localStats(f, columns, out, error);
+}
+
+bool LogQuery::localStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                          QString* error)
+{
+    // A local file: one pass over the rows with Welford's update, cheaper in SQLite than
+    // aggregates over a conditional expression per value.
+    const Where w = whereOf(f);
+    QStringList cols = {QStringLiteral("kind"), QStringLiteral("verdict")};
+    for (const LogValueColumn* c : columns)
+        cols << QLatin1String(c->column);
+    QSqlQuery q(conn_.db());
+    if (!run(q, QStringLiteral("SELECT %1 FROM runs%2").arg(cols.join(QLatin1Char(',')), w.sql), w.binds, error))
+        return false;
+    out = LogStats{};
+    std::vector<double> m2(columns.size(), 0.0);
+    for (const LogValueColumn* c : columns)
+        out.values.push_back(LogValueStats{c});
+    while (q.next()) {
+        ++out.count;
+        const int32_t kind = q.value(0).toInt();
+        const QVariant verdict = q.value(1);
+        if (!verdict.isNull()) {
+            ++out.judged;
+            if (verdict.toString() == QLatin1String("pass"))
+                ++out.passed;
+        }
+        for (size_t k = 0; k < columns.size(); ++k) {
+            if (!measuredBy(*columns[k], kind))
+                continue;
+            const QVariant v = q.value(int(k) + 2);
+            if (v.isNull())
+                continue;
+            const double x = v.toDouble();
+            LogValueStats& s = out.values[k];
+            if (s.count == 0)
+                s.min = s.max = x;
+            s.min = std::min(s.min, x);
+            s.max = std::max(s.max, x);
+            ++s.count;
+            const double d = x - s.mean;
+            s.mean += d / double(s.count);
+            m2[k] += d * (x - s.mean);
+        }
+    }
+    for (size_t k = 0; k < columns.size(); ++k)
+        out.values[k].sigma = out.values[k].count > 1 ? std::sqrt(m2[k] / double(out.values[k].count - 1)) : 0.0;
+    return true;
+}
+
+bool LogQuery::serverStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
+                           QString* error)
+{
+    // A server: the aggregates run there and only their results cross the network.
+    const Where w = whereOf(f);
+    // First pass: counts, means and extremes; second pass: the spread around the means (two
+    // passes keep sigma exact where the values are large and their spread small).
+    QStringList cols = {QStringLiteral("COUNT(*)"),
+                        QStringLiteral("SUM(CASE WHEN verdict IS NOT NULL THEN 1 ELSE 0 END)"),
+                        QStringLiteral("SUM(CASE WHEN verdict = 'pass' THEN 1 ELSE 0 END)")};
+    for (const LogValueColumn* c : columns) {
+        const QString v = measured(*c);
+        cols << QStringLiteral("COUNT(%1)").arg(v) << QStringLiteral("AVG(%1)").arg(v)
+             << QStringLiteral("MIN(%1)").arg(v) << QStringLiteral("MAX(%1)").arg(v);
+    }
+    QSqlQuery q(conn_.db());
+    if (!run(q, QStringLiteral("SELECT %1 FROM runs%2").arg(cols.join(QLatin1Char(',')), w.sql), w.binds, error))
+        return false;
+    out = LogStats{};
+    if (!q.next())
+        return true;
+    int i = 0;
+    out.count = q.value(i++).toLongLong();
+    out.judged = q.value(i++).toLongLong();
+    out.passed = q.value(i++).toLongLong();
+    QStringList spread;
+    QVariantList binds;
+    for (const LogValueColumn* c : columns) {
+        LogValueStats s;
+        s.column = c;
+        s.count = q.value(i++).toLongLong();
+        s.mean = q.value(i++).toDouble();
+        s.min = q.value(i++).toDouble();
+        s.max = q.value(i++).toDouble();
+        out.values.push_back(s);
+        spread << QStringLiteral("SUM((%1 - CAST(? AS DOUBLE PRECISION)) * (%1 - CAST(? AS DOUBLE PRECISION)))")
+                      .arg(measured(*c));
+        binds << s.mean << s.mean;
+    }
+    q.finish();
+    if (columns.empty() || out.count == 0)
+        return true;
+    QSqlQuery q2(conn_.db());
+    if (!run(q2, QStringLiteral("SELECT %1 FROM runs%2").arg(spread.join(QLatin1Char(',')), w.sql), binds + w.binds,
+             error))
+        return false;
+    if (q2.next())
+        for (size_t k = 0; k < out.values.size(); ++k) {
+            LogValueStats& s = out.values[k];
+            s.sigma = s.count > 1 ? std::sqrt(q2.value(int(k)).toDouble() / double(s.count - 1)) : 0.0;
+        }
+    return true;
+}
+
+bool LogQuery::trend(const LogFilter& f, const LogValueColumn& column, std::vector<LogTrendPoint>& out, QString* error)
+{
+    const Where w = whereOf(f);
+    const QString v = measured(column);
+    QSqlQuery q(conn_.db());
+    if (!run(q, QStringLiteral("SELECT logged_at, %1 FROM runs%2 AND %1 IS NOT NULL ORDER BY logged_at").arg(v, w.sql),
+             w.binds, error))
+        return false;
+    out.clear();
+    while (q.next())
+        out.push_back({q.value(0).toLongLong(), q.value(1).toDouble()});
+    return true;
+}
+
+} // namespace korvex

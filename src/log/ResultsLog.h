@@ -1,0 +1,52 @@
+// The results log as the window and the tools use it: entries handed in on the calling thread
+// are written by a thread of their own, so a test step never waits for a disk or a server.
+#pragma once
+
+#include <QtCore/QObject>
+#include <QtCore/QString>
+#include <QtCore/QThread>
+
+#include "log/LogDatabase.h"
+#include "log/LogEntry.h"
+
+namespace korvex {
+
+class LogWriter;
+
+class ResultsLog : public QObject {
+    Q_OBJECT
+  public:
+    /// Starts the writer thread and opens the target there (failures arrive as problem()).
+    explicit ResultsLog(const LogTarget& target, QObject* parent = nullptr);
+    /// Same as close().
+    ~ResultsLog() override;
+
+    const LogTarget& target() const { return target_; }
+    /// Hands an entry to the writer; returns at once.
+    void submit(const LogEntry& entry);
+    /// Entries handed in and not yet committed to their final place (memory and queue).
+    int waiting() const { return waiting_; }
+    /// Tries once more to write what waits, waits for that and stops the
+    /// writer. Returns the number of entries that could not be written anywhere (0: none lost).
+    int close();
+    /// Milliseconds between attempts to write what waits (tests shorten it).
+    void setRetryInterval(int ms);
+
+  signals:
+    /// The entry is committed to the log (for a server target: on the server).
+    void logged(const QString& id);
+    /// The entry is committed to the local queue and waits for the server.
+    void queued(const QString& id);
+    void waitingChanged(int count);
+    /// Something keeps entries from being written; empty text when that has cleared.
+    void problem(const QString& text);
+
+  private:
+    LogTarget target_;
+    QThread thread_;
+    LogWriter* writer_ = nullptr;
+    int waiting_ = 0;
+    bool closed_ = false;
+};
+
+} // namespace korvex

@@ -1,0 +1,120 @@
+// The results log in the window on the simulated instrument: a scanned serial number logged
+// with each single run and counted up, the history window's table and statistics, a logged run
+// opened into the main window.
+#include <gtest/gtest.h>
+
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QTest>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QTableWidget>
+#include <QtWidgets/QToolButton>
+
+#include "ScriptedRunner.h"
+#include "app/window/HistoryWindow.h"
+#include "app/window/KorvexForm.h"
+#include "app/window/LogControls.h"
+#include "kinds/Evaluate.h"
+#include "link/Controller.h"
+#include "log/LogQuery.h"
+#include "log/ResultsLog.h"
+#include "record/DataFile.h"
+#include "record/TextCodec.h"
+
+namespace korvex {
+namespace {
+
+struct LoggingWindow {
+    LoggingWindow()
+    {
+        controller.useSimulator(QString(), false);
+        TKORVEXForm::StartOptions options;
+        options.programDir = temp.path() + QLatin1Char('/');
+        form = std::make_unique<TKORVEXForm>(controller, runner, options);
+        log = std::make_unique<ResultsLog>(LogTarget::parse(QString(), temp.path()));
+        controls = std::make_unique<LogControls>(*form, controller, *log);
+        QObject::connect(log.get(), &ResultsLog::logged, [this](const QString& id) { logged << id; });
+    }
+    ~LoggingWindow()
+    {
+        controls->finish();
+        controller.shutdown();
+    }
+    void scan(const QString& text)
+    {
+        QLineEdit* field = controls->serialField();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    bool singleRun(int n)
+    {
+        const int before = int(logged.size());
+        controller.singleRun(KindInput);
+        return QTest::qWaitFor([&] { return int(logged.size()) >= before + n; }, 30000);
+    }
+
+    QTemporaryDir temp;
+    Controller controller{evaluateKind};
+    ScriptedRunner runner;
+    std::unique_ptr<TKORVEXForm> form;
+    std::unique_ptr<ResultsLog> log;
+    std::unique_ptr<LogControls> controls;
+    QStringList logged;
+};
+
+TEST(LogControls, aScannedSerialIsLoggedWithEachSingleRunAndCountsUp)
+{
+    LoggingWindow w;
+    w.scan(QStringLiteral("SN-0099"));
+    EXPECT_EQ(fieldUtf8(w.controller.record().infoNo), "SN-0099");
+    w.controls->autoIncrementButton()->setChecked(true);
+    ASSERT_TRUE(w.singleRun(1));
+    ASSERT_TRUE(w.singleRun(1));
+    EXPECT_EQ(fieldUtf8(w.controller.record().infoNo), "SN-0101");
+    EXPECT_EQ(w.controls->serialField()->text(), QStringLiteral("SN-0101"));
+    EXPECT_TRUE(w.controls->statusLabel()->text().contains(QStringLiteral("2")));
+
+    HistoryWindow* history = w.controls->showHistory();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
+    QTableWidget* runs = history->runsTable();
+    ASSERT_EQ(runs->rowCount(), 2);
+    EXPECT_EQ(runs->item(0, 1)->text(), QStringLiteral("SN-0100")); // newest first
+    EXPECT_EQ(runs->item(1, 1)->text(), QStringLiteral("SN-0099"));
+    EXPECT_TRUE(history->summaryLabel()->text().contains(QStringLiteral("2")));
+    EXPECT_GT(history->statsTable()->rowCount(), 0);
+    EXPECT_EQ(history->statsTable()->item(0, 0)->text(), QStringLiteral("Pin"));
+    EXPECT_EQ(history->statsTable()->item(0, 1)->text(), QStringLiteral("2")); // of both runs
+
+    // Opening the older run puts its record into the window, as a stored file would.
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(w.log->target(), &error));
+    const std::optional<LogEntry> older = q.entry(w.logged.front(), &error);
+    ASSERT_TRUE(older);
+    history->openRow(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fieldUtf8(w.controller.record().infoNo) == "SN-0099"; }, 10000));
+    const std::vector<uint8_t> now = encodeDataFile(w.controller.record());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(now.data()), qsizetype(now.size())), older->record);
+}
+
+TEST(LogControls, theSerialFieldFilterNarrowsTheHistory)
+{
+    LoggingWindow w;
+    w.scan(QStringLiteral("A-1"));
+    ASSERT_TRUE(w.singleRun(1));
+    w.scan(QStringLiteral("B-1"));
+    ASSERT_TRUE(w.singleRun(1));
+    HistoryWindow* history = w.controls->showHistory();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
+    EXPECT_EQ(history->runsTable()->rowCount(), 2);
+    history->findChild<QLineEdit*>(QStringLiteral("HistorySerial"))->setText(QStringLiteral("B-*"));
+    history->refresh();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
+    ASSERT_EQ(history->runsTable()->rowCount(), 1);
+    EXPECT_EQ(history->runsTable()->item(0, 1)->text(), QStringLiteral("B-1"));
+}
+
+} // namespace
+} // namespace korvex

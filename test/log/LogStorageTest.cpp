@@ -1,0 +1,223 @@
+// The results log on SQLite files: what goes in comes back exactly, filters and statistics of
+// a known set, and files that cannot be written keep their entries waiting.
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include "LogTestSupport.h"
+#include "log/LogDatabase.h"
+#include "log/LogQuery.h"
+#include "log/ResultsLog.h"
+
+using namespace korvex;
+
+namespace {
+
+qint64 utc(const char* iso)
+{
+    return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate).toMSecsSinceEpoch();
+}
+
+TEST(LogStorage, aLoggedRunIsReadableOnceReportedAndReopensBitForBit)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+    const TestRecord r = sampleRecord();
+    const LogEntry e = makeLogEntry(r, KindComprehensive, LogSource{QStringLiteral("bench-1"), QStringLiteral("sim")});
+
+    ResultsLog log(target);
+    QStringList logged;
+    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
+    log.submit(e);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !logged.isEmpty(); }, 10000));
+    EXPECT_EQ(logged, QStringList{e.id});
+
+    // Reported as logged means committed: another connection sees it while the writer runs.
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(target, &error)) << error.toStdString();
+    const std::optional<LogEntry> back = q.entry(e.id, &error);
+    ASSERT_TRUE(back) << error.toStdString();
+    EXPECT_EQ(back->record, imageOf(r));
+    EXPECT_EQ(back->record.size(), 23129);
+    EXPECT_EQ(back->kind, KindComprehensive);
+    EXPECT_EQ(back->serial(), QStringLiteral("SN-0042"));
+    EXPECT_EQ(back->texts.value(7), QStringLiteral("张三")); // infoOperator, from code page 936
+    EXPECT_EQ(valueOf(*back, "Pin"), 36.25f);
+    EXPECT_EQ(valueOf(*back, "PF"), 0.987f);
+    EXPECT_FALSE(back->verdictPass.has_value());
+
+    // The image loads into a record that stores the same file again.
+    TestRecord reopened;
+    const std::vector<uint8_t> image(back->record.begin(), back->record.end());
+    ASSERT_TRUE(decodeDataFile(image, reopened).ok);
+    EXPECT_EQ(imageOf(reopened), imageOf(r));
+    EXPECT_EQ(log.close(), 0);
+}
+
+class KnownSet : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+        LogConnection c;
+        QString error;
+        ASSERT_TRUE(c.open(target, false, &error)) << error.toStdString();
+        QSqlDatabase db = c.db();
+        // Three input runs of 36, 37 and 38 W; an output run whose record still holds an old
+        // 99 W input value that is not its own; a preheat energy run.
+        entries = {knownEntry(KindInput, "SN-0001", utc("2024-05-01T08:00:00Z"), 36.0f, true),
+                   knownEntry(KindInput, "SN-0002", utc("2024-05-01T09:00:00Z"), 37.0f, true, "Wang"),
+                   knownEntry(KindInput, "SN-0003", utc("2024-05-02T08:00:00Z"), 38.0f, false),
+                   knownEntry(KindOutput, "SN-0003", utc("2024-05-02T09:00:00Z"), 99.0f, std::nullopt),
+                   knownEntry(KindEnergy, "SN-0100", utc("2024-05-03T08:00:00Z"), 15.0f, true)};
+        for (const LogEntry& e : entries)
+            ASSERT_TRUE(insertLogEntry(db, e, &error)) << error.toStdString();
+        ASSERT_TRUE(query.open(target, &error)) << error.toStdString();
+    }
+    QStringList serials(const LogFilter& f)
+    {
+        std::vector<LogEntry> out;
+        QString error;
+        EXPECT_TRUE(query.list(f, 0, out, &error)) << error.toStdString();
+        QStringList s;
+        for (const LogEntry& e : out)
+            s << e.serial() + QLatin1Char('/') + QString::number(e.kind);
+        return s;
+    }
+
+    QTemporaryDir dir;
+    LogTarget target;
+    std::vector<LogEntry> entries;
+    LogQuery query;
+};
+
+TEST_F(KnownSet, filtersSelectTheRunsNewestFirst)
+{
+    LogFilter f;
+    EXPECT_EQ(serials(f).size(), 5);
+    f.serial = QStringLiteral("SN-0003");
+    EXPECT_EQ(serials(f), (QStringList{"SN-0003/3", "SN-0003/1"}));
+    f.serial = QStringLiteral("SN-000*");
+    EXPECT_EQ(serials(f).size(), 4);
+    f.serial = QStringLiteral("SN_0001"); // "_" is a character here, not a wildcard
+    EXPECT_TRUE(serials(f).isEmpty());
+
+    LogFilter kind;
+    kind.kind = KindInput;
+    kind.verdict = LogFilter::Verdict::Pass;
+    EXPECT_EQ(serials(kind), (QStringList{"SN-0002/1", "SN-0001/1"}));
+    LogFilter unjudged;
+    unjudged.verdict = LogFilter::Verdict::Unjudged;
+    EXPECT_EQ(serials(unjudged), QStringList{"SN-0003/3"});
+
+    LogFilter day; // 2 May, UTC: since is inclusive, until exclusive
+    day.sinceMs = utc("2024-05-02T00:00:00Z");
+    day.untilMs = utc("2024-05-03T00:00:00Z");
+    EXPECT_EQ(serials(day), (QStringList{"SN-0003/3", "SN-0003/1"}));
+    LogFilter op;
+    op.operatorName = QStringLiteral("Wang");
+    EXPECT_EQ(serials(op), QStringList{"SN-0002/1"});
+
+    QString error;
+    const std::optional<LogEntry> byPrefix = query.entry(entries[4].id.left(8), &error);
+    ASSERT_TRUE(byPrefix);
+    EXPECT_EQ(byPrefix->serial(), QStringLiteral("SN-0100"));
+}
+
+TEST_F(KnownSet, statisticsCountOnlyTheRunsThatMeasureEachValue)
+{
+    LogStats s;
+    QString error;
+    const LogValueColumn* pin = findLogValue("Pin");
+    const LogValueColumn* energy = findLogValue("preheatEnergy");
+    ASSERT_TRUE(query.stats(LogFilter{}, {pin, energy}, s, &error)) << error.toStdString();
+    EXPECT_EQ(s.count, 5);
+    EXPECT_EQ(s.judged, 4);
+    EXPECT_EQ(s.passed, 3);
+    EXPECT_DOUBLE_EQ(*s.yieldPercent(), 75.0);
+    // Pin of the three input runs only: 36, 37, 38 W (not the output run's stale 99 W).
+    EXPECT_EQ(s.values[0].count, 3);
+    EXPECT_DOUBLE_EQ(s.values[0].mean, 37.0);
+    EXPECT_DOUBLE_EQ(s.values[0].sigma, 1.0);
+    EXPECT_DOUBLE_EQ(s.values[0].min, 36.0);
+    EXPECT_DOUBLE_EQ(s.values[0].max, 38.0);
+    EXPECT_EQ(s.values[1].count, 1);
+    EXPECT_FLOAT_EQ(float(s.values[1].mean), 1.5f);
+
+    LogFilter failed;
+    failed.verdict = LogFilter::Verdict::Fail;
+    ASSERT_TRUE(query.stats(failed, {pin}, s, &error));
+    EXPECT_EQ(s.count, 1);
+    EXPECT_DOUBLE_EQ(*s.yieldPercent(), 0.0);
+    EXPECT_DOUBLE_EQ(s.values[0].sigma, 0.0);
+
+    std::vector<LogTrendPoint> trend;
+    ASSERT_TRUE(query.trend(LogFilter{}, *pin, trend, &error));
+    ASSERT_EQ(trend.size(), 3u);
+    EXPECT_EQ(trend[0].value, 36.0);
+    EXPECT_EQ(trend[2].value, 38.0);
+    EXPECT_LT(trend[0].loggedAtMs, trend[2].loggedAtMs);
+}
+
+TEST(LogStorage, aDamagedFileKeepsTheEntryWaitingUntilItCanBeWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.db"));
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+
+    ResultsLog log(LogTarget::parse(path, dir.path()));
+    log.setRetryInterval(100);
+    QString problem;
+    QStringList logged;
+    QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) { problem = text; });
+    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
+    const LogEntry e = makeLogEntry(sampleRecord(), KindComprehensive, LogSource{});
+    log.submit(e);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 1 && !problem.isEmpty(); }, 10000));
+    EXPECT_TRUE(problem.contains(path)) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("not a database"))) << problem.toStdString();
+
+    // The operator moves the damaged file away: the waiting entry is written.
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".damaged")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !logged.isEmpty(); }, 10000));
+    EXPECT_EQ(logged, QStringList{e.id});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 0 && problem.isEmpty(); }, 5000));
+}
+
+TEST(LogStorage, aLockedFileKeepsTheEntryWaitingUntilTheLockGoes)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+    LogConnection other; // another program holding a write lock on the file
+    QString error;
+    ASSERT_TRUE(other.open(target, false, &error)) << error.toStdString();
+    QSqlQuery lock(other.db());
+    ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+    ResultsLog log(target);
+    log.setRetryInterval(100);
+    QString problem;
+    QStringList logged;
+    QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) { problem = text; });
+    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
+    const LogEntry e = makeLogEntry(sampleRecord(), KindInput, LogSource{});
+    log.submit(e);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !problem.isEmpty(); }, 15000));
+    EXPECT_TRUE(problem.contains(QStringLiteral("locked"))) << problem.toStdString();
+    EXPECT_EQ(log.waiting(), 1);
+    EXPECT_TRUE(logged.isEmpty());
+
+    ASSERT_TRUE(lock.exec(QStringLiteral("ROLLBACK")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !logged.isEmpty(); }, 15000));
+    EXPECT_EQ(log.close(), 0);
+    LogQuery q;
+    ASSERT_TRUE(q.open(target, &error));
+    EXPECT_TRUE(q.entry(e.id, &error).has_value());
+}
+
+} // namespace
