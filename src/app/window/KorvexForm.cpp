@@ -679,7 +679,7 @@ void TKORVEXForm::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    // FormCloseQuery: a running sequence first ends (or Timer2 gives up on it).
+    // The window may close only once a running sequence has ended (or Timer2 gave up on it).
     if (!controller_.requestClose()) {
         event->ignore();
         return;

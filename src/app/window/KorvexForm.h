@@ -111,7 +111,7 @@ public:
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override; // FormCloseQuery, then FormClose
+    void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
 
   private:
     void buildToolBar();
