@@ -2,6 +2,7 @@
 // path), and against the built-in simulator.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -159,10 +160,15 @@ TEST(EndToEndBuiltIn, TimeoutAndBadArgumentsAreReported)
     // A paced start test waits for its lamp far longer than the time allowed.
     SimProcess sim({QStringLiteral("--pace"), QStringLiteral("--lamp-wait"), QStringLiteral("60000")});
     ASSERT_FALSE(sim.path.isEmpty());
+    // A fraction of a second that a whole-second or coarse timer would cut short: the run
+    // gives up, but never before the time given.
+    QElapsedTimer elapsed;
+    elapsed.start();
     const Result slow = runCli({QStringLiteral("start"), QStringLiteral("--port"), sim.path,
-                                QStringLiteral("--timeout"), QStringLiteral("1")});
+                                QStringLiteral("--timeout"), QStringLiteral("2.5")});
+    EXPECT_GE(elapsed.elapsed(), 2500);
     EXPECT_EQ(slow.status, 2);
-    EXPECT_TRUE(slow.err.contains(QStringLiteral("timed out"))) << slow.err.toStdString();
+    EXPECT_TRUE(slow.err.contains(QStringLiteral("timed out after 2.5 s"))) << slow.err.toStdString();
 }
 
 } // namespace
