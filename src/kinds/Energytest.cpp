@@ -1,6 +1,7 @@
 // The preheat energy evaluation: calibration, peaks, end of preheat and running energy.
 #include "kinds/Energytest.h"
 
+#include <cstddef>
 #include <algorithm>
 
 #include "link/Frames.h"
@@ -24,7 +25,7 @@ float peakFromStart(const float* values, int32_t& index)
 
 float calibrationCoefficient(const uint8_t* calibBlock, int k)
 {
-    const uint8_t* w = calibBlock + 6 * k;
+    const uint8_t* w = calibBlock + std::ptrdiff_t{6} * k;
     const float value = static_cast<float>(decodeSample(w)) + static_cast<float>(decodeSample(w + 2)) * 0.01f
         + static_cast<float>(decodeSample(w + 4)) * 0.0001f;
     return value > 0.0f ? value : 1.0f;
@@ -71,9 +72,9 @@ void evaluateEnergy(TestRecord& r)
 
     // Running energy in J, summed in single precision like the rest of the record.
     float sum = 0.0f;
-    for (int k = 0; k < kEnergySamples; ++k) {
-        sum += r.waveEnergy[k] * kSamplePeriod;
-        r.waveEnergy[k] = sum;
+    for (float& w : r.waveEnergy) {
+        sum += w * kSamplePeriod;
+        w = sum;
     }
     r.preheatEnergy = r.waveEnergy[e];
 

@@ -34,7 +34,7 @@ void Fft::transform(std::complex<float>* x) const
                 const std::complex<float> a = x[start + j];
                 const std::complex<float> b = x[start + j + half];
                 x[start + j] = a + b;
-                x[start + j + half] = (a - b) * twiddle_[static_cast<size_t>(j * step)];
+                x[start + j + half] = (a - b) * twiddle_[static_cast<size_t>(j) * step];
             }
         }
     }

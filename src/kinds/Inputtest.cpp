@@ -1,6 +1,7 @@
 // The input evaluation: RMS words, spectra and THD, conduction angles and display waveforms.
 #include "kinds/Inputtest.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <cmath>
 
@@ -19,7 +20,7 @@ constexpr float kConductionThreshold = 0.05f; // of the current peak
 constexpr float kNoVoltageScale = 10.0f;
 constexpr float kNoCurrentScale = 0.1f;
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + 4 * n); }
+float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
 
 const Fft& transform256()
 {
@@ -61,8 +62,8 @@ void currentSpectrum(TestRecord& r)
     for (int n = 0; n < kHarmonics; ++n)
         r.pctI[n] = r.ampI[n] / a * 100.0f;
     float s = 0.0f;
-    for (int n = 0; n < kHarmonics; ++n)
-        s += r.pctI[n] * r.pctI[n];
+    for (const float p : r.pctI)
+        s += p * p;
     const float h = std::max(0.0f, s - r.pctI[1] * r.pctI[1]);
     r.THDI = std::sqrt(h);
     r.THDIcsa = std::sqrt(h / s) * 100.0f; // s >= pctI[1]^2 = 10000
@@ -218,8 +219,8 @@ void evaluateInputHalf(TestRecord& r)
         r.waveI[i] -= meanI;
     }
     for (int k = 0; k < 3; ++k) {
-        std::copy(r.waveU, r.waveU + n, r.work.cycleU + k * n);
-        std::copy(r.waveI, r.waveI + n, r.work.cycleI + k * n);
+        std::copy(r.waveU, r.waveU + n, r.work.cycleU + std::ptrdiff_t{k} * n);
+        std::copy(r.waveI, r.waveI + n, r.work.cycleI + std::ptrdiff_t{k} * n);
     }
 
     const uint8_t* b = r.work.paramBlock;

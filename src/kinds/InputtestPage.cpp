@@ -1,6 +1,7 @@
 // The input test report: screen and print pages in English and Chinese.
 #include "kinds/InputtestPage.h"
 
+#include <cstddef>
 #include <string>
 
 #include "kinds/PageConventions.h"
@@ -76,7 +77,7 @@ void screenTrace(PageCanvas& c, const ScreenScale& s, int x0, int y0, double dep
 {
     int y[100];
     for (int j = 0; j < 100; ++j) {
-        const double d = depth * wave[2 * j] / peak;
+        const double d = depth * wave[std::ptrdiff_t{2} * j] / peak;
         y[j] = y0 - clampTrunc(d, y0 - s.H, y0);
     }
     c.moveTo(x0, y[0]);
@@ -123,6 +124,7 @@ void drawInputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     // Value-row dividers and the harmonic table's lines.
     c.setPen(black, PenStyle::Solid, 1);
     const int cell = s.x(120);
+    const int halfCell = cell / 2; // whole pixels, like every position on the page
     for (int k = 1; k <= 4; ++k) {
         const int x = clampTrunc(10 * s.sx + k * cell, 0, s.W);
         drawLine(c, x, s.y(42), x, s.y(78));
@@ -135,7 +137,7 @@ void drawInputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     c.setFont(face, s.fontSf(chinese ? 15 : 16), blue, charset);
     c.setTextAlign(TextAlign::Centre);
     for (int k = 0; k < 5; ++k) {
-        const int x = clampTrunc(10 * s.sx + k * cell + cell / 2, 0, s.W);
+        const int x = clampTrunc(10 * s.sx + k * cell + halfCell, 0, s.W);
         c.textOut(x, s.y(47), t.cellLabel[k]);
         c.textOut(x, s.y(62), v.cell[k]);
     }
@@ -219,7 +221,7 @@ void printTrace(PageCanvas& c, int zeroY, double scale, const float* wave, float
 {
     int y[100];
     for (int j = 0; j < 100; ++j)
-        y[j] = zeroY - clampTrunc(static_cast<double>(wave[2 * j]) / peak * scale, zeroY - kSheetHeight, zeroY);
+        y[j] = zeroY - clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * scale, zeroY - kSheetHeight, zeroY);
     c.moveTo(x1, -y[0]);
     for (int j = 0; j < 100; ++j)
         c.lineTo(x1 + 50 * j, -y[j]);

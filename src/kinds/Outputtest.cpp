@@ -1,6 +1,7 @@
 // The output evaluation and its half reused by the comprehensive test.
 #include "kinds/Outputtest.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +15,7 @@ namespace {
 constexpr float kLampVoltagePresence = 10.0f; // V
 constexpr float kCurrentPresence = 0.005f;    // A
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + 4 * n); }
+float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
 
 void clearWave(float* w) { std::fill(w, w + kOutputWaveLen, 0.0f); }
 

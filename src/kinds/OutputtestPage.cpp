@@ -19,8 +19,9 @@ constexpr Colour kYellow{255, 255, 0};
 constexpr int kOutputSamples = 150;
 
 // One panel: its waveform and the label/value lines beside it. The first line is the panel
-// title; the lamp current's title carries its value, the other titles none.
-struct Panel {
+// title; the lamp current's title carries its value, the other titles none. (The NOLINT: the
+// analyser takes the implicit copy of the array members for a reserved name of ours.)
+struct Panel { // NOLINT(bugprone-reserved-identifier)
     const float* wave;
     float peak;
     Colour colour;

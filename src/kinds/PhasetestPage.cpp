@@ -1,6 +1,7 @@
 // The phase-angle test report: screen and print pages in English and Chinese.
 #include "kinds/PhasetestPage.h"
 
+#include <cstddef>
 #include <string>
 
 #include "kinds/PageConventions.h"
@@ -37,7 +38,7 @@ void screenTrace(PageCanvas& c, const ScreenScale& s, int x0, int y0, double dep
 {
     int y[100];
     for (int j = 0; j < 100; ++j)
-        y[j] = y0 - clampTrunc(depth * wave[2 * j] / peak, y0 - s.H, y0);
+        y[j] = y0 - clampTrunc(depth * wave[std::ptrdiff_t{2} * j] / peak, y0 - s.H, y0);
     c.moveTo(x0, y[0]);
     for (int period = 0; period < 2; ++period)
         for (int j = 0; j < 100; ++j)
@@ -68,6 +69,7 @@ void drawPhaseScreen(PageCanvas& c, const TestRecord& r, bool chinese)
 
     c.setPen(black, PenStyle::Solid, 1);
     const int cell = s.x(103);
+    const int halfCell = cell / 2; // whole pixels, like every position on the page
     for (int k = 1; k <= 5; ++k) {
         const int x = clampTrunc(10 * s.sx + k * cell, 0, s.W);
         drawLine(c, x, s.y(42), x, s.y(78));
@@ -86,7 +88,7 @@ void drawPhaseScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     c.setTextAlign(TextAlign::Centre);
     const char* const* labels = chinese ? kCellZhScreen : kCellEnScreen;
     for (int k = 0; k < 6; ++k) {
-        const int x = clampTrunc(10 * s.sx + k * cell + cell / 2, 0, s.W);
+        const int x = clampTrunc(10 * s.sx + k * cell + halfCell, 0, s.W);
         c.textOut(x, s.y(47), labels[k]);
         c.textOut(x, s.y(62), value[k]);
     }
@@ -160,7 +162,7 @@ void printTrace(PageCanvas& c, const float* wave, float peak)
     constexpr int zeroY = 10000;
     int y[100];
     for (int j = 0; j < 100; ++j)
-        y[j] = zeroY - clampTrunc(static_cast<double>(wave[2 * j]) / peak * 2550, zeroY - kSheetHeight, zeroY);
+        y[j] = zeroY - clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * 2550, zeroY - kSheetHeight, zeroY);
     c.moveTo(2700, -y[0]);
     for (int j = 0; j < 100; ++j)
         c.lineTo(2700 + 50 * j, -y[j]);

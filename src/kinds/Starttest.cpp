@@ -1,6 +1,7 @@
 // The start evaluation: envelopes, the instrument's peak values and times, presence tests, cursor.
 #include "kinds/Starttest.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <cmath>
 
@@ -17,7 +18,7 @@ constexpr float kFilamentPresence = 0.01f;     // A
 constexpr float kCathodePresence = 0.02f;      // A
 constexpr float kCaptureSeconds = 5.0f;
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + 4 * n); }
+float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
 
 void clearEnvelope(float* w) { std::fill(w, w + kStartSamples, 0.0f); }
 
@@ -60,8 +61,8 @@ void evaluateStart(TestRecord& r)
     for (int i = 0; i < n; ++i) {
         r.waveStartUl[i] = sampleAt(raw, i);
         r.waveStartIf[i] = sampleAt(raw + region, i);
-        r.waveStartIl[i] = sampleAt(raw + 2 * region, i);
-        r.waveStartIk[i] = sampleAt(raw + 3 * region, i);
+        r.waveStartIl[i] = sampleAt(raw + std::ptrdiff_t{2} * region, i);
+        r.waveStartIk[i] = sampleAt(raw + std::ptrdiff_t{3} * region, i);
     }
     r.peakStartUl = peakSearch(r.waveStartUl, n, r.work.peakIndex);
     r.peakStartIf = peakSearch(r.waveStartIf, n, r.work.peakIndex);

@@ -2,6 +2,7 @@
 // and the lamp envelopes on one page, on screen and on paper, in English and Chinese.
 #include "kinds/StatictestPage.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -133,7 +134,7 @@ void screenInputCurve(PageCanvas& c, const CompScreen& m, int p, int centre, dou
                       float peak)
 {
     for (int j = 0; j < 200; ++j) {
-        const double sample = wave[2 * (j % 100)];
+        const double sample = wave[std::ptrdiff_t{2} * (j % 100)];
         const int d = peak == 0.0f ? 0 : clampTrunc(amplitude * sample / peak, centre - m.s.H, centre);
         const int x = clampTrunc(p + j * m.s.sx, -kCoordLimit, kCoordLimit);
         j == 0 ? c.moveTo(x, centre - d) : c.lineTo(x, centre - d);
@@ -324,7 +325,7 @@ void printInputCurve(PageCanvas& c, double scale, const float* wave, float peak)
 {
     constexpr int centre = 5200;
     for (int j = 0; j < 200; ++j) {
-        const double sample = wave[2 * (j % 100)];
+        const double sample = wave[std::ptrdiff_t{2} * (j % 100)];
         const int d =
             peak == 0.0f ? 0 : clampTrunc(sample / peak * scale, centre + kMargin - kSheetHeight, centre + kMargin);
         const int x = kMargin + 2000 + 40 * j, y = -(kMargin + centre - d);

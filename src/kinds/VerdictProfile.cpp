@@ -72,13 +72,26 @@ std::string numberText(double v)
     return buf;
 }
 
+/// "'key' must be WHAT, not 'value'": the reason a value is refused.
+std::string mustBe(const std::string& key, const char* what, const std::string& value)
+{
+    std::string reason = "'";
+    reason += key;
+    reason += "' must be ";
+    reason += what;
+    reason += ", not '";
+    reason += value;
+    reason += "'";
+    return reason;
+}
+
 /// Applies one key; an empty return means success, else the reason.
 std::string applyKey(VerdictProfile& p, const std::string& key, const std::string& value)
 {
     for (const SwitchKey& k : kSwitches)
         if (key == k.key) {
             if (value != "on" && value != "off")
-                return "'" + key + "' must be on or off, not '" + value + "'";
+                return mustBe(key, "on or off", value);
             p.*k.on = value == "on";
             return {};
         }
@@ -90,7 +103,7 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
             }
             double v = 0;
             if (!parseNumber(value, v) || v < 0)
-                return "'" + key + "' must be off or a number not below 0, not '" + value + "'";
+                return mustBe(key, "off or a number not below 0", value);
             p.*k.on = true;
             p.*k.value = v;
             return {};
@@ -99,7 +112,7 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
         if (key == k.key) {
             double v = 0;
             if (!parseNumber(value, v) || v < 0)
-                return "'" + key + "' must be a number not below 0, not '" + value + "'";
+                return mustBe(key, "a number not below 0", value);
             p.*k.value = v;
             return {};
         }

@@ -358,7 +358,7 @@ Notice Controller::loadImage(const std::vector<uint8_t>& image)
 Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read)
 {
     const int32_t runningKind = record_.currentTest;
-    const Notice n = read(record_);
+    Notice n = read(record_);
     if (testRunning_)
         record_.currentTest = runningKind;
     emit repaintRequested();

@@ -3,11 +3,12 @@
 
 #include <QThread>
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 namespace korvex {
 
-MemoryLinkPort::MemoryLinkPort(const QString& name, QObject* parent) : LinkPort(parent), name_(name) {}
+MemoryLinkPort::MemoryLinkPort(QString name, QObject* parent) : LinkPort(parent), name_(std::move(name)) {}
 
 bool MemoryLinkPort::open()
 {

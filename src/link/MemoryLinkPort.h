@@ -12,7 +12,7 @@ namespace korvex {
 class MemoryLinkPort final : public LinkPort {
     Q_OBJECT
 public:
-    explicit MemoryLinkPort(const QString& name = QStringLiteral("sim"), QObject* parent = nullptr);
+    explicit MemoryLinkPort(QString name = QStringLiteral("sim"), QObject* parent = nullptr);
 
     bool open() override;
     void close() override;

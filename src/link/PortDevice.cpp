@@ -16,7 +16,7 @@ QString resolvePortDevice(const QString& comName)
     if (!m.hasMatch())
         return comName;
     const QByteArray variable = "KORVEX_" + comName.toLatin1();
-    const QString overridden = qEnvironmentVariable(variable.constData());
+    QString overridden = qEnvironmentVariable(variable.constData());
     if (!overridden.isEmpty())
         return overridden;
     return QStringLiteral("/dev/ttyS%1").arg(m.captured(1).toInt() - 1);

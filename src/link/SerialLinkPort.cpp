@@ -6,9 +6,11 @@
 #include <sys/ioctl.h>
 #endif
 
+#include <utility>
+
 namespace korvex {
 
-SerialLinkPort::SerialLinkPort(const QString& device, QObject* parent) : LinkPort(parent), device_(device)
+SerialLinkPort::SerialLinkPort(QString device, QObject* parent) : LinkPort(parent), device_(std::move(device))
 {
     connect(&serial_, &QSerialPort::readyRead, this, &SerialLinkPort::onReadyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);

@@ -10,7 +10,7 @@ namespace korvex {
 class SerialLinkPort final : public LinkPort {
     Q_OBJECT
   public:
-    explicit SerialLinkPort(const QString& device, QObject* parent = nullptr);
+    explicit SerialLinkPort(QString device, QObject* parent = nullptr);
     ~SerialLinkPort() override;
 
     bool open() override;

@@ -41,7 +41,7 @@ std::vector<uint8_t> sampleBlock(const std::vector<int16_t>& counts, int bytes)
 
 void putFloat(std::vector<uint8_t>& block, int word, double value)
 {
-    encodeInstrumentFloat(static_cast<float>(value), &block[size_t(4 * word)]);
+    encodeInstrumentFloat(static_cast<float>(value), &block[size_t{4} * word]);
 }
 
 double rmsOf(const std::vector<int16_t>& counts, double countsPerUnit)
@@ -389,9 +389,9 @@ std::vector<std::vector<uint8_t>> SimModel::measurement(int32_t kind)
             for (int c = 0; c < 3; ++c) {
                 // value = w0 + w1 * 0.01 + w2 * 0.0001
                 const long hundredths = std::lround(coeff[c] * 100.0);
-                encodeSample(static_cast<int16_t>(hundredths / 100), &block[size_t(6 * c)]);
-                encodeSample(static_cast<int16_t>(hundredths % 100), &block[size_t(6 * c + 2)]);
-                encodeSample(0, &block[size_t(6 * c + 4)]);
+                encodeSample(static_cast<int16_t>(hundredths / 100), &block[size_t{6} * c]);
+                encodeSample(static_cast<int16_t>(hundredths % 100), &block[size_t{6} * c + 2]);
+                encodeSample(0, &block[size_t{6} * c + 4]);
             }
             break;
         }

@@ -62,8 +62,8 @@ public:
 
 private:
     double noise(double sigma);
-    std::vector<uint8_t> inputParams(const InputWaves& w, const std::vector<int16_t>& u, const std::vector<int16_t>& i);
-    std::vector<uint8_t> outputParams(const std::vector<int16_t>& ul, const std::vector<int16_t>& iff,
+    static std::vector<uint8_t> inputParams(const InputWaves& w, const std::vector<int16_t>& u, const std::vector<int16_t>& i);
+    static std::vector<uint8_t> outputParams(const std::vector<int16_t>& ul, const std::vector<int16_t>& iff,
                                       const std::vector<int16_t>& il, const std::vector<int16_t>& ik,
                                       double frequency);
 

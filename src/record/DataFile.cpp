@@ -1,6 +1,7 @@
 // The data file: field table, encoder, decoder with range checks, file read and write.
 #include "record/DataFile.h"
 
+#include <cstddef>
 #include <algorithm>
 #include <cstring>
 
@@ -164,8 +165,8 @@ void encodeField(const StoredField& f, TestRecord& r, uint8_t* out)
     }
     for (int i = 0; i < f.count; ++i) {
         uint32_t v;
-        std::memcpy(&v, static_cast<uint8_t*>(p) + 4 * i, 4);
-        putU32(out + 4 * i, v);
+        std::memcpy(&v, static_cast<uint8_t*>(p) + std::ptrdiff_t{4} * i, 4);
+        putU32(out + std::ptrdiff_t{4} * i, v);
     }
 }
 
@@ -177,8 +178,8 @@ void decodeField(const StoredField& f, TestRecord& r, const uint8_t* in)
         return;
     }
     for (int i = 0; i < f.count; ++i) {
-        const uint32_t v = getU32(in + 4 * i);
-        std::memcpy(static_cast<uint8_t*>(p) + 4 * i, &v, 4);
+        const uint32_t v = getU32(in + std::ptrdiff_t{4} * i);
+        std::memcpy(static_cast<uint8_t*>(p) + std::ptrdiff_t{4} * i, &v, 4);
     }
 }
 
@@ -186,8 +187,7 @@ void decodeField(const StoredField& f, TestRecord& r, const uint8_t* in)
 /// half a character) and brings the indexes that pages, cursors and keys use into range.
 void sanitize(TestRecord& r)
 {
-    for (size_t i = 0; i < kFieldCount; ++i) {
-        const StoredField& f = kFields[i];
+    for (const StoredField& f : kFields) {
         if (f.type != FieldType::Text)
             continue;
         char* text = static_cast<char*>(f.at(r));
@@ -260,9 +260,9 @@ std::vector<uint8_t> encodeDataFile(const TestRecord& r)
     std::memcpy(image.data(), "KORVEX-3.2", kTagLen);
     TestRecord& rr = const_cast<TestRecord&>(r); // the accessors are shared with decoding; nothing is written
     size_t offset = kTagLen;
-    for (size_t i = 0; i < kFieldCount; ++i) {
-        encodeField(kFields[i], rr, image.data() + offset);
-        offset += kFields[i].bytes();
+    for (const StoredField& f : kFields) {
+        encodeField(f, rr, image.data() + offset);
+        offset += f.bytes();
     }
     return image;
 }
@@ -274,8 +274,7 @@ bool decodeRaw(const std::vector<uint8_t>& image, TestRecord& r, DataVersion& ve
     if (image.size() < sizeOf(version))
         return false;
     size_t offset = kTagLen;
-    for (size_t i = 0; i < kFieldCount; ++i) {
-        const StoredField& f = kFields[i];
+    for (const StoredField& f : kFields) {
         if (!f.presentIn(version))
             continue;
         decodeField(f, r, image.data() + offset);

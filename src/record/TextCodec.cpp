@@ -21,7 +21,7 @@ std::string convert(const char* to, const char* from, std::string_view in, std::
                     size_t badInputStep)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv_open's failure value
         return std::string(in);
     std::string out;
     out.reserve(in.size() * 2);
@@ -117,8 +117,8 @@ void storeText(char* field, size_t n, std::string_view cp936Bytes)
     if (nul != std::string_view::npos)
         cp936Bytes = cp936Bytes.substr(0, nul);
     const std::string kept = truncateCp936(cp936Bytes, n - 1);
-    std::memset(field, 0, n);
-    std::memcpy(field, kept.data(), kept.size());
+    std::memset(field, 0, n); // the rest of the field, and at least its last byte, stays 0
+    std::copy(kept.begin(), kept.end(), field);
 }
 
 std::string fieldText(const char* field, size_t n)

@@ -1,4 +1,5 @@
 // korvex-cli dump: every stored field of a data file as one JSON object.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,11 +27,11 @@ std::string fieldJson(const StoredField& f, TestRecord& r)
     auto one = [&](int i) -> std::string {
         if (f.type == FieldType::I32) {
             int32_t v;
-            std::memcpy(&v, static_cast<uint8_t*>(p) + 4 * i, 4);
+            std::memcpy(&v, static_cast<uint8_t*>(p) + std::ptrdiff_t{4} * i, 4);
             return std::to_string(v);
         }
         float v;
-        std::memcpy(&v, static_cast<uint8_t*>(p) + 4 * i, 4);
+        std::memcpy(&v, static_cast<uint8_t*>(p) + std::ptrdiff_t{4} * i, 4);
         return jsonFloat(v);
     };
     if (f.count == 1)

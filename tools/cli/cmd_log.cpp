@@ -281,7 +281,10 @@ int stats(LogQuery& q, const Options& o)
         j += ",\"values\":{";
         bool first = true;
         for (const LogValueStats& v : s.values) {
-            j += (first ? "\"" : ",\"") + std::string(v.column->name) + "\":{\"count\":" + std::to_string(v.count);
+            j += first ? "\"" : ",\"";
+            j += v.column->name;
+            j += R"(":{"count":)";
+            j += std::to_string(v.count);
             if (v.count > 0)
                 j += ",\"mean\":" + jsonFloat(float(v.mean)) + ",\"sigma\":" + jsonFloat(float(v.sigma)) +
                      ",\"min\":" + jsonFloat(float(v.min)) + ",\"max\":" + jsonFloat(float(v.max));
@@ -312,7 +315,7 @@ QString defaultLogDir()
 {
     // The log lives beside the window's configuration: the window program's folder, which is
     // this one when both are installed together, else the build folder of the window.
-    const QString own = QCoreApplication::applicationDirPath();
+    QString own = QCoreApplication::applicationDirPath();
     if (QFileInfo::exists(own + QStringLiteral("/korvex")) || QFileInfo::exists(own + QStringLiteral("/korvex.exe")) ||
         QLatin1String(KORVEX_WINDOW_DIR).isEmpty())
         return own;

@@ -194,7 +194,7 @@ int cmdReport(int argc, char** argv)
         prepareScreenPage(r);
     };
     if (verdict) {
-        job.appendix.push_back(
+        job.appendix.emplace_back(
             [&r, &profile](PageCanvas& canvas) { drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0); });
     }
     std::string error;
@@ -222,6 +222,8 @@ int cmdRender(int argc, char** argv)
     int width = 640, height = 385;
     const char* lang = nullptr;
     int32_t kind = -1;
+    // The analyser cannot know that argv[i] is never null below argc.
+    // NOLINTBEGIN(clang-analyzer-core.NonNullParamChecker,clang-analyzer-core.NullDereference)
     for (int i = 1; i < argc; ++i) {
         const char* v = nullptr;
         if (std::strcmp(argv[i], "--png") == 0 && (v = optionValue(argc, argv, i))) {
@@ -249,6 +251,7 @@ int cmdRender(int argc, char** argv)
             return 1;
         }
     }
+    // NOLINTEND(clang-analyzer-core.NonNullParamChecker,clang-analyzer-core.NullDereference)
     if (file.empty() || png.empty()) {
         std::fputs(usage, stderr);
         return 1;

@@ -17,7 +17,6 @@
 #include "KindNames.h"
 #include "VerdictArgs.h"
 #include "kinds/Evaluate.h"
-#include "record/Configuration.h"
 #include "link/Controller.h"
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
@@ -184,7 +183,7 @@ int cmdRun(int argc, char** argv)
         if (failure.isEmpty())
             failure = why;
         controller.setLocked(true);
-        app->quit();
+        QCoreApplication::quit();
     };
     QObject::connect(&controller, &Controller::messageRequested, app, [&](const QString& text, const QString&) {
         fail(controller.lastFailure().isEmpty() ? text : controller.lastFailure());
@@ -203,7 +202,7 @@ int cmdRun(int argc, char** argv)
         std::fflush(stdout);
         if (completed >= count) {
             controller.setLocked(true);
-            app->quit();
+            QCoreApplication::quit();
         }
     });
 
@@ -246,7 +245,7 @@ int cmdRun(int argc, char** argv)
         default: controller.compTest(); break;
         }
     }
-    app->exec();
+    QCoreApplication::exec();
     controller.shutdown();
 
     int status = 0;

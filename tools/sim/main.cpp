@@ -51,7 +51,7 @@ bool writeAll(int fd, const uint8_t* data, size_t n)
 int signalPipe[2] = {-1, -1};
 
 // Only an async-signal-safe write here; the event loop reads the pipe and quits.
-void quitOnSignal(int)
+void quitOnSignal(int /*signal*/)
 {
     const char c = 'q';
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
@@ -73,7 +73,8 @@ int main(int argc, char** argv)
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             usage(stdout);
             return 0;
-        } else if (arg == QLatin1String("--scenario") && hasValue) {
+        }
+        if (arg == QLatin1String("--scenario") && hasValue) {
             scenario = QString::fromLocal8Bit(argv[++i]);
         } else if (arg == QLatin1String("--fault") && hasValue) {
             faultText = QString::fromLocal8Bit(argv[++i]);
@@ -177,7 +178,7 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, quitOnSignal);
     std::printf("%s\n", slavePath);
     std::fflush(stdout);
-    const int status = app.exec();
+    const int status = QCoreApplication::exec();
     if (master >= 0)
         ::close(master);
     if (slave >= 0)

@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
@@ -104,7 +105,7 @@ std::vector<float> expectedValues(int32_t kind, int n)
 
 class Soak {
   public:
-    Soak(const QString& simPath, uint32_t seed) : simPath_(simPath), rng_(seed)
+    Soak(QString simPath, uint32_t seed) : simPath_(std::move(simPath)), rng_(seed)
     {
         link_ = dir_.filePath(QStringLiteral("ttyKORVEX-%1").arg(::getpid()));
         makeController();
@@ -377,7 +378,8 @@ int main(int argc, char** argv)
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             return 0;
-        } else if (arg == "--cycles" && hasValue) {
+        }
+        if (arg == "--cycles" && hasValue) {
             cycles = std::atoi(argv[++i]);
         } else if (arg == "--seed" && hasValue) {
             seed = uint32_t(std::strtoul(argv[++i], nullptr, 10));
@@ -418,7 +420,7 @@ int main(int argc, char** argv)
                     100.0 * cpu / seconds);
         status = 2;
     }
-    if (rssWarm > 0 && rssEnd - rssWarm > 16 * 1024) {
+    if (rssWarm > 0 && rssEnd - rssWarm > 16L * 1024) {
         std::printf("korvex-soak: resident memory grew by %ld kB\n", rssEnd - rssWarm);
         status = 2;
     }

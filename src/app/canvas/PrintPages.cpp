@@ -6,6 +6,7 @@
 #include <QtGui/QPainter>
 #include <QtGui/QPdfWriter>
 #include <QtPrintSupport/QPrinter>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -115,10 +116,7 @@ bool printPages(QPrinter& printer, TestRecord& r, PrintJob& job, std::string& er
         if (!printSheet([&](PageCanvas& canvas) { drawPrintPage(canvas, r, kind, job.printerFamily); }))
             return false;
     }
-    for (const auto& sheet : job.appendix)
-        if (!printSheet(sheet))
-            return false;
-    return true;
+    return std::ranges::all_of(job.appendix, printSheet);
 }
 
 } // namespace korvex

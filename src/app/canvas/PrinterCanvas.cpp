@@ -2,6 +2,7 @@
 #include "app/canvas/PrinterCanvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/canvas/PageFonts.h"
 
@@ -40,7 +41,7 @@ void PrinterCanvas::restoreMode() { metric_ = savedMetric_; }
 void PrinterCanvas::setFont(const std::string& name, int height, Colour colour, int /*charset*/, int escapement)
 {
     fontName_ = name;
-    fontHeight_ = std::max(1, static_cast<int>(lengthToDevice(height) + 0.5));
+    fontHeight_ = std::max(1, static_cast<int>(std::lround(lengthToDevice(height))));
     textColour_ = toQColor(colour);
     escapement_ = escapement;
 }

@@ -10,7 +10,7 @@ Cp936Validator::Cp936Validator(int maxBytes, QObject* parent)
 {
 }
 
-QValidator::State Cp936Validator::validate(QString& input, int&) const
+QValidator::State Cp936Validator::validate(QString& input, int& /*pos*/) const
 {
     const std::string bytes = utf8ToCp936(input.toStdString());
     return bytes.size() <= static_cast<size_t>(maxBytes_) ? Acceptable : Invalid;

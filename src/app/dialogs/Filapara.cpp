@@ -75,7 +75,7 @@ void TFilamentForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TFilamentForm::FormShow()
+void TFilamentForm::FormShow() const
 {
     QEdit->setText(QString::fromStdString(formatFixed(record_.qPara, 4, 2)));
     PEdit->setText(QString::fromStdString(formatFixed(record_.pPara, 4, 2)));

@@ -25,7 +25,7 @@ public:
     QPushButton* OkBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
-    void FormShow();
+    void FormShow() const;
     /// Converts the three texts and stores them together; on the first text that is not a
     /// finite number shows its message and stores nothing. Returns true when stored.
     bool validate();

@@ -22,7 +22,7 @@ struct ErrorManager {
     std::longjmp(mgr->jump, 1);
 }
 
-void onMessage(j_common_ptr) {} // warnings are counted in num_warnings, not printed
+void onMessage(j_common_ptr /*info*/) {} // warnings are counted in num_warnings, not printed
 
 // Everything touched after setjmp lives here, outside the frame that longjmp unwinds through,
 // so no local needs to be volatile.

@@ -69,7 +69,7 @@ void TPrintForm::FormShow()
     PrintGroupClick();
 }
 
-void TPrintForm::PrintGroupClick()
+void TPrintForm::PrintGroupClick() const
 {
     AllFaceBox->setVisible(AllItem->isChecked());
 }

@@ -26,7 +26,7 @@ public:
     QPushButton* OkBtn = nullptr;
 
     void FormShow();
-    void PrintGroupClick();
+    void PrintGroupClick() const;
     void OkBtnClick();
 
 public slots:

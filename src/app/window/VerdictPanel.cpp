@@ -46,7 +46,7 @@ class ChartView : public QWidget {
     }
 
   protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* /*event*/) override
     {
         ScreenCanvas canvas(width(), height());
         canvas.fillRect(0, 0, width(), height(), colours::white);

@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.setGeometry(screen->availableGeometry());
     form.showMaximized();
-    const int status = app.exec();
+    const int status = QApplication::exec();
     if (const int lost = logControls.finish(); lost > 0)
         runner.message(QStringLiteral("%1 个测试结果未能写入结果记录 (%2)。").arg(lost).arg(log.target().display()),
                        QStringLiteral("警告"));
