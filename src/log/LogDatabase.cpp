@@ -3,6 +3,7 @@
 
 #include <QtCore/QAtomicInteger>
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QThread>
 #include <QtCore/QUrl>
 #include <QtCore/QUrlQuery>
@@ -119,6 +120,7 @@ LogTarget LogTarget::parse(const QString& text, const QString& defaultDir)
     LogTarget t;
     const QString dir = defaultDir.isEmpty() ? QDir::currentPath() : defaultDir;
     t.queuePath = QDir(dir).filePath(QLatin1String(kQueueFileName));
+    t.unwrittenPath = QDir(dir).filePath(QLatin1String(kUnwrittenFileName));
     const QString trimmed = text.trimmed();
     if (trimmed.startsWith(QLatin1String("postgresql://")) || trimmed.startsWith(QLatin1String("postgres://"))) {
         t.type = Type::PostgreSQL;
@@ -136,6 +138,11 @@ QString LogTarget::display() const
     QUrl u(url);
     u.setPassword(QString());
     return u.toString();
+}
+
+QString LogTarget::key() const
+{
+    return isServer() ? display() : QFileInfo(path).absoluteFilePath();
 }
 
 // ---- Connections --------------------------------------------------------------------------------
@@ -170,45 +177,65 @@ QSqlDatabase LogConnection::db() const
 
 bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
 {
+    if (!target.isServer() || queue)
+        return openFile(queue ? target.queuePath : target.path, error);
     close();
     QString why;
-    server_ = target.isServer() && !queue;
+    server_ = true;
     {
-        QSqlDatabase db;
-        if (server_) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
-            const QUrl u(target.url);
-            const QUrlQuery query(u);
-            QString host = u.host();
-            if (query.hasQueryItem(QStringLiteral("host")))
-                host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
-            if (!host.isEmpty())
-                db.setHostName(host);
-            if (u.port() > 0)
-                db.setPort(u.port());
-            else if (query.hasQueryItem(QStringLiteral("port")))
-                db.setPort(query.queryItemValue(QStringLiteral("port")).toInt());
-            db.setDatabaseName(u.path().mid(1));
-            if (!u.userName().isEmpty())
-                db.setUserName(u.userName(QUrl::FullyDecoded));
-            if (!u.password().isEmpty())
-                db.setPassword(u.password(QUrl::FullyDecoded));
-            // An unreachable server must not hold the writer for long.
-            db.setConnectOptions(QStringLiteral("connect_timeout=3"));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-            db.setDatabaseName(queue ? target.queuePath : target.path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+        const QUrl u(target.url);
+        const QUrlQuery query(u);
+        QString host = u.host();
+        if (query.hasQueryItem(QStringLiteral("host")))
+            host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+        if (!host.isEmpty())
+            db.setHostName(host);
+        if (u.port() > 0)
+            db.setPort(u.port());
+        else if (query.hasQueryItem(QStringLiteral("port")))
+            db.setPort(query.queryItemValue(QStringLiteral("port")).toInt());
+        db.setDatabaseName(u.path().mid(1));
+        if (!u.userName().isEmpty())
+            db.setUserName(u.userName(QUrl::FullyDecoded));
+        if (!u.password().isEmpty())
+            db.setPassword(u.password(QUrl::FullyDecoded));
+        // An unreachable server must not hold the writer for long.
+        db.setConnectOptions(QStringLiteral("connect_timeout=3"));
         if (!db.isValid())
-            why = QStringLiteral("the Qt SQL driver for %1 is not installed").arg(server_ ? "PostgreSQL" : "SQLite");
+            why = QStringLiteral("the Qt SQL driver for PostgreSQL is not installed");
         else if (!db.open())
             why = sqlErrorText(db.lastError());
-        else if (server_) {
+        else {
             // "already exists, skipping" notices of the migration would reach the terminal.
             QSqlQuery q(db);
             q.exec(QStringLiteral("SET client_min_messages TO warning"));
-        } else {
+            migrate(db, true, &why);
+        }
+    }
+    if (!why.isEmpty()) {
+        close();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(target.display(), why);
+        return false;
+    }
+    return true;
+}
+
+bool LogConnection::openFile(const QString& path, QString* error)
+{
+    close();
+    QString why;
+    server_ = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.isValid())
+            why = QStringLiteral("the Qt SQL driver for SQLite is not installed");
+        else if (!db.open())
+            why = sqlErrorText(db.lastError());
+        else {
             // WAL: readers (the history window, the command-line tool) never wait for the
             // writer; FULL: a commit is on the disk before the entry counts as logged.
             QSqlQuery q(db);
@@ -218,12 +245,12 @@ bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
                 why = sqlErrorText(q.lastError());
         }
         if (why.isEmpty())
-            migrate(db, server_, &why);
+            migrate(db, false, &why);
     }
     if (!why.isEmpty()) {
         close();
         if (error)
-            *error = QStringLiteral("%1: %2").arg(queue ? target.queuePath : target.display(), why);
+            *error = QStringLiteral("%1: %2").arg(path, why);
         return false;
     }
     return true;
@@ -389,6 +416,33 @@ bool removeLogEntry(QSqlDatabase& db, const QString& id, QString* error)
     return true;
 }
 
+namespace {
+
+// What an SQLite result code means to the operator. SQLite's codes have at most four digits;
+// PostgreSQL's (SQLSTATE) always five characters, so they are never taken for SQLite's.
+const char* sqliteTrouble(const QString& nativeCode)
+{
+    bool numeric = false;
+    const int code = nativeCode.toInt(&numeric) & 0xff; // the primary code of an extended one
+    if (!numeric || nativeCode.size() > 4)
+        return nullptr;
+    switch (code) {
+    case 13: return "the disk is full";                             // SQLITE_FULL
+    case 10: return "the disk refuses to write (full, or failing)"; // SQLITE_IOERR
+    case 5:                                                         // SQLITE_BUSY
+    case 6: return "another program holds the file locked";         // SQLITE_LOCKED
+    case 11:                                                        // SQLITE_CORRUPT
+    case 26: return "the file is damaged or is not a results log";  // SQLITE_NOTADB
+    case 3:                                                         // SQLITE_PERM
+    case 8:                                                         // SQLITE_READONLY
+    case 14:                                                        // SQLITE_CANTOPEN
+    case 23: return "the file or its folder cannot be written";     // SQLITE_AUTH
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
 QString sqlErrorText(const QSqlError& e)
 {
     QString text = e.databaseText().trimmed();
@@ -397,7 +451,11 @@ QString sqlErrorText(const QSqlError& e)
         text = driver;
     else if (!driver.isEmpty() && !text.contains(driver))
         text = driver + QLatin1String(": ") + text;
-    return text.isEmpty() ? QStringLiteral("unknown database error") : text;
+    if (text.isEmpty())
+        text = QStringLiteral("unknown database error");
+    if (const char* trouble = sqliteTrouble(e.nativeErrorCode()))
+        return QStringLiteral("%1 (%2)").arg(QLatin1String(trouble), text);
+    return text;
 }
 
 } // namespace korvex

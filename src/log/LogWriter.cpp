@@ -2,8 +2,10 @@
 #include "log/LogWriter.h"
 
 #include <QtCore/QDateTime>
+#include <QtCore/QFile>
 #include <QtSql/QSqlError>
 #include <QtSql/QSqlQuery>
+#include <algorithm>
 
 namespace korvex {
 
@@ -38,12 +40,38 @@ bool insertBatch(LogConnection& c, const std::deque<LogEntry>& entries, QString*
     return true;
 }
 
+bool exec(QSqlDatabase& db, const QString& sql, QString* error)
+{
+    QSqlQuery q(db);
+    if (q.exec(sql))
+        return true;
+    *error = sqlErrorText(q.lastError());
+    return false;
+}
+
+// The unwritten file: the log's tables plus the log each entry belongs to.
+bool openUnwritten(LogConnection& c, const QString& path, QString* error)
+{
+    if (!c.openFile(path, error))
+        return false;
+    QSqlDatabase db = c.db();
+    if (exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS unwritten (id TEXT PRIMARY KEY, target TEXT NOT NULL)"),
+             error))
+        return true;
+    c.close();
+    return false;
+}
+
+// Retries start at the set interval and double after each failure, up to 30 times the interval
+// or a minute, whichever is less: a file that stays locked is not hammered, and one freed is
+// found soon.
+constexpr int kRetryLimitMs = 60000;
+
 } // namespace
 
 LogWriter::LogWriter(const LogTarget& target) : target_(target), retry_(this)
 {
     retry_.setSingleShot(true);
-    retry_.setInterval(serverRetryMs_);
     connect(&retry_, &QTimer::timeout, this, &LogWriter::drain);
 }
 
@@ -51,9 +79,13 @@ LogWriter::~LogWriter() = default;
 
 void LogWriter::start()
 {
+    // Entries set aside when the program last closed go first, in their order.
+    restoreUnwritten();
     // Open at once, so a wrong path or an unreachable server is reported before the first run.
     if (target_.isServer()) {
         ensureQueue();
+        drain();
+    } else if (!memory_.empty()) {
         drain();
     } else if (ensureTarget()) {
         report(QString());
@@ -64,12 +96,15 @@ void LogWriter::start()
 void LogWriter::setRetryInterval(int ms)
 {
     serverRetryMs_ = ms;
-    retry_.setInterval(ms);
+    retryDelayMs_ = ms;
 }
 
 void LogWriter::write(const LogEntry& entry)
 {
-    memory_.push_back(entry);
+    // Each entry once, even if handed in again.
+    const bool held = std::any_of(memory_.begin(), memory_.end(), [&](const LogEntry& e) { return e.id == entry.id; });
+    if (!held)
+        memory_.push_back(entry);
     drain();
 }
 
@@ -80,13 +115,25 @@ void LogWriter::drain()
     else
         drainToFile();
     updateWaiting();
-    if (memory_.empty() && (!target_.isServer() || queueCount() == 0))
+    if (memory_.empty() && (!target_.isServer() || queueCount() == 0)) {
         report(QString());
-    else if (!retry_.isActive())
-        retry_.start();
+        retry_.stop();
+        retryDelayMs_ = serverRetryMs_;
+    } else {
+        scheduleRetry();
+    }
 }
 
-int LogWriter::finish()
+void LogWriter::scheduleRetry()
+{
+    if (retry_.isActive())
+        return; // a new entry's attempt does not postpone the one due
+    retry_.start(retryDelayMs_);
+    const int limit = std::max(serverRetryMs_, int(std::min<qint64>(kRetryLimitMs, qint64(serverRetryMs_) * 30)));
+    retryDelayMs_ = int(std::min<qint64>(limit, qint64(retryDelayMs_) * 2));
+}
+
+LogFinish LogWriter::finish()
 {
     retry_.stop();
     lastServerAttempt_ = -1; // one more try at the server, whenever the last one was
@@ -94,11 +141,110 @@ int LogWriter::finish()
         drainToServer();
     else
         drainToFile();
+    LogFinish f;
+    f.setAside = setAsideUnwritten();
+    f.lost = int(memory_.size());
     updateWaiting();
     retry_.stop();
     main_.close();
     queue_.close();
-    return int(memory_.size());
+    return f;
+}
+
+void LogWriter::committed(const std::deque<LogEntry>& done, bool toQueue)
+{
+    QStringList restored;
+    for (const LogEntry& e : done) {
+        if (restored_.remove(e.id))
+            restored << e.id;
+        if (toQueue)
+            emit queued(e.id);
+        else
+            emit logged(e.id);
+    }
+    if (restored.isEmpty())
+        return;
+    // Written to their log: out of the unwritten file. Should that fail, the next start reads
+    // them again and the log, knowing their ids, keeps them once.
+    LogConnection c;
+    QString error;
+    if (!openUnwritten(c, target_.unwrittenPath, &error))
+        return;
+    QSqlDatabase db = c.db();
+    for (const QString& id : restored) {
+        if (!removeLogEntry(db, id, &error))
+            return;
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("DELETE FROM unwritten WHERE id = ?"));
+        q.addBindValue(id);
+        q.exec();
+    }
+}
+
+void LogWriter::restoreUnwritten()
+{
+    if (!QFile::exists(target_.unwrittenPath))
+        return;
+    LogConnection c;
+    QString error;
+    if (!openUnwritten(c, target_.unwrittenPath, &error)) {
+        report(QStringLiteral("cannot read the entries set aside in %1").arg(error));
+        return;
+    }
+    QSqlQuery q(c.db());
+    q.prepare(QStringLiteral("SELECT %1, records.image FROM unwritten JOIN runs ON runs.id = unwritten.id"
+                             " JOIN records ON records.id = runs.id WHERE unwritten.target = ?"
+                             " ORDER BY unwritten.rowid")
+                  .arg(logColumnList()));
+    q.addBindValue(target_.key());
+    if (!q.exec()) {
+        report(QStringLiteral("cannot read the entries set aside in %1: %2")
+                   .arg(target_.unwrittenPath, sqlErrorText(q.lastError())));
+        return;
+    }
+    while (q.next()) {
+        LogEntry e = readLogEntry(q, true);
+        restored_.insert(e.id);
+        memory_.push_back(std::move(e));
+    }
+}
+
+int LogWriter::setAsideUnwritten()
+{
+    if (memory_.empty())
+        return 0;
+    const bool existed = QFile::exists(target_.unwrittenPath);
+    int kept = 0;
+    {
+        LogConnection c;
+        QString error;
+        if (openUnwritten(c, target_.unwrittenPath, &error)) {
+            QSqlDatabase db = c.db();
+            bool ok = db.transaction();
+            for (const LogEntry& e : memory_) {
+                if (!ok)
+                    break;
+                ok = insertLogEntry(db, e, &error, false);
+                QSqlQuery q(db);
+                q.prepare(
+                    QStringLiteral("INSERT INTO unwritten (id, target) VALUES (?, ?) ON CONFLICT (id) DO NOTHING"));
+                q.addBindValue(e.id);
+                q.addBindValue(target_.key());
+                ok = ok && q.exec();
+            }
+            if (ok && db.commit()) {
+                kept = int(memory_.size());
+                memory_.clear();
+            } else {
+                db.rollback();
+            }
+        }
+    }
+    // A file created here for nothing (the disk is full) is not left behind.
+    if (kept == 0 && !existed)
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(target_.unwrittenPath + QLatin1String(suffix));
+    return kept;
 }
 
 bool LogWriter::ensureTarget()
@@ -153,8 +299,7 @@ void LogWriter::drainToFile()
     }
     std::deque<LogEntry> done;
     done.swap(memory_);
-    for (const LogEntry& e : done)
-        emit logged(e.id);
+    committed(done, false);
 }
 
 void LogWriter::drainToServer()
@@ -167,8 +312,7 @@ void LogWriter::drainToServer()
         if (insertBatch(queue_, memory_, &error)) {
             std::deque<LogEntry> done;
             done.swap(memory_);
-            for (const LogEntry& e : done)
-                emit queued(e.id);
+            committed(done, true);
         } else {
             report(QStringLiteral("cannot write the local queue %1: %2").arg(target_.queuePath, error));
             queue_.close();
@@ -184,9 +328,9 @@ void LogWriter::drainToServer()
             main_.close();
             return;
         }
-        const QString id = memory_.front().id;
+        std::deque<LogEntry> done(1, memory_.front());
         memory_.pop_front();
-        emit logged(id);
+        committed(done, false);
     }
 }
 

@@ -1,11 +1,14 @@
 // The writer of the results log; lives on the log's own thread with its own connections.
 // SQLite: each entry is committed to the file. PostgreSQL: each entry goes to the server, or,
 // while the server cannot be reached, to a local SQLite queue from which it is forwarded in
-// order when the server is back. What cannot be written anywhere stays in memory and is tried
-// again.
+// order when the server is back. What cannot be written stays in memory (in order, each entry
+// once) and is tried again with each new entry and on a timer that backs off; what is still
+// unwritten when the program closes is set aside in the unwritten file beside the configuration
+// and written to its log at the next start.
 #pragma once
 
 #include <QtCore/QObject>
+#include <QtCore/QSet>
 #include <QtCore/QTimer>
 #include <deque>
 
@@ -13,6 +16,12 @@
 #include "log/LogEntry.h"
 
 namespace korvex {
+
+/// What became of the entries still unwritten when the writer stopped.
+struct LogFinish {
+    int setAside = 0; ///< kept in the unwritten file, written at the next start
+    int lost = 0;     ///< could not be kept anywhere
+};
 
 class LogWriter : public QObject {
     Q_OBJECT
@@ -28,8 +37,8 @@ class LogWriter : public QObject {
     /// One attempt to write everything that waits.
     void drain();
     void setRetryInterval(int ms);
-    /// A last attempt, then the connections close. Returns the entries left in memory.
-    int finish();
+    /// A last attempt, then what is left is set aside and the connections close.
+    LogFinish finish();
 
   signals:
     void logged(const QString& id);
@@ -45,6 +54,10 @@ class LogWriter : public QObject {
     void drainToServer();
     bool forwardQueue();
     int queueCount();
+    void committed(const std::deque<LogEntry>& done, bool toQueue);
+    void restoreUnwritten();
+    int setAsideUnwritten();
+    void scheduleRetry();
     void report(const QString& text);
     void updateWaiting();
 
@@ -54,7 +67,9 @@ class LogWriter : public QObject {
     std::deque<LogEntry> memory_;
     QTimer retry_;
     qint64 lastServerAttempt_ = -1;
-    int serverRetryMs_ = 2000;
+    int serverRetryMs_ = 2000; // the first retry; each failed one doubles it up to a limit
+    int retryDelayMs_ = 2000;
+    QSet<QString> restored_; // ids read back from the unwritten file, removed there once written
     QString lastProblem_;
     int lastWaiting_ = -1;
 };

@@ -42,21 +42,30 @@ void ResultsLog::setRetryInterval(int ms)
         w, [w, ms] { w->setRetryInterval(ms); }, Qt::QueuedConnection);
 }
 
+void ResultsLog::retry()
+{
+    if (closed_)
+        return;
+    LogWriter* w = writer_;
+    QMetaObject::invokeMethod(w, &LogWriter::drain, Qt::QueuedConnection);
+}
+
 int ResultsLog::close()
 {
     if (closed_)
         return 0;
     closed_ = true;
-    int lost = 0;
+    LogFinish f;
     LogWriter* w = writer_;
     // Everything handed in before is ahead of this call in the writer's queue.
     QMetaObject::invokeMethod(
-        w, [w, &lost] { lost = w->finish(); }, Qt::BlockingQueuedConnection);
+        w, [w, &f] { f = w->finish(); }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
     delete writer_;
     writer_ = nullptr;
-    return lost;
+    setAside_ = f.setAside;
+    return f.lost;
 }
 
 } // namespace korvex

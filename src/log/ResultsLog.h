@@ -26,11 +26,17 @@ class ResultsLog : public QObject {
     void submit(const LogEntry& entry);
     /// Entries handed in and not yet committed to their final place (memory and queue).
     int waiting() const { return waiting_; }
-    /// Tries once more to write what waits, waits for that and stops the
-    /// writer. Returns the number of entries that could not be written anywhere (0: none lost).
+    /// Tries once more to write what waits, sets aside what still cannot be written (in the
+    /// unwritten file, written at the next start), waits for that and stops the writer.
+    /// Returns the number of entries that could not be kept anywhere (0: none lost).
     int close();
-    /// Milliseconds between attempts to write what waits (tests shorten it).
+    /// After close(): the entries set aside in target().unwrittenPath.
+    int setAside() const { return setAside_; }
+    /// Milliseconds until the first attempt to write again what waits; each failed attempt
+    /// doubles the pause up to 30 times this (at most a minute). Default 2000.
     void setRetryInterval(int ms);
+    /// Tries at once to write what waits (the operator freed the file, a test drives it).
+    void retry();
 
   signals:
     /// The entry is committed to the log (for a server target: on the server).
@@ -46,6 +52,7 @@ class ResultsLog : public QObject {
     QThread thread_;
     LogWriter* writer_ = nullptr;
     int waiting_ = 0;
+    int setAside_ = 0;
     bool closed_ = false;
 };
 

@@ -1,4 +1,5 @@
-// korvex-cli run --log and log list/show on the built-in simulated instrument.
+// korvex-cli run --log and log list/show on the built-in simulated instrument; a run that
+// cannot be logged is reported and fails the tool.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -7,6 +8,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -56,6 +59,30 @@ TEST(LogCli, aRunLoggedByTheToolReadsBackAsTheSameDataFile)
     EXPECT_EQ(csv[1].count(','), 10 + 43);
     cli({"log", "show", "00000000", "--db", db}, &status);
     EXPECT_EQ(status, 2);
+}
+
+TEST(LogCli, aRunThatCannotBeLoggedIsReportedWithStatusTwo)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("log.db"));
+    QProcess p;
+    // The tool runs on a full disk: no file may grow (SIGXFSZ ignored, so writes fail instead).
+    p.setChildProcessModifier([] {
+        rlimit lim{};
+        ::getrlimit(RLIMIT_FSIZE, &lim);
+        lim.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+        std::signal(SIGXFSZ, SIG_IGN);
+    });
+    p.start(QStringLiteral(KORVEX_CLI_PATH), {"run", "input", "--port", "sim", "--log", db});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("results log: cannot open the results log ") + db)) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("disk"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("1 run(s) could not be written to the results log ") + db))
+        << err.toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("run 1 of 1: input completed"));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The results log on SQLite files: what goes in comes back exactly, filters and statistics of
-// a known set, and files that cannot be written keep their entries waiting.
+// a known set.
 #include <gtest/gtest.h>
 
 #include <QSqlQuery>
@@ -159,65 +159,6 @@ TEST_F(KnownSet, statisticsCountOnlyTheRunsThatMeasureEachValue)
     EXPECT_EQ(trend[0].value, 36.0);
     EXPECT_EQ(trend[2].value, 38.0);
     EXPECT_LT(trend[0].loggedAtMs, trend[2].loggedAtMs);
-}
-
-TEST(LogStorage, aDamagedFileKeepsTheEntryWaitingUntilItCanBeWritten)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("log.db"));
-    QFile damaged(path);
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(8192, 'x'));
-    damaged.close();
-
-    ResultsLog log(LogTarget::parse(path, dir.path()));
-    log.setRetryInterval(100);
-    QString problem;
-    QStringList logged;
-    QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) { problem = text; });
-    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
-    const LogEntry e = makeLogEntry(sampleRecord(), KindComprehensive, LogSource{});
-    log.submit(e);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 1 && !problem.isEmpty(); }, 10000));
-    EXPECT_TRUE(problem.contains(path)) << problem.toStdString();
-    EXPECT_TRUE(problem.contains(QStringLiteral("not a database"))) << problem.toStdString();
-
-    // The operator moves the damaged file away: the waiting entry is written.
-    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".damaged")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !logged.isEmpty(); }, 10000));
-    EXPECT_EQ(logged, QStringList{e.id});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 0 && problem.isEmpty(); }, 5000));
-}
-
-TEST(LogStorage, aLockedFileKeepsTheEntryWaitingUntilTheLockGoes)
-{
-    QTemporaryDir dir;
-    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
-    LogConnection other; // another program holding a write lock on the file
-    QString error;
-    ASSERT_TRUE(other.open(target, false, &error)) << error.toStdString();
-    QSqlQuery lock(other.db());
-    ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-
-    ResultsLog log(target);
-    log.setRetryInterval(100);
-    QString problem;
-    QStringList logged;
-    QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) { problem = text; });
-    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
-    const LogEntry e = makeLogEntry(sampleRecord(), KindInput, LogSource{});
-    log.submit(e);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !problem.isEmpty(); }, 15000));
-    EXPECT_TRUE(problem.contains(QStringLiteral("locked"))) << problem.toStdString();
-    EXPECT_EQ(log.waiting(), 1);
-    EXPECT_TRUE(logged.isEmpty());
-
-    ASSERT_TRUE(lock.exec(QStringLiteral("ROLLBACK")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !logged.isEmpty(); }, 15000));
-    EXPECT_EQ(log.close(), 0);
-    LogQuery q;
-    ASSERT_TRUE(q.open(target, &error));
-    EXPECT_TRUE(q.entry(e.id, &error).has_value());
 }
 
 } // namespace

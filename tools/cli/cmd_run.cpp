@@ -107,8 +107,7 @@ int cmdRun(int argc, char** argv)
             logRuns = true;
             if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0 && kind != 0)
                 logText = QString::fromLocal8Bit(argv[++i]);
-        }
-        else if (kind == 0 && arg.rfind("--", 0) != 0) {
+        } else if (kind == 0 && arg.rfind("--", 0) != 0) {
             kind = kindByName(arg);
             if (kind == 0) {
                 std::fprintf(stderr, "korvex-cli run: unknown test kind '%s'\n", arg.c_str());
@@ -254,7 +253,14 @@ int cmdRun(int argc, char** argv)
         const int lost = log->close();
         QCoreApplication::processEvents(); // the last "logged" lines
         if (lost > 0) {
-            std::fprintf(stderr, "korvex-cli run: %d run(s) could not be logged\n", lost);
+            std::fprintf(stderr, "korvex-cli run: %d run(s) could not be written to the results log %s and are lost\n",
+                         lost, qPrintable(log->target().display()));
+            status = 2;
+        } else if (log->setAside() > 0) {
+            std::fprintf(stderr,
+                         "korvex-cli run: %d run(s) could not be written to the results log %s; kept in %s and "
+                         "written there at the next start\n",
+                         log->setAside(), qPrintable(log->target().display()), qPrintable(log->target().unwrittenPath));
             status = 2;
         } else if (log->waiting() > 0) {
             std::fprintf(stderr, "korvex-cli run: %d run(s) wait in %s for the log server\n", log->waiting(),

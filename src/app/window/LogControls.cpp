@@ -7,6 +7,7 @@
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
@@ -151,8 +152,16 @@ void LogControls::onProblem(const QString& text)
         problemBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("警告"), QString(), QMessageBox::Ok, &form_);
         problemBox_->setObjectName(QStringLiteral("LogProblem"));
         problemBox_->setModal(false);
+        // Retries back off to one a minute: once the operator has freed the file or the disk,
+        // this writes at once.
+        QPushButton* retry = problemBox_->addButton(QStringLiteral("立即重试"), QMessageBox::ActionRole);
+        retry->setObjectName(QStringLiteral("LogRetry"));
+        connect(retry, &QPushButton::clicked, &log_, &ResultsLog::retry);
     }
-    problemBox_->setText(QStringLiteral("测试结果暂时无法记录，结果保留，稍后自动重试。\n\n") + text);
+    problemBox_->setText(QStringLiteral("测试结果暂时无法记录，结果保留在内存中，稍后自动重试；"
+                                        "关闭程序时仍未写入的结果暂存于 %1，下次启动时写入。\n\n")
+                             .arg(log_.target().unwrittenPath) +
+                         text);
     problemBox_->show();
 }
 

@@ -43,8 +43,17 @@ int main(int argc, char** argv)
         form.setGeometry(screen->availableGeometry());
     form.showMaximized();
     const int status = QApplication::exec();
-    if (const int lost = logControls.finish(); lost > 0)
-        runner.message(QStringLiteral("%1 个测试结果未能写入结果记录 (%2)。").arg(lost).arg(log.target().display()),
+    // What could not be written by now is set aside beside the configuration and written at
+    // the next start; only what cannot be kept even there is lost, and the operator is told.
+    const int lost = logControls.finish();
+    if (lost > 0)
+        runner.message(
+            QStringLiteral("%1 个测试结果未能写入结果记录 %2，已丢失。").arg(lost).arg(log.target().display()),
+            QStringLiteral("警告"));
+    else if (log.setAside() > 0)
+        runner.message(QStringLiteral("%1 个测试结果未能写入结果记录 %2，已暂存于 %3，下次启动时自动写入。")
+                           .arg(log.setAside())
+                           .arg(log.target().display(), log.target().unwrittenPath),
                        QStringLiteral("警告"));
     return status;
 }
