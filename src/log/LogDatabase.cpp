@@ -239,9 +239,8 @@ bool LogConnection::openFile(const QString& path, QString* error)
             // WAL: readers (the history window, the command-line tool) never wait for the
             // writer; FULL: a commit is on the disk before the entry counts as logged.
             QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next())
-                why = sqlErrorText(q.lastError());
-            else if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+            if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
+                !q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
                 why = sqlErrorText(q.lastError());
         }
         if (why.isEmpty())

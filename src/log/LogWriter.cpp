@@ -6,6 +6,7 @@
 #include <QtSql/QSqlError>
 #include <QtSql/QSqlQuery>
 #include <algorithm>
+#include <utility>
 
 namespace korvex {
 
@@ -69,7 +70,7 @@ constexpr int kRetryLimitMs = 60000;
 
 } // namespace
 
-LogWriter::LogWriter(const LogTarget& target) : target_(target), retry_(this)
+LogWriter::LogWriter(LogTarget target) : target_(std::move(target)), retry_(this)
 {
     retry_.setSingleShot(true);
     connect(&retry_, &QTimer::timeout, this, &LogWriter::drain);

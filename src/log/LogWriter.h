@@ -26,7 +26,7 @@ struct LogFinish {
 class LogWriter : public QObject {
     Q_OBJECT
   public:
-    explicit LogWriter(const LogTarget& target);
+    explicit LogWriter(LogTarget target);
     ~LogWriter() override;
 
     int memoryCount() const { return int(memory_.size()); }

@@ -33,7 +33,7 @@ void RunLogger::onRunCompleted(int32_t kind)
         // A single run, or the run under way when the operator locked a series: its last.
         pending_.reset();
         awaitingLast_ = false;
-        submit(std::move(entry), runs == 1);
+        submit(entry, runs == 1);
     } else {
         pending_ = std::move(entry);
     }
@@ -64,10 +64,10 @@ void RunLogger::finishSeries()
         return;
     LogEntry entry = std::move(*pending_);
     pending_.reset();
-    submit(std::move(entry), false);
+    submit(entry, false);
 }
 
-void RunLogger::submit(LogEntry entry, bool single)
+void RunLogger::submit(const LogEntry& entry, bool single)
 {
     log_.submit(entry);
     emit entrySubmitted(entry, single);

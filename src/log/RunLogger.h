@@ -38,7 +38,7 @@ class RunLogger : public QObject {
   private:
     void onRunCompleted(int32_t kind);
     void onLockChanged(bool pressed);
-    void submit(LogEntry entry, bool single);
+    void submit(const LogEntry& entry, bool single);
 
     Controller& controller_;
     ResultsLog& log_;

@@ -23,6 +23,7 @@
 #include <QtWidgets/QSplitter>
 #include <QtWidgets/QTableWidget>
 #include <cmath>
+#include <utility>
 
 #include "kinds/VerdictProfile.h"
 #include "log/LogColumns.h"
@@ -58,9 +59,9 @@ struct HistoryWindow::Result {
     QString type;
 };
 
-HistoryWindow::HistoryWindow(const LogTarget& target, const ProfileSet& profiles,
+HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles,
                              std::function<void(const QByteArray&)> opener, QWidget* parent)
-    : QWidget(parent, Qt::Window), target_(target), profiles_(std::make_unique<ProfileSet>(profiles)),
+    : QWidget(parent, Qt::Window), target_(std::move(target)), profiles_(std::make_unique<ProfileSet>(profiles)),
       opener_(std::move(opener))
 {
     setObjectName(QStringLiteral("HistoryWindow"));

@@ -29,7 +29,7 @@ class HistoryWindow : public QWidget {
     Q_OBJECT
   public:
     /// opener receives the data file image of the run the operator opens.
-    HistoryWindow(const LogTarget& target, const ProfileSet& profiles,
+    HistoryWindow(LogTarget target, const ProfileSet& profiles,
                   std::function<void(const QByteArray& image)> opener, QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
