@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-arphic-uming
   xvfb xauth poppler-utils
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
   qt6-translations-l10n
 )
 
