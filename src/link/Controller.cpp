@@ -460,6 +460,9 @@ void Controller::checkReader()
         postStep();
         return;
     }
+    // Not complete: the port need not wake the reader before it is (the time limit has a
+    // timer of its own).
+    port_->setWakeLevel(expectedBytes_);
     if (!waitActive_)
         return;
     const int32_t waited = tickDifference(clock_.ticks(), static_cast<uint32_t>(waitSince_));
@@ -479,6 +482,8 @@ void Controller::stopReader()
 {
     if (reader_)
         reader_->stop();
+    if (port_ && port_->isOpen())
+        port_->setWakeLevel(0);
 }
 
 void Controller::startWait(const SequenceSpec& seq)

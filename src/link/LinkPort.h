@@ -10,7 +10,7 @@ namespace korvex {
 
 class LinkPort : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
     ~LinkPort() override = default;
 
@@ -30,17 +30,22 @@ public:
     virtual int64_t read(uint8_t* dst, int64_t n) = 0;
     /// Blocks up to msecs for more bytes to arrive (without spinning); true when some did.
     virtual bool waitForData(int msecs) = 0;
+    /// The reader can go on only once `waiting` bytes wait in all: until then the port may hold
+    /// back dataArrived, so a block streaming in does not wake the reader at every chunk. 0
+    /// announces every arrival. Counts and reads are the same. The serial port announces
+    /// every chunk (QSerialPort reads each one as it comes in any case).
+    virtual void setWakeLevel(int64_t waiting) { (void)waiting; }
     /// The device this port talks to ("/dev/ttyS0", "sim", ...).
     virtual QString deviceName() const = 0;
     QString errorText() const { return errorText_; }
 
-signals:
+  signals:
     /// New bytes are waiting.
     void dataArrived();
     /// The device failed (removed, hung up); the port has closed itself.
     void errorOccurred(const QString& text);
 
-protected:
+  protected:
     QString errorText_;
 };
 

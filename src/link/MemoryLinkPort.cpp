@@ -76,7 +76,8 @@ void MemoryLinkPort::deliver(const uint8_t* data, size_t n)
     if (!open_ || n == 0)
         return;
     rx_.append(reinterpret_cast<const char*>(data), qsizetype(n));
-    emit dataArrived();
+    if (rx_.size() >= wakeLevel_)
+        emit dataArrived();
 }
 
 void MemoryLinkPort::hangUp(const QString& text)

@@ -23,6 +23,7 @@ public:
     int64_t read(uint8_t* dst, int64_t n) override;
     bool waitForData(int msecs) override;
     QString deviceName() const override { return name_; }
+    void setWakeLevel(int64_t waiting) override { wakeLevel_ = waiting; }
 
     /// The instrument's end: receives every byte the host writes while the port is open.
     std::function<void(uint8_t)> onWrite;
@@ -32,7 +33,10 @@ public:
 
     /// Bytes from the instrument; ignored while the port is closed.
     void deliver(const uint8_t* data, size_t n);
-    void deliver(const QByteArray& data) { deliver(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size())); }
+    void deliver(const QByteArray& data)
+    {
+        deliver(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()));
+    }
     /// The device went away: the port closes and reports the error.
     void hangUp(const QString& text);
     /// false: the device is absent and open() fails.
@@ -41,12 +45,13 @@ public:
     const QByteArray& written() const { return written_; }
     void clearWritten() { written_.clear(); }
 
-private:
+  private:
     QString name_;
     QByteArray rx_;
     QByteArray written_;
     bool open_ = false;
     bool present_ = true;
+    int64_t wakeLevel_ = 0;
 };
 
 } // namespace korvex

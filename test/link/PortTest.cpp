@@ -60,8 +60,26 @@ TEST(MemoryPort, HangUpClosesAndReportsOnce)
     EXPECT_FALSE(port.writeByte('?'));
 }
 
+TEST(MemoryPort, AnnouncesArrivalsOnlyOnceTheWakeLevelIsReached)
+{
+    MemoryLinkPort port;
+    ASSERT_TRUE(port.open());
+    QSignalSpy arrivals(&port, &LinkPort::dataArrived);
+    port.setWakeLevel(100);
+    const QByteArray chunk(30, 'x');
+    for (int k = 0; k < 3; ++k)
+        port.deliver(chunk); // 90 bytes: not yet
+    EXPECT_EQ(arrivals.count(), 0);
+    EXPECT_EQ(port.bytesWaiting(), 90);
+    port.deliver(chunk);
+    EXPECT_EQ(arrivals.count(), 1);
+    port.setWakeLevel(0);
+    port.deliver(QByteArray("y"));
+    EXPECT_EQ(arrivals.count(), 2);
+}
+
 class Pty {
-public:
+  public:
     Pty()
     {
         master = posix_openpt(O_RDWR | O_NOCTTY);
