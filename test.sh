@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the default and the sanitizer presets, and runs every test
-# of both (the default one includes a 50-cycle fault soak); then builds the libFuzzer targets
-# and runs each over its kept corpus for a few seconds. Exits non-zero when anything fails.
+# Installs what is missing, checks the format of the sources, builds the default and the
+# sanitizer presets and runs every test of both (the default one includes a 50-cycle fault
+# soak); then builds the libFuzzer targets and runs each over its kept corpus for a few seconds.
+# Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 ./scripts/deps.sh
+
+echo "=== format"
+./scripts/check-format.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in default asan; do

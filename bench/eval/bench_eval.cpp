@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "kinds/Energytest.h"
-#include "link/Frames.h"
 #include "kinds/Inputtest.h"
+#include "link/Frames.h"
 #include "record/TestRecord.h"
 
 namespace {

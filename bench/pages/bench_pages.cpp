@@ -10,12 +10,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "app/canvas/PageFonts.h"
 #include "PageTestData.h"
-#include "kinds/CursorInput.h"
-#include "kinds/Pages.h"
+#include "app/canvas/PageFonts.h"
 #include "app/canvas/PrinterCanvas.h"
 #include "app/canvas/ScreenCanvas.h"
+#include "kinds/CursorInput.h"
+#include "kinds/Pages.h"
 
 namespace {
 

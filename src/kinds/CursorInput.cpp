@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "record/Signal.h"
 #include "kinds/Starttest.h"
+#include "record/Signal.h"
 
 namespace korvex {
 

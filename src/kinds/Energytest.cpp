@@ -1,8 +1,8 @@
 // The preheat energy evaluation: calibration, peaks, end of preheat and running energy.
 #include "kinds/Energytest.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 
 #include "link/Frames.h"
 #include "record/Signal.h"
@@ -26,8 +26,8 @@ float peakFromStart(const float* values, int32_t& index)
 float calibrationCoefficient(const uint8_t* calibBlock, int k)
 {
     const uint8_t* w = calibBlock + std::ptrdiff_t{6} * k;
-    const float value = static_cast<float>(decodeSample(w)) + static_cast<float>(decodeSample(w + 2)) * 0.01f
-        + static_cast<float>(decodeSample(w + 4)) * 0.0001f;
+    const float value = static_cast<float>(decodeSample(w)) + static_cast<float>(decodeSample(w + 2)) * 0.01f +
+                        static_cast<float>(decodeSample(w + 4)) * 0.0001f;
     return value > 0.0f ? value : 1.0f;
 }
 

@@ -2,11 +2,11 @@
 #include "kinds/Evaluate.h"
 
 #include "kinds/Energytest.h"
-#include "link/Frames.h"
 #include "kinds/Inputtest.h"
 #include "kinds/Outputtest.h"
 #include "kinds/Starttest.h"
 #include "kinds/Statictest.h"
+#include "link/Frames.h"
 
 namespace korvex {
 
@@ -35,8 +35,8 @@ bool loadCapture(TestRecord& r, int32_t kind, const uint8_t* data, size_t size, 
     for (const ReplyStep& step : seq->steps)
         expected += static_cast<size_t>(step.bytes);
     if (size != expected) {
-        error = "capture holds " + std::to_string(size) + " bytes, this test's replies are "
-            + std::to_string(expected) + " bytes";
+        error = "capture holds " + std::to_string(size) + " bytes, this test's replies are " +
+                std::to_string(expected) + " bytes";
         return false;
     }
     size_t offset = 0;

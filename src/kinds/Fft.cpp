@@ -6,9 +6,7 @@
 
 namespace korvex {
 
-Fft::Fft(int size)
-    : size_(size)
-    , stages_(0)
+Fft::Fft(int size) : size_(size), stages_(0)
 {
     // Only powers of two are meaningful; anything else falls back to 256.
     if (size_ < 2 || (size_ & (size_ - 1)) != 0)

@@ -10,7 +10,7 @@ namespace korvex {
 /// followed by the bit-reversal permutation so that x[n] ends up as bin n. The twiddle table
 /// is built once per transform size.
 class Fft {
-public:
+  public:
     explicit Fft(int size = 256);
 
     int size() const { return size_; }
@@ -20,7 +20,7 @@ public:
     /// Magnitudes |X[n]| for n < orders of size() real samples (orders <= size()).
     void magnitudes(const float* samples, float* amp, int orders) const;
 
-private:
+  private:
     int size_;
     int stages_;
     std::vector<std::complex<float>> twiddle_; // e^(-j2πk/N), k = 0..N/2-1

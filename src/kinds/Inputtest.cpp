@@ -1,9 +1,9 @@
 // The input evaluation: RMS words, spectra and THD, conduction angles and display waveforms.
 #include "kinds/Inputtest.h"
 
-#include <cstddef>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "kinds/Fft.h"
 #include "link/Frames.h"
@@ -13,14 +13,17 @@ namespace korvex {
 
 namespace {
 
-constexpr float kVoltagePresence = 5.0f;   // V
-constexpr float kCurrentPresence = 0.005f; // A
-constexpr int kConfirmSamples = 20;        // a rising crossing must still be >= 0 this much later
+constexpr float kVoltagePresence = 5.0f;      // V
+constexpr float kCurrentPresence = 0.005f;    // A
+constexpr int kConfirmSamples = 20;           // a rising crossing must still be >= 0 this much later
 constexpr float kConductionThreshold = 0.05f; // of the current peak
 constexpr float kNoVoltageScale = 10.0f;
 constexpr float kNoCurrentScale = 0.1f;
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
+float word(const uint8_t* block, int n)
+{
+    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
+}
 
 const Fft& transform256()
 {
@@ -28,7 +31,10 @@ const Fft& transform256()
     return fft;
 }
 
-float nonNegativeRoot(float x) { return x > 0.0f ? std::sqrt(x) : 0.0f; }
+float nonNegativeRoot(float x)
+{
+    return x > 0.0f ? std::sqrt(x) : 0.0f;
+}
 
 /// Orders 0..39 of the voltage: spectrum, percentages and both THD figures.
 void voltageSpectrum(TestRecord& r)

@@ -36,12 +36,20 @@ InputTexts inputTexts(const TestRecord& r, bool chinese, bool print)
     } else if (!print) {
         t = {"输入特性测试报告",
              {"电压(V)", wide ? "宽频电流(A)" : "电流(A)", "功率(W)", wide ? "宽频功率因数" : "功率因数", "频率(Hz)"},
-             nullptr, nullptr, "谐波", "电压", "电流"};
+             nullptr,
+             nullptr,
+             "谐波",
+             "电压",
+             "电流"};
     } else {
         t = {"输入特性测试报告",
              {"电压 (V)", wide ? "宽频电流 (A)" : "电流 (A)", "功率 (W)", wide ? "宽频功率因数" : "功率因数",
               "频率 (Hz)"},
-             nullptr, nullptr, "谐波", "电压", "电流"};
+             nullptr,
+             nullptr,
+             "谐波",
+             "电压",
+             "电流"};
     }
     if (chinese) {
         t.thdU = csa ? "电压总谐波(CSA)" : "电压总谐波(IEC)";
@@ -221,7 +229,8 @@ void printTrace(PageCanvas& c, int zeroY, double scale, const float* wave, float
 {
     int y[100];
     for (int j = 0; j < 100; ++j)
-        y[j] = zeroY - clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * scale, zeroY - kSheetHeight, zeroY);
+        y[j] = zeroY -
+               clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * scale, zeroY - kSheetHeight, zeroY);
     c.moveTo(x1, -y[0]);
     for (int j = 0; j < 100; ++j)
         c.lineTo(x1 + 50 * j, -y[j]);
@@ -339,9 +348,21 @@ void drawInputPrint(PageCanvas& c, const TestRecord& r, bool chinese)
 
 } // namespace
 
-void drawInputScreenEnglish(PageCanvas& c, const TestRecord& r) { drawInputScreen(c, r, false); }
-void drawInputScreenChinese(PageCanvas& c, const TestRecord& r) { drawInputScreen(c, r, true); }
-void drawInputPrintEnglish(PageCanvas& c, const TestRecord& r) { drawInputPrint(c, r, false); }
-void drawInputPrintChinese(PageCanvas& c, const TestRecord& r) { drawInputPrint(c, r, true); }
+void drawInputScreenEnglish(PageCanvas& c, const TestRecord& r)
+{
+    drawInputScreen(c, r, false);
+}
+void drawInputScreenChinese(PageCanvas& c, const TestRecord& r)
+{
+    drawInputScreen(c, r, true);
+}
+void drawInputPrintEnglish(PageCanvas& c, const TestRecord& r)
+{
+    drawInputPrint(c, r, false);
+}
+void drawInputPrintChinese(PageCanvas& c, const TestRecord& r)
+{
+    drawInputPrint(c, r, true);
+}
 
 } // namespace korvex

@@ -1,9 +1,9 @@
 // The output evaluation and its half reused by the comprehensive test.
 #include "kinds/Outputtest.h"
 
-#include <cstddef>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "link/Frames.h"
 #include "record/Signal.h"
@@ -15,9 +15,15 @@ namespace {
 constexpr float kLampVoltagePresence = 10.0f; // V
 constexpr float kCurrentPresence = 0.005f;    // A
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
+float word(const uint8_t* block, int n)
+{
+    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
+}
 
-void clearWave(float* w) { std::fill(w, w + kOutputWaveLen, 0.0f); }
+void clearWave(float* w)
+{
+    std::fill(w, w + kOutputWaveLen, 0.0f);
+}
 
 } // namespace
 

@@ -33,7 +33,7 @@ enum class PenStyle { Solid, Dotted };
 /// Canvas operations of the report pages. Coordinates and sizes are integer device units:
 /// pixels on screen; in the printer's metric mode 0.01 mm with y negative downwards.
 class PageCanvas {
-public:
+  public:
     virtual ~PageCanvas() = default;
 
     /// Font by face name; height is the cell height (ascent + descent) in device units;

@@ -26,10 +26,22 @@ namespace {
 constexpr int kCoordLimit = 1 << 24;
 } // namespace
 
-int ScreenScale::x(double v) const { return clampTrunc(v * sx, -kCoordLimit, kCoordLimit); }
-int ScreenScale::y(double v) const { return clampTrunc(v * sy, -kCoordLimit, kCoordLimit); }
-int ScreenScale::fontSf(double h) const { return clampTrunc(h * sf, 1, kCoordLimit); }
-int ScreenScale::fontSy(double h) const { return clampTrunc(h * sy, 1, kCoordLimit); }
+int ScreenScale::x(double v) const
+{
+    return clampTrunc(v * sx, -kCoordLimit, kCoordLimit);
+}
+int ScreenScale::y(double v) const
+{
+    return clampTrunc(v * sy, -kCoordLimit, kCoordLimit);
+}
+int ScreenScale::fontSf(double h) const
+{
+    return clampTrunc(h * sf, 1, kCoordLimit);
+}
+int ScreenScale::fontSy(double h) const
+{
+    return clampTrunc(h * sy, 1, kCoordLimit);
+}
 
 ScreenScale screenScale(int width, int height)
 {
@@ -42,7 +54,10 @@ ScreenScale screenScale(int width, int height)
     return s;
 }
 
-std::string valueText(double v, int decimals, int precision) { return formatFixed(v, precision, decimals); }
+std::string valueText(double v, int decimals, int precision)
+{
+    return formatFixed(v, precision, decimals);
+}
 
 void drawLine(PageCanvas& c, int x1, int y1, int x2, int y2)
 {
@@ -70,15 +85,19 @@ void drawScreenBackground(PageCanvas& c, Colour background)
 void drawInfoBlock(PageCanvas& c, const TestRecord& r, bool chinese, const InfoLayout& layout,
                    const char* const* labels)
 {
-    static const char* const labelsEn[9] = {"Name:",        "No.:",     "Type:",     "Standard:", "Temperature:",
-                                            "Humidity:",    "Manufacturer:", "Operator:", "Test Date:"};
-    static const char* const labelsZh[9] = {"名称:", "编号:", "型号:",   "规格:",    "温度:",
-                                            "湿度:", "制造商:", "测试员:", "测试日期:"};
+    static const char* const labelsEn[9] = {
+        "Name:", "No.:", "Type:", "Standard:", "Temperature:", "Humidity:", "Manufacturer:", "Operator:", "Test Date:"};
+    static const char* const labelsZh[9] = {
+        "名称:", "编号:", "型号:", "规格:", "温度:", "湿度:", "制造商:", "测试员:", "测试日期:"};
     const std::string values[9] = {
-        fieldUtf8(r.infoName),        fieldUtf8(r.infoNo),
-        fieldUtf8(r.infoType),        fieldUtf8(r.infoSpec),
-        fieldUtf8(r.infoTemperature) + "℃", fieldUtf8(r.infoHumidity) + "%",
-        fieldUtf8(r.infoManufacturer), fieldUtf8(r.infoOperator),
+        fieldUtf8(r.infoName),
+        fieldUtf8(r.infoNo),
+        fieldUtf8(r.infoType),
+        fieldUtf8(r.infoSpec),
+        fieldUtf8(r.infoTemperature) + "℃",
+        fieldUtf8(r.infoHumidity) + "%",
+        fieldUtf8(r.infoManufacturer),
+        fieldUtf8(r.infoOperator),
         fieldUtf8(r.testDate),
     };
     if (!labels)

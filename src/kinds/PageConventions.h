@@ -38,7 +38,10 @@ struct ScreenScale {
 };
 
 ScreenScale screenScale(int width, int height);
-inline ScreenScale screenScale(const PageCanvas& c) { return screenScale(c.width(), c.height()); }
+inline ScreenScale screenScale(const PageCanvas& c)
+{
+    return screenScale(c.width(), c.height());
+}
 
 /// A measured value in fixed notation, 4 significant digits (precision) and d decimals.
 std::string valueText(double v, int decimals, int precision = 4);
@@ -53,9 +56,18 @@ void drawFrame(PageCanvas& c, int left, int top, int right, int bottom);
 
 /// Text in the current font and alignment on a print page: y is measured downwards in 0.01 mm
 /// and drawn as -y in the metric mode.
-inline void printText(PageCanvas& c, int x, int y, const std::string& s) { c.textOut(x, -y, s); }
-inline void printLine(PageCanvas& c, int x1, int y1, int x2, int y2) { drawLine(c, x1, -y1, x2, -y2); }
-inline void printFrame(PageCanvas& c, int l, int t, int r, int b) { drawFrame(c, l, -t, r, -b); }
+inline void printText(PageCanvas& c, int x, int y, const std::string& s)
+{
+    c.textOut(x, -y, s);
+}
+inline void printLine(PageCanvas& c, int x1, int y1, int x2, int y2)
+{
+    drawLine(c, x1, -y1, x2, -y2);
+}
+inline void printFrame(PageCanvas& c, int l, int t, int r, int b)
+{
+    drawFrame(c, l, -t, r, -b);
+}
 
 /// Positions of the nine test-information items (label x, value x, y measured downwards):
 /// Name, No., Type, Standard, Temperature, Humidity, Manufacturer, Operator, Test Date.

@@ -23,15 +23,9 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
     prepareScreenPage(r);
     const bool chinese = r.chinese != 0;
     switch (r.currentTest) {
-    case KindInput:
-        chinese ? drawInputScreenChinese(c, r) : drawInputScreenEnglish(c, r);
-        return;
-    case KindPhase:
-        chinese ? drawPhaseScreenChinese(c, r) : drawPhaseScreenEnglish(c, r);
-        return;
-    case KindOutput:
-        chinese ? drawOutputScreenChinese(c, r) : drawOutputScreenEnglish(c, r);
-        return;
+    case KindInput: chinese ? drawInputScreenChinese(c, r) : drawInputScreenEnglish(c, r); return;
+    case KindPhase: chinese ? drawPhaseScreenChinese(c, r) : drawPhaseScreenEnglish(c, r); return;
+    case KindOutput: chinese ? drawOutputScreenChinese(c, r) : drawOutputScreenEnglish(c, r); return;
     case KindComprehensive:
         chinese ? drawComprehensiveScreenChinese(c, r) : drawComprehensiveScreenEnglish(c, r);
         return;
@@ -44,8 +38,7 @@ void drawScreenPage(PageCanvas& c, TestRecord& r)
         else
             chinese ? drawEnergyScreenChinese(c, r) : drawEnergyScreenEnglish(c, r);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -53,26 +46,15 @@ void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int printerFamily
 {
     const bool chinese = r.chinese != 0;
     switch (kind) {
-    case KindInput:
-        chinese ? drawInputPrintChinese(c, r) : drawInputPrintEnglish(c, r);
-        return;
-    case KindPhase:
-        chinese ? drawPhasePrintChinese(c, r) : drawPhasePrintEnglish(c, r);
-        return;
-    case KindOutput:
-        chinese ? drawOutputPrintChinese(c, r) : drawOutputPrintEnglish(c, r);
-        return;
+    case KindInput: chinese ? drawInputPrintChinese(c, r) : drawInputPrintEnglish(c, r); return;
+    case KindPhase: chinese ? drawPhasePrintChinese(c, r) : drawPhasePrintEnglish(c, r); return;
+    case KindOutput: chinese ? drawOutputPrintChinese(c, r) : drawOutputPrintEnglish(c, r); return;
     case KindComprehensive:
         chinese ? drawComprehensivePrintChinese(c, r) : drawComprehensivePrintEnglish(c, r, printerFamily);
         return;
-    case KindStart:
-        chinese ? drawStartPrintChinese(c, r) : drawStartPrintEnglish(c, r);
-        return;
-    case KindEnergy:
-        chinese ? drawEnergyPrintChinese(c, r) : drawEnergyPrintEnglish(c, r);
-        return;
-    default:
-        return;
+    case KindStart: chinese ? drawStartPrintChinese(c, r) : drawStartPrintEnglish(c, r); return;
+    case KindEnergy: chinese ? drawEnergyPrintChinese(c, r) : drawEnergyPrintEnglish(c, r); return;
+    default: return;
     }
 }
 

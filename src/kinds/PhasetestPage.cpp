@@ -13,13 +13,12 @@ namespace {
 // Orders of the small table of current harmonics.
 constexpr int kSmallOrders[6] = {2, 3, 5, 7, 9, 11};
 
-const char* const kCellEnScreen[6] = {"Irms (A)",        "PF",             "THDI %",
-                                      "Begin Phase (°)", "Peak Phase (°)", "End Phase (°)"};
-const char* const kCellEnPrint[6] = {"Irms (A)",        "PF",             "THDI (%)",
-                                     "Begin Phase (°)", "Peak Phase (°)", "End Phase (°)"};
-const char* const kCellZhScreen[6] = {"电流 (A)",       "功率因数",       "电流总谐波 %",
+const char* const kCellEnScreen[6] = {"Irms (A)", "PF", "THDI %", "Begin Phase (°)", "Peak Phase (°)", "End Phase (°)"};
+const char* const kCellEnPrint[6] = {"Irms (A)",       "PF",           "THDI (%)", "Begin Phase (°)",
+                                     "Peak Phase (°)", "End Phase (°)"};
+const char* const kCellZhScreen[6] = {"电流 (A)",     "功率因数",     "电流总谐波 %",
                                       "起始相位 (°)", "峰值相位 (°)", "终止相位 (°)"};
-const char* const kCellZhPrint[6] = {"电流 (A)",       "功率因数",       "电流总谐波 (%)",
+const char* const kCellZhPrint[6] = {"电流 (A)",     "功率因数",     "电流总谐波 (%)",
                                      "起始相位 (°)", "峰值相位 (°)", "终止相位 (°)"};
 
 void cellValues(const TestRecord& r, std::string (&v)[6])
@@ -32,7 +31,10 @@ void cellValues(const TestRecord& r, std::string (&v)[6])
     v[5] = valueText(r.PhaseEnd, 0);
 }
 
-std::string mApWText(float v) { return valueText(v, 2, 5); }
+std::string mApWText(float v)
+{
+    return valueText(v, 2, 5);
+}
 
 void screenTrace(PageCanvas& c, const ScreenScale& s, int x0, int y0, double depth, const float* wave, float peak)
 {
@@ -162,7 +164,8 @@ void printTrace(PageCanvas& c, const float* wave, float peak)
     constexpr int zeroY = 10000;
     int y[100];
     for (int j = 0; j < 100; ++j)
-        y[j] = zeroY - clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * 2550, zeroY - kSheetHeight, zeroY);
+        y[j] = zeroY -
+               clampTrunc(static_cast<double>(wave[std::ptrdiff_t{2} * j]) / peak * 2550, zeroY - kSheetHeight, zeroY);
     c.moveTo(2700, -y[0]);
     for (int j = 0; j < 100; ++j)
         c.lineTo(2700 + 50 * j, -y[j]);
@@ -263,9 +266,21 @@ void drawPhasePrint(PageCanvas& c, const TestRecord& r, bool chinese)
 
 } // namespace
 
-void drawPhaseScreenEnglish(PageCanvas& c, const TestRecord& r) { drawPhaseScreen(c, r, false); }
-void drawPhaseScreenChinese(PageCanvas& c, const TestRecord& r) { drawPhaseScreen(c, r, true); }
-void drawPhasePrintEnglish(PageCanvas& c, const TestRecord& r) { drawPhasePrint(c, r, false); }
-void drawPhasePrintChinese(PageCanvas& c, const TestRecord& r) { drawPhasePrint(c, r, true); }
+void drawPhaseScreenEnglish(PageCanvas& c, const TestRecord& r)
+{
+    drawPhaseScreen(c, r, false);
+}
+void drawPhaseScreenChinese(PageCanvas& c, const TestRecord& r)
+{
+    drawPhaseScreen(c, r, true);
+}
+void drawPhasePrintEnglish(PageCanvas& c, const TestRecord& r)
+{
+    drawPhasePrint(c, r, false);
+}
+void drawPhasePrintChinese(PageCanvas& c, const TestRecord& r)
+{
+    drawPhasePrint(c, r, true);
+}
 
 } // namespace korvex

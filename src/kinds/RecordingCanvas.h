@@ -9,7 +9,7 @@
 namespace korvex {
 
 class RecordingCanvas : public PageCanvas {
-public:
+  public:
     enum class Op { SetFont, SetTextAlign, TextOut, SetPen, MoveTo, LineTo, FillRect, SetMetricMode, RestoreMode };
 
     /// One call with the arguments that apply to it.
@@ -18,7 +18,7 @@ public:
         int x = 0, y = 0, x2 = 0, y2 = 0; // points; FillRect: left, top, right, bottom
         std::string text;                 // TextOut text; SetFont face name
         Colour colour;
-        int size = 0;                     // font height or pen width
+        int size = 0; // font height or pen width
         int charset = 0;
         int escapement = 0;
         TextAlign align = TextAlign::Left;
@@ -67,7 +67,7 @@ public:
     size_t count(Op op) const;
     bool metricMode() const { return metricDepth_ > 0; }
 
-private:
+  private:
     int width_, height_;
     std::vector<Call> calls_;
     std::vector<Text> texts_;

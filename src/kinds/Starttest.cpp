@@ -1,9 +1,9 @@
 // The start evaluation: envelopes, the instrument's peak values and times, presence tests, cursor.
 #include "kinds/Starttest.h"
 
-#include <cstddef>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "link/Frames.h"
 #include "record/Signal.h"
@@ -12,15 +12,21 @@ namespace korvex {
 
 namespace {
 
-constexpr float kLampVoltagePresence = 20.0f;  // V
-constexpr float kLampCurrentPresence = 0.02f;  // A
-constexpr float kFilamentPresence = 0.01f;     // A
-constexpr float kCathodePresence = 0.02f;      // A
+constexpr float kLampVoltagePresence = 20.0f; // V
+constexpr float kLampCurrentPresence = 0.02f; // A
+constexpr float kFilamentPresence = 0.01f;    // A
+constexpr float kCathodePresence = 0.02f;     // A
 constexpr float kCaptureSeconds = 5.0f;
 
-float word(const uint8_t* block, int n) { return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n); }
+float word(const uint8_t* block, int n)
+{
+    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
+}
 
-void clearEnvelope(float* w) { std::fill(w, w + kStartSamples, 0.0f); }
+void clearEnvelope(float* w)
+{
+    std::fill(w, w + kStartSamples, 0.0f);
+}
 
 /// Envelope value in physical units; an envelope whose peak is 0 (or not a number) reads 0.
 float physical(float envelope, float instrumentPeak, float envelopePeak)

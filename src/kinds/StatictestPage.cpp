@@ -2,8 +2,8 @@
 // and the lamp envelopes on one page, on screen and on paper, in English and Chinese.
 #include "kinds/StatictestPage.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 

@@ -7,7 +7,7 @@
 namespace korvex {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     /// Milliseconds since some fixed moment, wrapping at 2^32.
     virtual uint32_t ticks() const = 0;

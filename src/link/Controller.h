@@ -26,7 +26,7 @@ struct SequenceSpec;
 
 class Controller : public QObject {
     Q_OBJECT
-public:
+  public:
     /// The step event, called message 1025 throughout (its number as a window message); as a
     /// Qt event type it is QEvent::User + 1, that is 1001. Runs one step.
     static constexpr QEvent::Type kStepEvent = static_cast<QEvent::Type>(QEvent::User + 1);

@@ -59,28 +59,21 @@ constexpr ReplyStep kOutputSteps[] = {
 };
 
 constexpr ReplyStep kCompSteps[] = {
-    {512, Block::InputU, 10, C::SampleCount, 256},
-    {512, Block::InputI, 20, C::None, 0},
-    {104, Block::CombinedParams, 40, C::None, 0},
-    {300, Block::OutUl, 54, C::OutSampleCount, 150},
-    {300, Block::OutIf, 68, C::None, 0},
-    {300, Block::OutIl, 84, C::None, 0},
+    {512, Block::InputU, 10, C::SampleCount, 256}, {512, Block::InputI, 20, C::None, 0},
+    {104, Block::CombinedParams, 40, C::None, 0},  {300, Block::OutUl, 54, C::OutSampleCount, 150},
+    {300, Block::OutIf, 68, C::None, 0},           {300, Block::OutIl, 84, C::None, 0},
     {300, Block::OutIk, 100, C::None, 0},
 };
 
 constexpr ReplyStep kStartSteps[] = {
-    {600, Block::Start0, 25, C::SampleCount, 300},
-    {600, Block::Start1, 50, C::None, 0},
-    {600, Block::Start2, 75, C::None, 0},
-    {600, Block::Start3, 90, C::None, 0},
+    {600, Block::Start0, 25, C::SampleCount, 300}, {600, Block::Start1, 50, C::None, 0},
+    {600, Block::Start2, 75, C::None, 0},          {600, Block::Start3, 90, C::None, 0},
     {37, Block::StartTail, 100, C::None, 0},
 };
 
 constexpr ReplyStep kEnergySteps[] = {
-    {1, Block::EnergyAck, 10, C::None, 0},
-    {2000, Block::EnergyU, 30, C::SampleCount, 1000},
-    {2000, Block::EnergyI, 55, C::None, 0},
-    {2000, Block::EnergyP, 80, C::None, 0},
+    {1, Block::EnergyAck, 10, C::None, 0},     {2000, Block::EnergyU, 30, C::SampleCount, 1000},
+    {2000, Block::EnergyI, 55, C::None, 0},    {2000, Block::EnergyP, 80, C::None, 0},
     {18, Block::EnergyCalib, 100, C::None, 0},
 };
 

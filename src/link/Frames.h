@@ -31,7 +31,10 @@ inline int16_t decodeSample(const uint8_t* b)
     return static_cast<int16_t>(static_cast<uint16_t>(b[0] | (b[1] << 8)));
 }
 /// Sample i of a raw block.
-inline int16_t sampleAt(const uint8_t* block, int i) { return decodeSample(block + 2 * i); }
+inline int16_t sampleAt(const uint8_t* block, int i)
+{
+    return decodeSample(block + 2 * i);
+}
 inline void encodeSample(int16_t v, uint8_t* out)
 {
     out[0] = static_cast<uint8_t>(static_cast<uint16_t>(v) & 0xFF);
@@ -94,6 +97,9 @@ int replyBytesOf(int32_t kind);
 /// destination. The energy acknowledgement is not stored; use it with isEnergyAck().
 void storeBlock(TestRecord& r, const ReplyStep& step, const uint8_t* data);
 
-inline bool isEnergyAck(uint8_t b) { return b == kEnergyAck; }
+inline bool isEnergyAck(uint8_t b)
+{
+    return b == kEnergyAck;
+}
 
 } // namespace korvex

@@ -15,7 +15,7 @@ class LinkPort;
 
 class InputThread : public QObject {
     Q_OBJECT
-public:
+  public:
     /// check runs on every wake-up while the reader is running.
     InputThread(LinkPort& port, std::function<void()> check, QObject* parent = nullptr);
     ~InputThread() override;
@@ -28,7 +28,7 @@ public:
     void stop();
     bool running() const { return running_; }
 
-private:
+  private:
     void wake();
 
     std::function<void()> check_;

@@ -3,8 +3,8 @@
 
 #include <QThread>
 #include <algorithm>
-#include <utility>
 #include <cstring>
+#include <utility>
 
 namespace korvex {
 

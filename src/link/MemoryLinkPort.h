@@ -11,7 +11,7 @@ namespace korvex {
 
 class MemoryLinkPort final : public LinkPort {
     Q_OBJECT
-public:
+  public:
     explicit MemoryLinkPort(QString name = QStringLiteral("sim"), QObject* parent = nullptr);
 
     bool open() override;

@@ -83,9 +83,18 @@ void SimInstrument::receive(uint8_t byte)
         emitBytes(&answer, 1);
         break;
     }
-    case kCmdInput: blocks_ = model_.measurement(KindInput); sendBlock(0); break;
-    case kCmdOutput: blocks_ = model_.measurement(KindOutput); sendBlock(0); break;
-    case kCmdComprehensive: blocks_ = model_.measurement(KindComprehensive); sendBlock(0); break;
+    case kCmdInput:
+        blocks_ = model_.measurement(KindInput);
+        sendBlock(0);
+        break;
+    case kCmdOutput:
+        blocks_ = model_.measurement(KindOutput);
+        sendBlock(0);
+        break;
+    case kCmdComprehensive:
+        blocks_ = model_.measurement(KindComprehensive);
+        sendBlock(0);
+        break;
     case kCmdStart:
         blocks_ = model_.measurement(KindStart);
         beginCapture();

@@ -27,7 +27,7 @@ struct SimFault {
 
 class SimInstrument : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kBytesPerSecond = 1920; // 19200 baud, 10 bits a byte
     static constexpr uint8_t kHandshakeAnswer = 'K';
 
@@ -54,7 +54,7 @@ public:
     /// Bytes queued but not yet sent (paced mode).
     size_t queuedBytes() const { return queue_.size(); }
 
-private:
+  private:
     void command(uint8_t byte);
     void sendBlock(size_t index);
     void emitBytes(const uint8_t* data, size_t n);

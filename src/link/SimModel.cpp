@@ -13,8 +13,8 @@ namespace korvex {
 namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-constexpr int kInputSamples = 256;   // one mains period
-constexpr int kOutputSamples = 150;  // six periods of the lamp frequency
+constexpr int kInputSamples = 256;  // one mains period
+constexpr int kOutputSamples = 150; // six periods of the lamp frequency
 constexpr int kOutputPerCycle = 25;
 constexpr double kMainsRms = 230.0;
 
@@ -369,9 +369,8 @@ std::vector<std::vector<uint8_t>> SimModel::measurement(int32_t kind)
             const double scale[4] = {kStartVolt, kStartAmp, kStartAmp, kStartAmp};
             for (int s = 0; s < 4; ++s) {
                 const std::vector<int16_t>& e = *env[s];
-                const auto top = std::max_element(e.begin(), e.end(), [](int16_t a, int16_t b) {
-                    return std::abs(int(a)) < std::abs(int(b));
-                });
+                const auto top = std::max_element(
+                    e.begin(), e.end(), [](int16_t a, int16_t b) { return std::abs(int(a)) < std::abs(int(b)); });
                 putFloat(block, s, std::abs(*top) / scale[s]);
                 putFloat(block, 5 + s, double(top - e.begin()) * 5.0 / kStartSamples);
             }

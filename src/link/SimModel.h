@@ -15,19 +15,19 @@ struct SequenceSpec;
 /// What distinguishes one simulated ballast from another.
 struct BallastScenario {
     QString name;
-    bool activePfc = true;      // active power-factor correction, else a capacitor-input rectifier
-    double inputPower = 60.0;   // W drawn from the mains
+    bool activePfc = true;         // active power-factor correction, else a capacitor-input rectifier
+    double inputPower = 60.0;      // W drawn from the mains
     double outputFrequency = 45.0; // kHz
-    double lampVoltage = 100.0; // V rms while burning
-    double lampCurrent = 0.30;  // A rms
+    double lampVoltage = 100.0;    // V rms while burning
+    double lampCurrent = 0.30;     // A rms
     double filamentCurrent = 0.15; // A rms while burning
-    double ignitionPeak = 650.0; // V
-    double preheatTime = 1.5;   // s before ignition
-    double preheatCurrent = 1.35; // A rms through the filament while preheating
+    double ignitionPeak = 650.0;   // V
+    double preheatTime = 1.5;      // s before ignition
+    double preheatCurrent = 1.35;  // A rms through the filament while preheating
 };
 
 class SimModel {
-public:
+  public:
     /// An unknown name gives the default "pfc" scenario; use knownScenario() to check first.
     explicit SimModel(const QString& scenario = QStringLiteral("pfc"), uint32_t seed = 1);
 
@@ -40,10 +40,22 @@ public:
     std::vector<std::vector<uint8_t>> measurement(int32_t kind);
 
     // Waveforms in physical units, as the blocks carry them (exposed for tests).
-    struct InputWaves { std::vector<double> u, i; double frequency; double hfCurrent; };
-    struct OutputWaves { std::vector<double> ul, iff, il, ik; double frequency; };
-    struct StartWaves { std::vector<double> ul, iff, il, ik; double preheatTime; };
-    struct EnergyWaves { std::vector<double> u, i, p; };
+    struct InputWaves {
+        std::vector<double> u, i;
+        double frequency;
+        double hfCurrent;
+    };
+    struct OutputWaves {
+        std::vector<double> ul, iff, il, ik;
+        double frequency;
+    };
+    struct StartWaves {
+        std::vector<double> ul, iff, il, ik;
+        double preheatTime;
+    };
+    struct EnergyWaves {
+        std::vector<double> u, i, p;
+    };
     InputWaves inputWaves();
     OutputWaves outputWaves();
     StartWaves startWaves();
@@ -60,12 +72,13 @@ public:
     static constexpr double kCalibI = 10000.0;
     static constexpr double kCalibP = 100.5;
 
-private:
+  private:
     double noise(double sigma);
-    static std::vector<uint8_t> inputParams(const InputWaves& w, const std::vector<int16_t>& u, const std::vector<int16_t>& i);
+    static std::vector<uint8_t> inputParams(const InputWaves& w, const std::vector<int16_t>& u,
+                                            const std::vector<int16_t>& i);
     static std::vector<uint8_t> outputParams(const std::vector<int16_t>& ul, const std::vector<int16_t>& iff,
-                                      const std::vector<int16_t>& il, const std::vector<int16_t>& ik,
-                                      double frequency);
+                                             const std::vector<int16_t>& il, const std::vector<int16_t>& ik,
+                                             double frequency);
 
     BallastScenario scenario_;
     std::mt19937 rng_;

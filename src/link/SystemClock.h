@@ -8,7 +8,7 @@
 namespace korvex {
 
 class SystemClock final : public Clock {
-public:
+  public:
     /// offset is added to every reading (lets a run start just before the 2^32 wrap).
     explicit SystemClock(uint32_t offset = 0);
     uint32_t ticks() const override;
@@ -16,7 +16,7 @@ public:
     /// The clock shared by everything that does not bring its own.
     static SystemClock& instance();
 
-private:
+  private:
     QElapsedTimer timer_;
     uint32_t offset_;
 };

@@ -1,8 +1,8 @@
 // The data file: field table, encoder, decoder with range checks, file read and write.
 #include "record/DataFile.h"
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "record/FileUtil.h"
@@ -12,12 +12,19 @@ namespace korvex {
 
 namespace {
 
-#define KF(field, type, count, in31, in30) \
-    {#field, FieldType::type, count, in31, in30, [](TestRecord& r) -> void* { return &r.field; }}
-#define KA(field, count, in31, in30) \
-    {#field, FieldType::F32, count, in31, in30, [](TestRecord& r) -> void* { return r.field; }}
-#define KT(field, in31, in30) \
-    {#field, FieldType::Text, static_cast<int>(sizeof(TestRecord::field)), in31, in30, [](TestRecord& r) -> void* { return r.field; }}
+#define KF(field, type, count, in31, in30)                                                                             \
+    {                                                                                                                  \
+#field, FieldType::type, count, in31, in30, [](TestRecord & r) -> void* { return &r.field; }                   \
+    }
+#define KA(field, count, in31, in30)                                                                                   \
+    {                                                                                                                  \
+#field, FieldType::F32, count, in31, in30, [](TestRecord & r) -> void* { return r.field; }                     \
+    }
+#define KT(field, in31, in30)                                                                                          \
+    {                                                                                                                  \
+#field, FieldType::Text, static_cast < int>(sizeof(TestRecord::field)), in31, in30,                            \
+            [](TestRecord & r) -> void* { return r.field; }                                                            \
+    }
 
 const StoredField kFields[] = {
     KF(currentTest, I32, 1, true, true),

@@ -29,7 +29,10 @@ struct StoredField {
     bool in31;
     bool in30;
     void* (*at)(TestRecord&);
-    size_t bytes() const { return type == FieldType::Text ? static_cast<size_t>(count) : 4u * static_cast<size_t>(count); }
+    size_t bytes() const
+    {
+        return type == FieldType::Text ? static_cast<size_t>(count) : 4u * static_cast<size_t>(count);
+    }
     bool presentIn(DataVersion v) const { return v == DataVersion::V32 || (v == DataVersion::V31 ? in31 : in30); }
 };
 

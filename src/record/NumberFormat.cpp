@@ -81,7 +81,10 @@ int roundDigits(Decimal& d, int keep)
     return d.count;
 }
 
-char digitAt(const Decimal& d, int i) { return (i >= 0 && i < d.count) ? d.digits[i] : '0'; }
+char digitAt(const Decimal& d, int i)
+{
+    return (i >= 0 && i < d.count) ? d.digits[i] : '0';
+}
 
 std::string nonFinite(double v)
 {

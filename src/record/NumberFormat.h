@@ -8,8 +8,8 @@ namespace korvex {
 /// The toolkit's fixed format: rounds to `precision` significant digits (half away from zero),
 /// then writes exactly `decimals` digits after the point, padding with zeros. A value whose
 /// integer part needs more than `precision` digits is written in scientific notation
-/// ("1.2346E5" for 123456 at precision 5, trailing zeros of the mantissa dropped). Negative values get "-". NaN and infinities read
-/// "NAN", "INF" and "-INF".
+/// ("1.2346E5" for 123456 at precision 5, trailing zeros of the mantissa dropped). Negative values get "-". NaN and
+/// infinities read "NAN", "INF" and "-INF".
 std::string formatFixed(double value, int precision, int decimals);
 
 /// Shortest general form with up to `precision` significant digits, as the configuration file

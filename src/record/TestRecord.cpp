@@ -9,8 +9,7 @@ namespace korvex {
 
 namespace {
 
-template <size_t N>
-void zero(float (&a)[N], size_t count = N)
+template <size_t N> void zero(float (&a)[N], size_t count = N)
 {
     std::fill(a, a + std::min(count, N), 0.0f);
 }
@@ -115,8 +114,8 @@ std::string utcDateText(int64_t unixSeconds)
     const sys_days day = floor<days>(sys_seconds{seconds{unixSeconds}});
     const year_month_day ymd{day};
     char text[32];
-    std::snprintf(text, sizeof text, "%d-%u-%u", static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+    std::snprintf(text, sizeof text, "%d-%u-%u", static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()));
     return text;
 }
 

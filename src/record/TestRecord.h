@@ -18,23 +18,26 @@ enum TestKind : int32_t {
     KindEnergy = 6,
 };
 
-inline bool isTestKind(int32_t kind) { return kind >= KindInput && kind <= KindEnergy; }
+inline bool isTestKind(int32_t kind)
+{
+    return kind >= KindInput && kind <= KindEnergy;
+}
 
 // Sizes of the fixed arrays and text buffers.
-inline constexpr int kInputWaveLen = 500;   // waveU, waveI (200 stored)
-inline constexpr int kDisplayPoints = 200;  // resampled display waveforms
-inline constexpr int kHarmonics = 40;       // spectrum lines 0..39
+inline constexpr int kInputWaveLen = 500;  // waveU, waveI (200 stored)
+inline constexpr int kDisplayPoints = 200; // resampled display waveforms
+inline constexpr int kHarmonics = 40;      // spectrum lines 0..39
 inline constexpr int kOutputWaveLen = 200;
 inline constexpr int kStartSamples = 300;
 inline constexpr int kEnergySamples = 1000;
-inline constexpr int kCycleLen = 800;       // three periods of the input waveforms
+inline constexpr int kCycleLen = 800; // three periods of the input waveforms
 inline constexpr int kFftLen = 256;
 
 /// Raw working fields: what the command sequences receive and the evaluations read.
 /// They are not stored in the data file. Sample blocks keep the bytes as received
 /// (signed 16-bit, low byte first); see decodeSample().
 struct WorkingFields {
-    uint8_t rawU[1000] = {};        // 500 samples, 256 used
+    uint8_t rawU[1000] = {}; // 500 samples, 256 used
     uint8_t rawI[1000] = {};
     uint8_t paramBlock[40] = {};    // ten instrument floats
     uint8_t outParamBlock[64] = {}; // sixteen instrument floats
@@ -42,17 +45,17 @@ struct WorkingFields {
     uint8_t rawIf[1200] = {};
     uint8_t rawIl[1200] = {};
     uint8_t rawIk[1200] = {};
-    uint8_t rawStart[2400] = {};    // four regions of 300 samples (600 bytes each)
-    uint8_t startBlock[36] = {};    // nine instrument floats
-    uint32_t startSwapFlag = 0;     // byte 36 of the start tail, widened
-    uint8_t calibBlock[18] = {};    // nine signed 16-bit words
+    uint8_t rawStart[2400] = {}; // four regions of 300 samples (600 bytes each)
+    uint8_t startBlock[36] = {}; // nine instrument floats
+    uint32_t startSwapFlag = 0;  // byte 36 of the start tail, widened
+    uint8_t calibBlock[18] = {}; // nine signed 16-bit words
     int32_t sampleCount = 0;
     int32_t outSampleCount = 0;
-    float Ihf = 0.0f;               // current content beyond order 39 (A)
-    float outWord7 = 0.0f;          // word 7 of the output block, kept only
+    float Ihf = 0.0f;      // current content beyond order 39 (A)
+    float outWord7 = 0.0f; // word 7 of the output block, kept only
     float cycleU[kCycleLen] = {};
     float cycleI[kCycleLen] = {};
-    int32_t peakIndex = 0;          // index of the last peak search's maximum
+    int32_t peakIndex = 0; // index of the last peak search's maximum
 };
 
 /// The record. Field names are those of the data file and the spreadsheet export.

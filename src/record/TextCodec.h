@@ -20,23 +20,20 @@ std::string truncateCp936(std::string_view bytes, size_t maxBytes);
 /// Stores code page 936 bytes in a text field of n bytes: at most n-1 bytes (never splitting
 /// a character), NUL-terminated, the rest of the buffer zeroed.
 void storeText(char* field, size_t n, std::string_view cp936Bytes);
-template <size_t N>
-void storeText(char (&field)[N], std::string_view cp936Bytes)
+template <size_t N> void storeText(char (&field)[N], std::string_view cp936Bytes)
 {
     storeText(field, N, cp936Bytes);
 }
 
 /// The bytes of a text field up to its terminator (or all n bytes when there is none).
 std::string fieldText(const char* field, size_t n);
-template <size_t N>
-std::string fieldText(const char (&field)[N])
+template <size_t N> std::string fieldText(const char (&field)[N])
 {
     return fieldText(field, N);
 }
 
 /// A text field as UTF-8.
-template <size_t N>
-std::string fieldUtf8(const char (&field)[N])
+template <size_t N> std::string fieldUtf8(const char (&field)[N])
 {
     return cp936ToUtf8(fieldText(field, N));
 }

@@ -11,7 +11,7 @@ TestRecord startRecord()
     TestRecord r;
     resetStartResults(r);
     for (int i = 0; i < kStartSamples; ++i) {
-        r.waveStartUl[i] = float(i);        // plot units; the page scales by StrUlp / peak
+        r.waveStartUl[i] = float(i); // plot units; the page scales by StrUlp / peak
         r.waveStartIl[i] = float(2 * i);
         r.waveStartIf[i] = 1.0f;
         r.waveStartIk[i] = -1.0f;

@@ -15,11 +15,11 @@
 namespace korvex {
 
 class ScriptedRunner : public DialogRunner {
-public:
+  public:
     /// Runs while the dialog is shown; a dialog the script leaves open counts as cancelled.
     std::function<void(QDialog&)> script;
-    QStringList shown;        // objectName of each dialog in the order shown
-    QStringList fileAnswers;  // consumed in order; none left: the file dialog is cancelled
+    QStringList shown;       // objectName of each dialog in the order shown
+    QStringList fileAnswers; // consumed in order; none left: the file dialog is cancelled
     bool printerAnswer = false;
     int printerDialogs = 0;
     std::vector<std::pair<QString, QString>> messages; // text, caption

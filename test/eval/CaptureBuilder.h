@@ -61,8 +61,8 @@ struct OutputWords {
     float Ilncf = 1.2f, Ikcf = 1.6f, Pout = 30.0f, Fout = 45.0f;
     Bytes bytes() const
     {
-        return floatBlock({Ulrms, Ifrms, Ilrms, Ikrms, Ulm, Ifm, Ilm, word7, Ikm, Ulcf, Ifcf, Ilcf, Ilncf,
-                           Ikcf, Pout, Fout});
+        return floatBlock(
+            {Ulrms, Ifrms, Ilrms, Ikrms, Ulm, Ifm, Ilm, word7, Ikm, Ulcf, Ifcf, Ilcf, Ilncf, Ikcf, Pout, Fout});
     }
 };
 

@@ -36,8 +36,8 @@ TEST(CaptureLoading, EnergyNeedsTheAcknowledgementFirst)
 TEST(CaptureLoading, BlocksLandInArrivalOrder)
 {
     TestRecord r = freshRecord();
-    const Bytes capture = concat({sampleBlock(256, [](int i) { return i; }), sampleBlock(256, [](int i) { return -i; }),
-                                  InputWords{}.bytes()});
+    const Bytes capture = concat(
+        {sampleBlock(256, [](int i) { return i; }), sampleBlock(256, [](int i) { return -i; }), InputWords{}.bytes()});
     std::string error;
     ASSERT_TRUE(loadCapture(r, KindPhase, capture.data(), capture.size(), error)) << error;
     EXPECT_EQ(sampleAt(r.work.rawU, 255), 255);

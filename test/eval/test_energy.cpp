@@ -38,8 +38,14 @@ double power(int k)
         return 120.0;
     return k < 220 ? 100.0 : 10.0;
 }
-double volts(int k) { return k == 300 ? 9.0 : 6.0; }
-double amps(int k) { return k == 50 ? 4.0 : 3.0; }
+double volts(int k)
+{
+    return k == 300 ? 9.0 : 6.0;
+}
+double amps(int k)
+{
+    return k == 50 ? 4.0 : 3.0;
+}
 
 TEST(EnergyCalibration, AllZeroBlockLeavesTheCurvesUnscaled)
 {
@@ -141,7 +147,8 @@ TEST(EnergyScale, MeasuredEnergyAboveTheLimitWidensTheAxis)
 
 TEST(EnergyScale, CurrentAxisHalfAmpereBelowHalfAmpere)
 {
-    TestRecord r = runEnergy(volts, [](int k) { return k == 3 ? 49.0 : 1.0; }, power, calibration({0, 0, 0, 100}));
+    TestRecord r = runEnergy(
+        volts, [](int k) { return k == 3 ? 49.0 : 1.0; }, power, calibration({0, 0, 0, 100}));
     ASSERT_FLOAT_EQ(r.filamentIMax, 0.49f);
     updateEnergyScale(r);
     EXPECT_EQ(r.energyCurrentScale, 0.5f);

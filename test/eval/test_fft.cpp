@@ -25,7 +25,8 @@ TEST(Fft, MatchesADirectTransform)
     for (int n = 0; n < 256; ++n) {
         std::complex<double> sum;
         for (int k = 0; k < 256; ++k)
-            sum += std::complex<double>(x[static_cast<size_t>(k)]) * std::polar(1.0, -2.0 * std::numbers::pi * n * k / 256);
+            sum += std::complex<double>(x[static_cast<size_t>(k)]) *
+                   std::polar(1.0, -2.0 * std::numbers::pi * n * k / 256);
         ASSERT_NEAR(y[static_cast<size_t>(n)].real(), sum.real(), 0.5) << n;
         ASSERT_NEAR(y[static_cast<size_t>(n)].imag(), sum.imag(), 0.5) << n;
     }

@@ -23,7 +23,10 @@ TestRecord runInput(const std::function<double(int)>& u, const std::function<dou
     return r;
 }
 
-double voltage(int i) { return 10000.0 * sinePeriod(i, kN); }
+double voltage(int i)
+{
+    return 10000.0 * sinePeriod(i, kN);
+}
 
 /// A rectangular current conducting from 30 to 150 degrees after the voltage's rising crossing
 /// (index shift), with a small hump at 90 degrees so the peak is unique, and the mirror image in
@@ -45,7 +48,8 @@ TEST(InputSpectrum, PureSineCurrentHasNoDistortion)
 {
     InputWords w;
     w.Irms = 0.75f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN, 1.0, 10.0); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN, 1.0, 10.0); }, w);
     EXPECT_NEAR(r.THDI, 0.0, 0.01);
     EXPECT_NEAR(r.THDIcsa, 0.0, 0.01);
     EXPECT_NEAR(r.THDU, 0.0, 0.01);
@@ -60,7 +64,8 @@ TEST(InputSpectrum, PureSineCurrentHasNoDistortion)
 
 TEST(InputSpectrum, ThirtyPercentThirdHarmonic)
 {
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); });
+    const TestRecord r =
+        runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); });
     EXPECT_NEAR(r.THDI, 30.0, 0.01);
     EXPECT_NEAR(r.THDIcsa, 30.0 / std::sqrt(1.09), 0.01); // 28.74
     EXPECT_NEAR(r.pctI[3], 30.0, 0.01);
@@ -77,7 +82,8 @@ TEST(InputSpectrum, WideBandAddsTheResidualCurrent)
     InputWords w;
     w.Irms = 1.0f;
     w.Ihf = 0.1f; // 10 % of the fundamental beyond order 39
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
     EXPECT_NEAR(r.THDIw, 10.0, 0.01);
     EXPECT_NEAR(r.THDIwcsa, 100.0 * std::sqrt(100.0 / 10100.0), 0.01);
     EXPECT_NEAR(r.THDI, 0.0, 0.01);
@@ -91,7 +97,8 @@ TEST(InputSpectrum, WideBandResidualIsRelativeToTheFundamentalNotTheRms)
     InputWords w;
     w.Irms = 1.0f;
     w.Ihf = static_cast<float>(0.1 / std::sqrt(1.09));
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
     EXPECT_NEAR(r.THDI, 30.0, 0.01);
     EXPECT_NEAR(r.THDIw, std::sqrt(1000.0), 0.01);
     EXPECT_NEAR(r.THDIwcsa, 100.0 * std::sqrt(1000.0 / 11000.0), 0.01);
@@ -99,8 +106,9 @@ TEST(InputSpectrum, WideBandResidualIsRelativeToTheFundamentalNotTheRms)
 
 TEST(InputSpectrum, VoltageWithoutFundamentalIsMeasuredAgainstOne)
 {
-    const TestRecord r = runInput([](int i) { return 9000.0 * std::cos(4.0 * std::numbers::pi * i / kN); }, // order 2 only
-                                  [](int i) { return 8000.0 * sinePeriod(i, kN); });
+    const TestRecord r =
+        runInput([](int i) { return 9000.0 * std::cos(4.0 * std::numbers::pi * i / kN); }, // order 2 only
+                 [](int i) { return 8000.0 * sinePeriod(i, kN); });
     EXPECT_NEAR(r.pctU[1], 0.0, 1e-3);
     EXPECT_NEAR(r.THDUcsa, 100.0, 1e-3);
     EXPECT_TRUE(std::isfinite(r.THDU));
@@ -140,7 +148,8 @@ TEST(InputSpectrum, ZeroPowerGivesZeroPerWattFigures)
 {
     InputWords w;
     w.Pin = 0.0f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
     EXPECT_GT(r.harmI[1], 0.4f);
     for (int n = 0; n < kHarmonics; ++n)
         EXPECT_EQ(r.mApW[n], 0.0f) << n;
@@ -287,7 +296,8 @@ TEST(InputPresence, VoltageJustBelowThresholdResetsEverything)
 {
     InputWords w;
     w.Urms = 4.99f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
     EXPECT_EQ(r.Urms, 0.0f);
     EXPECT_EQ(r.Irms, 0.0f);
     EXPECT_EQ(r.Pin, 0.0f);
@@ -309,7 +319,8 @@ TEST(InputPresence, VoltageAtThresholdIsMeasured)
 {
     InputWords w;
     w.Urms = 5.0f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN); }, w);
     EXPECT_EQ(r.Urms, 5.0f);
     EXPECT_EQ(r.Irms, 0.5f);
     EXPECT_EQ(r.work.sampleCount, 256);
@@ -320,7 +331,8 @@ TEST(InputPresence, CurrentJustBelowThresholdKeepsTheVoltageSide)
     InputWords w;
     w.Irms = 0.004f;
     w.Ihf = 0.25f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
     EXPECT_EQ(r.Urms, 230.0f);
     EXPECT_NEAR(r.peakU, 10000.0, 1.0);
     EXPECT_NEAR(r.pctU[1], 100.0, 1e-3);
@@ -339,7 +351,8 @@ TEST(InputPresence, CurrentAtThresholdIsMeasured)
 {
     InputWords w;
     w.Irms = 0.005f;
-    const TestRecord r = runInput(voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
+    const TestRecord r = runInput(
+        voltage, [](int i) { return 8000.0 * sinePeriod(i, kN) + 2400.0 * sinePeriod(i, kN, 3.0); }, w);
     EXPECT_EQ(r.Irms, 0.005f);
     EXPECT_NEAR(r.THDI, 30.0, 0.01);
 }
@@ -347,7 +360,10 @@ TEST(InputPresence, CurrentAtThresholdIsMeasured)
 TEST(InputRobustness, OversizedSampleCountStaysInsideTheArrays)
 {
     TestRecord r = freshRecord();
-    ASSERT_TRUE(load(r, KindInput, concat({sampleBlock(kN, voltage), sampleBlock(kN, [](int i) { return 8000.0 * sinePeriod(i, kN); }), InputWords{}.bytes()})));
+    ASSERT_TRUE(
+        load(r, KindInput,
+             concat({sampleBlock(kN, voltage), sampleBlock(kN, [](int i) { return 8000.0 * sinePeriod(i, kN); }),
+                     InputWords{}.bytes()})));
     for (int32_t count : {100000, 267, -5, 0}) {
         r.work.sampleCount = count;
         evaluateInput(r);

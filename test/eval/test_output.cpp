@@ -10,10 +10,22 @@ namespace {
 
 constexpr int kOut = 150;
 
-double lamp(int i) { return 1200.0 * sinePeriod(i, 40); }
-double filament(int i) { return 300.0 * sinePeriod(i, 40); }
-double lampCurrent(int i) { return 900.0 * sinePeriod(i, 40, 1.0, 5.0); }
-double cathode(int i) { return 700.0 * sinePeriod(i, 40, 1.0, 10.0); }
+double lamp(int i)
+{
+    return 1200.0 * sinePeriod(i, 40);
+}
+double filament(int i)
+{
+    return 300.0 * sinePeriod(i, 40);
+}
+double lampCurrent(int i)
+{
+    return 900.0 * sinePeriod(i, 40, 1.0, 5.0);
+}
+double cathode(int i)
+{
+    return 700.0 * sinePeriod(i, 40, 1.0, 10.0);
+}
 
 Bytes outputCapture(const OutputWords& w, const std::function<double(int)>& fil = filament,
                     const std::function<double(int)>& cat = cathode)
@@ -76,8 +88,8 @@ TEST(OutputCrestFactors, HalfWaveDifference)
 TEST(OutputWaveforms, LargerFilamentWaveformChangesPlaceWithCathode)
 {
     OutputWords w;
-    const TestRecord r = runOutput(w, [](int i) { return 3000.0 * sinePeriod(i, 40); },
-                                   [](int i) { return 1000.0 * sinePeriod(i, 40); });
+    const TestRecord r = runOutput(
+        w, [](int i) { return 3000.0 * sinePeriod(i, 40); }, [](int i) { return 1000.0 * sinePeriod(i, 40); });
     EXPECT_NEAR(r.peakIf, 1000.0, 0.5);
     EXPECT_NEAR(r.peakIk, 3000.0, 0.5);
     EXPECT_NEAR(r.waveIf[12], 1000.0 * sinePeriod(12, 40), 0.5);
@@ -94,8 +106,8 @@ TEST(OutputWaveforms, ExchangeHappensBeforeTheGroupResets)
     // filament current clears the filament slot, which by now holds the cathode waveform.
     OutputWords w;
     w.Ifrms = 0.001f;
-    const TestRecord r = runOutput(w, [](int i) { return 3000.0 * sinePeriod(i, 40); },
-                                   [](int i) { return 1000.0 * sinePeriod(i, 40); });
+    const TestRecord r = runOutput(
+        w, [](int i) { return 3000.0 * sinePeriod(i, 40); }, [](int i) { return 1000.0 * sinePeriod(i, 40); });
     EXPECT_EQ(r.peakIf, 1.0f);
     EXPECT_EQ(r.waveIf[10], 0.0f);
     EXPECT_NEAR(r.peakIk, 3000.0, 0.5);
@@ -167,7 +179,8 @@ TEST(OutputPresence, FilamentAndCathodeEachOnTheirOwn)
 
 TEST(OutputRobustness, FlatWaveformOfAPresentSignalKeepsAFiniteScale)
 {
-    const TestRecord r = runOutput(OutputWords{}, [](int) { return 0.0; }, [](int) { return 0.0; });
+    const TestRecord r = runOutput(
+        OutputWords{}, [](int) { return 0.0; }, [](int) { return 0.0; });
     EXPECT_EQ(r.peakIf, 1.0f);
     EXPECT_EQ(r.peakIk, 1.0f);
 }
@@ -189,10 +202,11 @@ TEST(OutputRobustness, CountBeyondTheDisplayArraysIsBounded)
 
 Bytes compCapture(const InputWords& in, const OutputWords& out)
 {
-    return concat({sampleBlock(256, [](int i) { return 10000.0 * sinePeriod(i, 256); }),
-                   sampleBlock(256, [](int i) { return 8000.0 * sinePeriod(i, 256) + 2400.0 * sinePeriod(i, 256, 3.0); }),
-                   in.bytes(), out.bytes(), sampleBlock(kOut, lamp), sampleBlock(kOut, filament),
-                   sampleBlock(kOut, lampCurrent), sampleBlock(kOut, cathode)});
+    return concat(
+        {sampleBlock(256, [](int i) { return 10000.0 * sinePeriod(i, 256); }),
+         sampleBlock(256, [](int i) { return 8000.0 * sinePeriod(i, 256) + 2400.0 * sinePeriod(i, 256, 3.0); }),
+         in.bytes(), out.bytes(), sampleBlock(kOut, lamp), sampleBlock(kOut, filament), sampleBlock(kOut, lampCurrent),
+         sampleBlock(kOut, cathode)});
 }
 
 TEST(Comprehensive, BothHalvesAndAllFourFlags)

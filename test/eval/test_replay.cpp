@@ -42,11 +42,11 @@ CliRun runCli(const std::string& args)
 }
 
 class Replay : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
-        dir_ = fs::temp_directory_path() / ("korvex-replay-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("korvex-replay-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -54,7 +54,8 @@ protected:
     std::string write(const std::string& name, const Bytes& bytes)
     {
         const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return "'" + p.string() + "'";
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
@@ -64,15 +65,17 @@ protected:
 
 Bytes inputCapture()
 {
-    return concat({sampleBlock(256, [](int i) { return 10000.0 * sinePeriod(i, 256); }),
-                   sampleBlock(256, [](int i) { return 8000.0 * sinePeriod(i, 256) + 2400.0 * sinePeriod(i, 256, 3.0); }),
-                   InputWords{}.bytes()});
+    return concat(
+        {sampleBlock(256, [](int i) { return 10000.0 * sinePeriod(i, 256); }),
+         sampleBlock(256, [](int i) { return 8000.0 * sinePeriod(i, 256) + 2400.0 * sinePeriod(i, 256, 3.0); }),
+         InputWords{}.bytes()});
 }
 
 TEST_F(Replay, InputCaptureIsEvaluatedSavedAndExported)
 {
     const std::string cap = write("input.bin", inputCapture());
-    const CliRun run = runCli("replay input " + cap + " --save '" + path("out.kvx") + "' --csv '" + path("out.csv") + "'");
+    const CliRun run =
+        runCli("replay input " + cap + " --save '" + path("out.kvx") + "' --csv '" + path("out.csv") + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("THDI 30"), std::string::npos) << run.out;
 

@@ -24,18 +24,31 @@ struct StartWords {
 
 // Envelopes in instrument units: a ramp of lamp voltage, a preheat bump of filament current, the
 // lamp current rising after ignition with its largest value at sample 180.
-double envUl(int i) { return 10.0 * i; }
-double envIf(int i) { return i < 100 ? 800.0 : 200.0; }
-double envIl(int i) { return i < 120 ? 0.0 : (i == 180 ? 1000.0 : 500.0); }
-double envIk(int i) { return i < 100 ? 900.0 : 100.0; }
+double envUl(int i)
+{
+    return 10.0 * i;
+}
+double envIf(int i)
+{
+    return i < 100 ? 800.0 : 200.0;
+}
+double envIl(int i)
+{
+    return i < 120 ? 0.0 : (i == 180 ? 1000.0 : 500.0);
+}
+double envIk(int i)
+{
+    return i < 100 ? 900.0 : 100.0;
+}
 
 TestRecord runStart(const StartWords& w, const std::function<double(int)>& il = envIl,
                     const std::function<double(int)>& iff = envIf)
 {
     TestRecord r = freshRecord();
     r.work.peakIndex = 4711; // left by some earlier search
-    EXPECT_TRUE(load(r, KindStart, concat({sampleBlock(kS, envUl), sampleBlock(kS, iff), sampleBlock(kS, il),
-                                           sampleBlock(kS, envIk), w.bytes()})));
+    EXPECT_TRUE(load(r, KindStart,
+                     concat({sampleBlock(kS, envUl), sampleBlock(kS, iff), sampleBlock(kS, il), sampleBlock(kS, envIk),
+                             w.bytes()})));
     evaluateKind(KindStart, r);
     return r;
 }
@@ -84,7 +97,8 @@ TEST(StartCursor, FirstOfEqualMaximaAndLastSample)
 
 TEST(StartCursor, AllZeroLampCurrentKeepsTheCursorInRange)
 {
-    const TestRecord r = runStart(StartWords{}, [](int) { return 0.0; }, [](int) { return 0.0; });
+    const TestRecord r = runStart(
+        StartWords{}, [](int) { return 0.0; }, [](int) { return 0.0; });
     EXPECT_GE(r.cursorIndex, 0);
     EXPECT_LT(r.cursorIndex, kS);
     // Present by the instrument's figure but a flat envelope: read-out 0, finite plot scale.
@@ -169,11 +183,11 @@ TEST(StartPresence, UnlitLamp)
 TEST(StartPresence, EachThresholdJustBelowAndAt)
 {
     struct Case {
-        float StartWords::* word;
+        float StartWords::*word;
         float below;
         float at;
-        float TestRecord::* value;
-        float TestRecord::* peak;
+        float TestRecord::*value;
+        float TestRecord::*peak;
     };
     const Case cases[] = {
         {&StartWords::Ulp, 19.99f, 20.0f, &TestRecord::StrUlp, &TestRecord::peakStartUl},

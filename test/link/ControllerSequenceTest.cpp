@@ -4,16 +4,16 @@
 
 #include <cstring>
 
-#include "link/Frames.h"
 #include "LinkTestSupport.h"
+#include "link/Frames.h"
 
 namespace korvex::test {
 namespace {
 
 struct SequenceCase {
     int32_t kind;
-    const char* bytes;                 // everything written, handshake included
-    std::vector<int> progress;         // after the handshake status
+    const char* bytes;         // everything written, handshake included
+    std::vector<int> progress; // after the handshake status
     bool repeats;
 };
 
@@ -75,7 +75,9 @@ TEST_P(SequenceTest, RunsTheStepTableInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, SequenceTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<SequenceCase>& p) { return "kind" + std::to_string(p.param.kind); });
+                         [](const ::testing::TestParamInfo<SequenceCase>& p) {
+                             return "kind" + std::to_string(p.param.kind);
+                         });
 
 TEST(SequenceDestinations, InputBlocksLandInTheRawFields)
 {

@@ -123,10 +123,10 @@ TEST(SimModelOutput, LampRunsAtHighFrequencyAroundHundredVolts)
     SimModel model;
     const auto blocks = model.measurement(KindOutput);
     const std::vector<uint8_t>& p = blocks[0];
-    EXPECT_NEAR(word(p, 0), 100.0, 8.0);  // Ulrms
-    EXPECT_NEAR(word(p, 2), 0.30, 0.03);  // Ilrms
-    EXPECT_NEAR(word(p, 15), 45.0, 1.0);  // Fout, kHz
-    EXPECT_NEAR(word(p, 14), 30.0, 4.0);  // Pout
+    EXPECT_NEAR(word(p, 0), 100.0, 8.0); // Ulrms
+    EXPECT_NEAR(word(p, 2), 0.30, 0.03); // Ilrms
+    EXPECT_NEAR(word(p, 15), 45.0, 1.0); // Fout, kHz
+    EXPECT_NEAR(word(p, 14), 30.0, 4.0); // Pout
     EXPECT_NEAR(word(p, 0), rms(samples(blocks[1], SimModel::kOutputVolt)), 1e-3);
     EXPECT_NEAR(word(p, 2), rms(samples(blocks[3], SimModel::kOutputAmp)), 1e-4);
 }
@@ -136,12 +136,12 @@ TEST(SimModelStart, PreheatIgnitionAndBurningLamp)
     SimModel model;
     const auto blocks = model.measurement(KindStart);
     const std::vector<uint8_t>& tail = blocks[4];
-    EXPECT_GT(word(tail, 0), 400.0);          // ignition peak
-    EXPECT_NEAR(word(tail, 4), 1.5, 0.1);     // preheat time
+    EXPECT_GT(word(tail, 0), 400.0);                 // ignition peak
+    EXPECT_NEAR(word(tail, 4), 1.5, 0.1);            // preheat time
     EXPECT_NEAR(word(tail, 5), word(tail, 4), 0.05); // voltage peak at ignition
     const auto il = samples(blocks[2], SimModel::kStartAmp);
-    EXPECT_LT(il[10], 0.05);   // lamp dark while preheating
-    EXPECT_GT(il[250], 0.35);  // burning at 4 s
+    EXPECT_LT(il[10], 0.05);  // lamp dark while preheating
+    EXPECT_GT(il[250], 0.35); // burning at 4 s
     EXPECT_EQ(tail[36], 0);
 }
 

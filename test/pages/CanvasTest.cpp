@@ -8,11 +8,11 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/canvas/PageFonts.h"
 #include "PageTestData.h"
-#include "kinds/Pages.h"
+#include "app/canvas/PageFonts.h"
 #include "app/canvas/PrinterCanvas.h"
 #include "app/canvas/ScreenCanvas.h"
+#include "kinds/Pages.h"
 
 namespace korvex {
 namespace {
@@ -111,7 +111,7 @@ TEST(PrinterCanvasTest, MetricModeIsRestored)
     PrinterCanvas c(p, 254);
     EXPECT_EQ(c.toDevice(1000, -2000), QPointF(1000, -2000)); // device units before
     c.setMetricMode();
-    EXPECT_EQ(c.toDevice(1000, -2000), QPointF(100, 200));     // 10 mm right, 20 mm down
+    EXPECT_EQ(c.toDevice(1000, -2000), QPointF(100, 200)); // 10 mm right, 20 mm down
     EXPECT_DOUBLE_EQ(c.lengthToDevice(50), 5.0);
     c.restoreMode();
     EXPECT_EQ(c.toDevice(1000, -2000), QPointF(1000, -2000));

@@ -2,8 +2,8 @@
 // trace and bar geometry, the screen mapping and the print page in 0.01 mm.
 #include <gtest/gtest.h>
 
-#include "kinds/InputtestPage.h"
 #include "PageTestData.h"
+#include "kinds/InputtestPage.h"
 #include "kinds/Pages.h"
 #include "kinds/RecordingCanvas.h"
 
@@ -31,7 +31,7 @@ Text only(const RecordingCanvas& c, const std::string& s)
 }
 
 class InputScreenPage : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { testdata::fillKnownInput(r); }
     RecordingCanvas draw(int w = 640, int h = 385, bool chinese = false)
     {
@@ -172,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FlagCase{0, 0, "Irms (A)", "0.182", "PF", "0.987", "THDU(IEC)", "1.2%", "THDI(IEC)", "8.5%"},
                       FlagCase{0, 1, "Irms (A)", "0.182", "PF", "0.987", "THDU(CSA)", "1.3%", "THDI(CSA)", "8.6%"},
                       FlagCase{1, 0, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(IEC)", "1.2%", "THDIw(IEC)", "9.1%"},
-                      FlagCase{1, 1, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(CSA)", "1.3%", "THDIw(CSA)",
-                               "9.2%"}));
+                      FlagCase{1, 1, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(CSA)", "1.3%", "THDIw(CSA)", "9.2%"}));
 
 TEST(InputChinesePages, LabelsFollowTheFlagsInBothForms)
 {
@@ -204,7 +203,7 @@ TEST(InputChinesePages, LabelsFollowTheFlagsInBothForms)
 }
 
 class InputTraceGeometry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { testdata::fillKnownInput(r); }
     static std::vector<RecordingCanvas::Line> withPen(const RecordingCanvas& c, Colour colour, int width)
     {

@@ -134,10 +134,20 @@ INSTANTIATE_TEST_SUITE_P(NonFiniteAndHuge, DamagedRecordPage,
 // Start and energy values, curves, peaks, scales and filament parameters all set to v.
 void fillStartAndEnergy(TestRecord& r, float v)
 {
-    for (float* f : {&r.StrUlp, &r.StrIlp, &r.StrIfp, &r.StrIkp, &r.peakStartUl, &r.peakStartIl, &r.peakStartIf,
-                     &r.peakStartIk, &r.StrT, &r.UlpT, &r.IlpT, &r.IfpT, &r.IkpT, &r.cursorTime, &r.cursorUl,
-                     &r.cursorIl, &r.cursorIf, &r.cursorIk, &r.qPara, &r.pPara, &r.fPara, &r.energyCurrentScale,
-                     &r.energyScale, &r.preheatEnergy, &r.filamentUMax, &r.filamentIMax, &r.preheatTime})
+    for (float* f : {&r.StrUlp,       &r.StrIlp,
+                     &r.StrIfp,       &r.StrIkp,
+                     &r.peakStartUl,  &r.peakStartIl,
+                     &r.peakStartIf,  &r.peakStartIk,
+                     &r.StrT,         &r.UlpT,
+                     &r.IlpT,         &r.IfpT,
+                     &r.IkpT,         &r.cursorTime,
+                     &r.cursorUl,     &r.cursorIl,
+                     &r.cursorIf,     &r.cursorIk,
+                     &r.qPara,        &r.pPara,
+                     &r.fPara,        &r.energyCurrentScale,
+                     &r.energyScale,  &r.preheatEnergy,
+                     &r.filamentUMax, &r.filamentIMax,
+                     &r.preheatTime})
         *f = v;
     for (float* a : {r.waveStartUl, r.waveStartIl, r.waveStartIf, r.waveStartIk})
         std::fill(a, a + kStartSamples, v);

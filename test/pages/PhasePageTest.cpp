@@ -2,10 +2,10 @@
 // independence of the band and THD-method flags.
 #include <gtest/gtest.h>
 
-#include "record/NumberFormat.h"
 #include "PageTestData.h"
 #include "kinds/PhasetestPage.h"
 #include "kinds/RecordingCanvas.h"
+#include "record/NumberFormat.h"
 
 namespace korvex {
 namespace {
@@ -25,7 +25,7 @@ Text only(const RecordingCanvas& c, const std::string& s, TextAlign align)
 }
 
 class PhaseScreenPage : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { testdata::fillKnownInput(r); }
     TestRecord r;
 };

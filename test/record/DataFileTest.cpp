@@ -7,8 +7,8 @@
 #include <random>
 #include <sys/stat.h>
 
-#include "record/DataFile.h"
 #include "TempDir.h"
+#include "record/DataFile.h"
 #include "record/TextCodec.h"
 
 using namespace korvex;
@@ -64,8 +64,14 @@ const StoredField& field(const char* name)
     throw std::runtime_error(name);
 }
 
-void putF32(std::vector<uint8_t>& image, long offset, float v) { std::memcpy(image.data() + offset, &v, 4); }
-void putI32(std::vector<uint8_t>& image, long offset, int32_t v) { std::memcpy(image.data() + offset, &v, 4); }
+void putF32(std::vector<uint8_t>& image, long offset, float v)
+{
+    std::memcpy(image.data() + offset, &v, 4);
+}
+void putI32(std::vector<uint8_t>& image, long offset, int32_t v)
+{
+    std::memcpy(image.data() + offset, &v, 4);
+}
 
 std::vector<uint8_t> blankImage(DataVersion v)
 {
@@ -83,13 +89,26 @@ TEST(DataFileLayout, OffsetsAndSizesOfTheThreeVersions)
         const char* name;
         long v32, v31, v30;
     } expected[] = {
-        {"currentTest", 10, 10, 10},        {"thdCsa", 14, -1, -1},        {"hasEnergyResult", 38, -1, -1},
-        {"Urms", 42, 14, 14},               {"THDUcsa", 78, -1, -1},       {"Fin", 90, 50, 50},
-        {"waveU", 122, 82, 82},             {"pctI", 2522, 2482, 2482},    {"Fout", 2682, 2642, 2642},
-        {"waveIk", 5162, 5122, 5122},       {"cursorIndex", 6014, 5974, 5974}, {"waveStartIk", 9638, 9598, 9598},
-        {"qPara", 10838, 10798, -1},        {"preheatEndIndex", 10886, 10846, -1}, {"waveEnergy", 18890, 18850, -1},
-        {"wideBand", 22890, 22850, 10798},  {"chinese", 22894, 22854, 10802}, {"infoName", 22898, 22858, 10806},
-        {"infoManufacturer", 23014, 22974, 10922}, {"testDate", 23118, 23078, 11026},
+        {"currentTest", 10, 10, 10},
+        {"thdCsa", 14, -1, -1},
+        {"hasEnergyResult", 38, -1, -1},
+        {"Urms", 42, 14, 14},
+        {"THDUcsa", 78, -1, -1},
+        {"Fin", 90, 50, 50},
+        {"waveU", 122, 82, 82},
+        {"pctI", 2522, 2482, 2482},
+        {"Fout", 2682, 2642, 2642},
+        {"waveIk", 5162, 5122, 5122},
+        {"cursorIndex", 6014, 5974, 5974},
+        {"waveStartIk", 9638, 9598, 9598},
+        {"qPara", 10838, 10798, -1},
+        {"preheatEndIndex", 10886, 10846, -1},
+        {"waveEnergy", 18890, 18850, -1},
+        {"wideBand", 22890, 22850, 10798},
+        {"chinese", 22894, 22854, 10802},
+        {"infoName", 22898, 22858, 10806},
+        {"infoManufacturer", 23014, 22974, 10922},
+        {"testDate", 23118, 23078, 11026},
     };
     for (const auto& e : expected) {
         const StoredField& f = field(e.name);
@@ -139,10 +158,10 @@ TEST(DataFileRoundTrip, ImageIsLittleEndianAtFixedOffsets)
 TEST(DataFileVersions, Version32LoadsEveryFieldIncludingFlagsAndCsa)
 {
     std::vector<uint8_t> image = blankImage(DataVersion::V32);
-    putI32(image, 14, 1);          // thdCsa
-    putI32(image, 18 + 4 * 4, 1);  // hasStartResult
-    putF32(image, 82, 12.5f);      // THDIcsa
-    putF32(image, 10838, 8.0f);    // qPara
+    putI32(image, 14, 1);         // thdCsa
+    putI32(image, 18 + 4 * 4, 1); // hasStartResult
+    putF32(image, 82, 12.5f);     // THDIcsa
+    putF32(image, 10838, 8.0f);   // qPara
     putF32(image, 18890 + 4 * 999, 77.0f);
     TestRecord r;
     ASSERT_TRUE(decodeDataFile(image, r).ok);
@@ -156,11 +175,11 @@ TEST(DataFileVersions, Version32LoadsEveryFieldIncludingFlagsAndCsa)
 TEST(DataFileVersions, Version31SwitchesToIecAndKeepsTheResultFlags)
 {
     std::vector<uint8_t> image = blankImage(DataVersion::V31);
-    putF32(image, 14, 231.0f);        // Urms
-    putF32(image, 50, 50.02f);        // Fin
-    putF32(image, 10798, 6.5f);       // qPara
-    putF32(image, 18850 + 4, 3.25f);  // waveEnergy[1]
-    putI32(image, 22854, 1);          // chinese
+    putF32(image, 14, 231.0f);       // Urms
+    putF32(image, 50, 50.02f);       // Fin
+    putF32(image, 10798, 6.5f);      // qPara
+    putF32(image, 18850 + 4, 3.25f); // waveEnergy[1]
+    putI32(image, 22854, 1);         // chinese
     std::memcpy(image.data() + 23078, "2009-12-1", 10);
     TestRecord r;
     r.thdCsa = 1;
@@ -186,8 +205,8 @@ TEST(DataFileVersions, Version31SwitchesToIecAndKeepsTheResultFlags)
 TEST(DataFileVersions, Version30EmptiesTheEnergyCurvesButKeepsTheOtherEnergyValues)
 {
     std::vector<uint8_t> image = blankImage(DataVersion::V30);
-    putF32(image, 14, 220.0f);   // Urms
-    putI32(image, 10798, 1);     // wideBand
+    putF32(image, 14, 220.0f); // Urms
+    putI32(image, 10798, 1);   // wideBand
     std::memcpy(image.data() + 10806, "Lamp", 5);
     TestRecord r;
     r.qPara = 7.0f;
@@ -212,9 +231,9 @@ TEST(DataFileRefusal, TruncatedWrongTagAndGarbageChangeNothing)
     const std::vector<uint8_t> good = encodeDataFile(filledRecord());
 
     std::vector<std::vector<uint8_t>> bad;
-    bad.emplace_back(good.begin(), good.begin() + 23128);            // one byte short
-    bad.emplace_back(good.begin(), good.begin() + 5);                // shorter than the tag
-    bad.emplace_back();                                              // empty
+    bad.emplace_back(good.begin(), good.begin() + 23128); // one byte short
+    bad.emplace_back(good.begin(), good.begin() + 5);     // shorter than the tag
+    bad.emplace_back();                                   // empty
     std::vector<uint8_t> lower = good;
     std::memcpy(lower.data(), "korvex-3.2", 10);
     bad.push_back(lower);
@@ -264,10 +283,10 @@ TEST(DataFileSanitizing, UnterminatedTextsAreCutAndIndexesBroughtIntoRange)
     std::vector<uint8_t> image = blankImage(DataVersion::V32);
     const std::string name = utf8ToCp936("一二三四五六七八九十一二三四五六"); // 32 bytes: fills all 31
     std::memcpy(image.data() + 22898, name.data(), 31);
-    putI32(image, 10, 99);         // currentTest
-    putI32(image, 6014, -5);       // cursorIndex
-    putI32(image, 10882, 100000);  // energyCursor
-    putI32(image, 10886, -1);      // preheatEndIndex
+    putI32(image, 10, 99);        // currentTest
+    putI32(image, 6014, -5);      // cursorIndex
+    putI32(image, 10882, 100000); // energyCursor
+    putI32(image, 10886, -1);     // preheatEndIndex
     TestRecord r;
     ASSERT_TRUE(decodeDataFile(image, r).ok);
     EXPECT_EQ(std::strlen(r.infoName), 30u);

@@ -58,7 +58,7 @@ TEST(Resample, ShorterPeriodStretches)
     for (int i = 0; i <= 150; ++i) // the last point interpolates towards the sample after the period
         w[i] = static_cast<float>(2 * i);
     resampleTo200(w, 150, 300);
-    EXPECT_FLOAT_EQ(w[2], 3.0f);      // position 1.5
+    EXPECT_FLOAT_EQ(w[2], 3.0f);     // position 1.5
     EXPECT_FLOAT_EQ(w[199], 298.5f); // position 149.25
 }
 

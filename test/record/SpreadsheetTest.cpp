@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "record/Spreadsheet.h"
 #include "TempDir.h"
+#include "record/Spreadsheet.h"
 
 using namespace korvex;
 

@@ -9,7 +9,7 @@
 #include <sys/resource.h>
 
 class TempDir {
-public:
+  public:
     TempDir()
     {
         std::string tmpl = (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
@@ -39,7 +39,7 @@ public:
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -47,7 +47,7 @@ private:
 /// disk makes them fail), for root as for anyone. SIGXFSZ is ignored meanwhile so the write
 /// returns an error instead of ending the process.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         ::getrlimit(RLIMIT_FSIZE, &old_);
@@ -64,7 +64,7 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
 };

@@ -30,7 +30,8 @@ TEST(Cp936, DecodingStopsAtTheTerminator)
 TEST(Cp936, InvalidBytesAndUnmappableCharactersDoNotStopConversion)
 {
     // 0xFF is never valid; the text after it survives.
-    const std::string decoded = cp936ToUtf8("A\xFF" "B");
+    const std::string decoded = cp936ToUtf8("A\xFF"
+                                            "B");
     EXPECT_EQ(decoded.front(), 'A');
     EXPECT_EQ(decoded.back(), 'B');
     // An emoji has no code page 936 form.

@@ -8,10 +8,10 @@
 
 #include "Commands.h"
 #include "KindNames.h"
-#include "record/DataFile.h"
 #include "kinds/Energytest.h"
 #include "kinds/Evaluate.h"
 #include "link/Frames.h"
+#include "record/DataFile.h"
 #include "record/Spreadsheet.h"
 #include "record/TestRecord.h"
 

@@ -194,8 +194,9 @@ int cmdReport(int argc, char** argv)
         prepareScreenPage(r);
     };
     if (verdict) {
-        job.appendix.emplace_back(
-            [&r, &profile](PageCanvas& canvas) { drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0); });
+        job.appendix.emplace_back([&r, &profile](PageCanvas& canvas) {
+            drawVerdictSheet(canvas, r, judgeRecord(r, profile), r.chinese != 0);
+        });
     }
     std::string error;
     if (!writePdfPages(pdf, QPageSize(QPageSize::A4), QPageLayout::Landscape, kPdfResolution, r, job, error)) {

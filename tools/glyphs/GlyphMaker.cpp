@@ -1,11 +1,11 @@
 // Draws the 24 x 24 tool bar glyphs of the main window and writes them as PNG files.
 // Run once: korvex_glyphs <output folder>; the PNGs are kept in resources/glyphs/.
+#include <QtCore/QDir>
+#include <QtCore/QTextStream>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
-#include <QtCore/QDir>
-#include <QtCore/QTextStream>
 
 #include <cmath>
 #include <functional>
@@ -207,11 +207,11 @@ void drawPrint(QPainter& p)
 {
     p.setPen(QPen(kOutline, 1));
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(6.5, 2.5, 11, 8));                     // sheet going in
+    p.drawRect(QRectF(6.5, 2.5, 11, 8)); // sheet going in
     p.setBrush(QColor(170, 175, 185));
-    p.drawRoundedRect(QRectF(2.5, 9.5, 19, 8), 1.5, 1.5);    // body
+    p.drawRoundedRect(QRectF(2.5, 9.5, 19, 8), 1.5, 1.5); // body
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(6.5, 14.5, 11, 7));                    // printed sheet
+    p.drawRect(QRectF(6.5, 14.5, 11, 7)); // printed sheet
     p.setPen(QPen(QColor(60, 60, 60), 1));
     p.drawLine(QPointF(8, 17), QPointF(16, 17));
     p.drawLine(QPointF(8, 19), QPointF(14, 19));

@@ -1,11 +1,11 @@
 // Draws the 355 x 245 wiring picture shown before the preheat energy test and writes it as JPEG.
 // Run once: korvex_wiring <output file>; the picture is kept as resources/wiring.jpg.
+#include <QtCore/QTextStream>
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
-#include <QtCore/QTextStream>
 
 namespace {
 

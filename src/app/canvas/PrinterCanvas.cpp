@@ -9,13 +9,13 @@
 namespace korvex {
 
 namespace {
-QColor toQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+QColor toQColor(Colour c)
+{
+    return QColor(c.r, c.g, c.b);
+}
 } // namespace
 
-PrinterCanvas::PrinterCanvas(QPainter& painter, int dpi)
-    : painter_(painter), dpi_(dpi > 0 ? dpi : 72)
-{
-}
+PrinterCanvas::PrinterCanvas(QPainter& painter, int dpi) : painter_(painter), dpi_(dpi > 0 ? dpi : 72) {}
 
 QPointF PrinterCanvas::toDevice(int x, int y) const
 {
@@ -36,7 +36,10 @@ void PrinterCanvas::setMetricMode()
     metric_ = true;
 }
 
-void PrinterCanvas::restoreMode() { metric_ = savedMetric_; }
+void PrinterCanvas::restoreMode()
+{
+    metric_ = savedMetric_;
+}
 
 void PrinterCanvas::setFont(const std::string& name, int height, Colour colour, int /*charset*/, int escapement)
 {
@@ -46,7 +49,10 @@ void PrinterCanvas::setFont(const std::string& name, int height, Colour colour, 
     escapement_ = escapement;
 }
 
-void PrinterCanvas::setTextAlign(TextAlign align) { align_ = align; }
+void PrinterCanvas::setTextAlign(TextAlign align)
+{
+    align_ = align;
+}
 
 void PrinterCanvas::textOut(int x, int y, const std::string& text)
 {
@@ -69,7 +75,10 @@ void PrinterCanvas::applyPen()
     painter_.setBrush(Qt::NoBrush);
 }
 
-void PrinterCanvas::moveTo(int x, int y) { current_ = toDevice(x, y); }
+void PrinterCanvas::moveTo(int x, int y)
+{
+    current_ = toDevice(x, y);
+}
 
 void PrinterCanvas::lineTo(int x, int y)
 {
@@ -87,7 +96,13 @@ void PrinterCanvas::fillRect(int left, int top, int right, int bottom, Colour co
     painter_.fillRect(QRectF(toDevice(left, top), toDevice(right, bottom)).normalized(), toQColor(colour));
 }
 
-int PrinterCanvas::width() const { return painter_.device() ? painter_.device()->width() : 0; }
-int PrinterCanvas::height() const { return painter_.device() ? painter_.device()->height() : 0; }
+int PrinterCanvas::width() const
+{
+    return painter_.device() ? painter_.device()->width() : 0;
+}
+int PrinterCanvas::height() const
+{
+    return painter_.device() ? painter_.device()->height() : 0;
+}
 
 } // namespace korvex

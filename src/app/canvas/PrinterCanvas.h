@@ -13,7 +13,7 @@ namespace korvex {
 /// negative downwards in 0.01 mm, lands at device (x * dpi / 2540, -y * dpi / 2540), so the
 /// sheet looks the same at any resolution. Outside metric mode units are device pixels.
 class PrinterCanvas : public PageCanvas {
-public:
+  public:
     /// dpi: the device's resolution (QPrinter::resolution(), QPdfWriter::resolution(),
     /// or dots per inch of an image).
     PrinterCanvas(QPainter& painter, int dpi);
@@ -36,7 +36,7 @@ public:
     /// Device length of a canvas length in the current mode.
     double lengthToDevice(int units) const;
 
-private:
+  private:
     void applyPen();
 
     QPainter& painter_;

@@ -8,7 +8,10 @@
 namespace korvex {
 
 namespace {
-QColor toQColor(Colour c) { return QColor(c.r, c.g, c.b); }
+QColor toQColor(Colour c)
+{
+    return QColor(c.r, c.g, c.b);
+}
 } // namespace
 
 ScreenCanvas::ScreenCanvas(int width, int height)
@@ -44,7 +47,10 @@ void ScreenCanvas::setFont(const std::string& name, int height, Colour colour, i
     escapement_ = escapement;
 }
 
-void ScreenCanvas::setTextAlign(TextAlign align) { align_ = align; }
+void ScreenCanvas::setTextAlign(TextAlign align)
+{
+    align_ = align;
+}
 
 void ScreenCanvas::textOut(int x, int y, const std::string& text)
 {
@@ -94,7 +100,13 @@ void ScreenCanvas::fillRect(int left, int top, int right, int bottom, Colour col
     painter().fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), toQColor(colour));
 }
 
-int ScreenCanvas::width() const { return image_.width(); }
-int ScreenCanvas::height() const { return image_.height(); }
+int ScreenCanvas::width() const
+{
+    return image_.width();
+}
+int ScreenCanvas::height() const
+{
+    return image_.height();
+}
 
 } // namespace korvex

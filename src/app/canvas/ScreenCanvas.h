@@ -14,7 +14,7 @@ namespace korvex {
 ///   ScreenCanvas canvas(w, h); drawScreenPage(canvas, record); painter.drawImage(0, 0, canvas.image());
 /// The image starts white; the page paints its own background.
 class ScreenCanvas : public PageCanvas {
-public:
+  public:
     ScreenCanvas(int width, int height);
     ~ScreenCanvas() override;
 
@@ -33,7 +33,7 @@ public:
     void setMetricMode() override {}
     void restoreMode() override {}
 
-private:
+  private:
     QPainter& painter();
 
     QImage image_;

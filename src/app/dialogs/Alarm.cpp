@@ -7,8 +7,7 @@
 
 namespace korvex {
 
-TAlarmForm::TAlarmForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TAlarmForm::TAlarmForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("AlarmForm"));
     setWindowTitle(QStringLiteral("通讯提示"));

@@ -11,7 +11,7 @@ namespace korvex {
 /// requests; the window shows and hides it as the link fails and recovers.
 class TAlarmForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAlarmForm(QWidget* parent = nullptr);
 
     /// Shows (without waiting) or hides the notice; repeating either changes nothing. Shown
@@ -24,13 +24,13 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* PortLabel = nullptr;
 
-public slots:
+  public slots:
     void reject() override; // Escape must not hide it
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool hiding_ = false;
 };
 

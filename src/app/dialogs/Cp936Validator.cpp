@@ -5,10 +5,7 @@
 
 namespace korvex {
 
-Cp936Validator::Cp936Validator(int maxBytes, QObject* parent)
-    : QValidator(parent), maxBytes_(maxBytes)
-{
-}
+Cp936Validator::Cp936Validator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
 
 QValidator::State Cp936Validator::validate(QString& input, int& /*pos*/) const
 {

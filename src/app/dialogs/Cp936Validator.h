@@ -9,7 +9,7 @@ namespace korvex {
 /// (two bytes) counts twice. QLineEdit's maxLength counts characters and cannot do this.
 class Cp936Validator : public QValidator {
     Q_OBJECT
-public:
+  public:
     Cp936Validator(int maxBytes, QObject* parent = nullptr);
 
     State validate(QString& input, int& pos) const override;
@@ -18,7 +18,7 @@ public:
 
     int maxBytes() const { return maxBytes_; }
 
-private:
+  private:
     int maxBytes_;
 };
 

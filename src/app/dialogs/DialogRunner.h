@@ -11,7 +11,7 @@ class QPrinter;
 namespace korvex {
 
 class DialogRunner {
-public:
+  public:
     virtual ~DialogRunner() = default;
 
     /// Shows a dialog modally; returns its result (QDialog::Accepted or Rejected).

@@ -15,7 +15,7 @@ class DialogRunner;
 
 class TFilamentForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     TFilamentForm(TestRecord& record, DialogRunner& runner, QWidget* parent = nullptr);
 
     QGroupBox* GroupBox1 = nullptr;
@@ -32,10 +32,10 @@ public:
     void OkBtnClick();
     void CancelBtnClick();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     TestRecord& record_;
     DialogRunner& runner_;
 };

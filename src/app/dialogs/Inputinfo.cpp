@@ -27,8 +27,8 @@ struct EditInfo {
 };
 
 const EditInfo kEdits[TInfoForm::kEditCount] = {
-    {"产品名称", "", 0, 0},  {"产品编号", "", 0, 1}, {"产品型号", "", 1, 0},   {"产品规格", "", 1, 1},
-    {"环境温度", "℃", 2, 0}, {"环境湿度", "%", 2, 1}, {"制造商", "", 3, -1}, {"测试员", "", 4, -1},
+    {"产品名称", "", 0, 0},  {"产品编号", "", 0, 1},  {"产品型号", "", 1, 0}, {"产品规格", "", 1, 1},
+    {"环境温度", "℃", 2, 0}, {"环境湿度", "%", 2, 1}, {"制造商", "", 3, -1},  {"测试员", "", 4, -1},
     {"光通量", "", 5, 0},    {"色温", "", 5, 1},
 };
 
@@ -65,15 +65,13 @@ int TInfoForm::fieldSize(int i)
 char* TInfoForm::field(int i)
 {
     char* const fields[kEditCount] = {
-        record_.infoName,         record_.infoNo,       record_.infoType, record_.infoSpec,
-        record_.infoTemperature,  record_.infoHumidity, record_.infoManufacturer,
-        record_.infoOperator,     record_.infoFlux,     record_.infoColorTemp,
+        record_.infoName,     record_.infoNo,           record_.infoType,     record_.infoSpec, record_.infoTemperature,
+        record_.infoHumidity, record_.infoManufacturer, record_.infoOperator, record_.infoFlux, record_.infoColorTemp,
     };
     return fields[i];
 }
 
-TInfoForm::TInfoForm(TestRecord& record, QWidget* parent)
-    : QDialog(parent), record_(record)
+TInfoForm::TInfoForm(TestRecord& record, QWidget* parent) : QDialog(parent), record_(record)
 {
     setObjectName(QStringLiteral("InfoForm"));
     setWindowTitle(QStringLiteral("输入打印参数"));

@@ -12,7 +12,7 @@ namespace korvex {
 
 class TInfoForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kEditCount = 10;
 
     explicit TInfoForm(TestRecord& record, QWidget* parent = nullptr);
@@ -30,10 +30,10 @@ public:
     void OkBtnClick();
     void CancelBtnClick();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     char* field(int i);
     TestRecord& record_;
 };

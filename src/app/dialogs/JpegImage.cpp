@@ -27,8 +27,8 @@ void onMessage(j_common_ptr /*info*/) {} // warnings are counted in num_warnings
 // Everything touched after setjmp lives here, outside the frame that longjmp unwinds through,
 // so no local needs to be volatile.
 struct Decode {
-    jpeg_decompress_struct info {};
-    ErrorManager err {};
+    jpeg_decompress_struct info{};
+    ErrorManager err{};
     QImage image;
     bool created = false;
 };
@@ -51,8 +51,8 @@ bool run(Decode& d, const QByteArray& bytes)
     if (d.info.output_components != 3 || d.info.output_width == 0 || d.info.output_height == 0 ||
         d.info.output_width > 8192 || d.info.output_height > 8192)
         return false;
-    d.image = QImage(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height),
-                     QImage::Format_RGB888);
+    d.image =
+        QImage(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height), QImage::Format_RGB888);
     if (d.image.isNull())
         return false;
     while (d.info.output_scanline < d.info.output_height) {

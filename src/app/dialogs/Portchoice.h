@@ -16,11 +16,11 @@ namespace korvex {
 
 class TPortForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// openPort reopens the port named in settings; resolveDevice tells which device a COM
     /// name stands for on this machine (shown beside each choice).
-    TPortForm(Settings& settings, std::function<void()> openPort,
-              std::function<QString(const QString&)> resolveDevice, QWidget* parent = nullptr);
+    TPortForm(Settings& settings, std::function<void()> openPort, std::function<QString(const QString&)> resolveDevice,
+              QWidget* parent = nullptr);
 
     /// Chosen item 0..3, or -1 when none is chosen.
     int itemIndex() const;
@@ -36,10 +36,10 @@ public:
     QPushButton* OkBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     Settings& settings_;
     std::function<void()> openPort_;
     std::function<QString(const QString&)> resolveDevice_;

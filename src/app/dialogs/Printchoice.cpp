@@ -13,8 +13,8 @@
 namespace korvex {
 
 TPrintForm::TPrintForm(int32_t (&selection)[6], const int32_t& currentTest, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      selection_(selection), currentTest_(currentTest)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), selection_(selection),
+      currentTest_(currentTest)
 {
     setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral("选择打印已测试的参数"));

@@ -14,7 +14,7 @@ namespace korvex {
 
 class TPrintForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// selection: the six print flags in test-kind order; currentTest: the kind on screen.
     TPrintForm(int32_t (&selection)[6], const int32_t& currentTest, QWidget* parent = nullptr);
 
@@ -22,20 +22,20 @@ public:
     QRadioButton* CurrentItem = nullptr; // "当前测试页面"
     QRadioButton* AllItem = nullptr;     // "所有已测试页面"
     QGroupBox* AllFaceBox = nullptr;
-    QCheckBox* boxes[6] = {};            // InputBox .. FilaBox
+    QCheckBox* boxes[6] = {}; // InputBox .. FilaBox
     QPushButton* OkBtn = nullptr;
 
     void FormShow();
     void PrintGroupClick() const;
     void OkBtnClick();
 
-public slots:
+  public slots:
     void reject() override; // only the OK button leaves the dialog
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     int32_t (&selection_)[6];
     const int32_t& currentTest_;
 };

@@ -11,8 +11,7 @@
 
 namespace korvex {
 
-TPrinterForm::TPrinterForm(int& printerFamily, QWidget* parent)
-    : QDialog(parent), printerFamily_(printerFamily)
+TPrinterForm::TPrinterForm(int& printerFamily, QWidget* parent) : QDialog(parent), printerFamily_(printerFamily)
 {
     setObjectName(QStringLiteral("PrinterForm"));
     setWindowTitle(QStringLiteral("打印机选择"));

@@ -14,7 +14,7 @@ namespace korvex {
 
 class TPrinterForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// printerFamily: 0 Epson/Canon, 1 HP and compatibles.
     TPrinterForm(int& printerFamily, QWidget* parent = nullptr);
 
@@ -27,10 +27,10 @@ public:
     void OkBtnClick();
     void CancelBtnClick();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     int& printerFamily_;
 };
 

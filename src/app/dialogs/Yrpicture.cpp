@@ -22,13 +22,9 @@ QByteArray TPictureForm::wiringJpeg()
     return file.readAll();
 }
 
-TPictureForm::TPictureForm(QWidget* parent)
-    : TPictureForm(wiringJpeg(), parent)
-{
-}
+TPictureForm::TPictureForm(QWidget* parent) : TPictureForm(wiringJpeg(), parent) {}
 
-TPictureForm::TPictureForm(const QByteArray& jpeg, QWidget* parent)
-    : QDialog(parent)
+TPictureForm::TPictureForm(const QByteArray& jpeg, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PictureForm"));
     setWindowTitle(QStringLiteral("预热能量测试接线图"));

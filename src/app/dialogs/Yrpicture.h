@@ -11,7 +11,7 @@ namespace korvex {
 
 class TPictureForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// Decodes the picture held in the program's resources.
     explicit TPictureForm(QWidget* parent = nullptr);
     /// Decodes the given JPEG bytes; damaged bytes leave the dialog without its picture.
@@ -27,7 +27,7 @@ public:
 
     static QByteArray wiringJpeg();
 
-private:
+  private:
     bool hasPicture_ = false;
 };
 

@@ -29,8 +29,8 @@ class HistoryWindow : public QWidget {
     Q_OBJECT
   public:
     /// opener receives the data file image of the run the operator opens.
-    HistoryWindow(LogTarget target, const ProfileSet& profiles,
-                  std::function<void(const QByteArray& image)> opener, QWidget* parent = nullptr);
+    HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const QByteArray& image)> opener,
+                  QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
     /// Captions in Chinese or English (the report language).

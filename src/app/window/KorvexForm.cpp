@@ -64,8 +64,7 @@ QIcon glyph(const char* name)
 
 } // namespace
 
-TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options,
-                         QWidget* parent)
+TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
       startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -157,7 +156,7 @@ void TKORVEXForm::buildToolBar()
         b->setToolTip(QString::fromUtf8(hint));
         b->setIcon(icon);
         b->setIconSize(QSize(24, 24));
-        b->setAutoRaise(true); // flat
+        b->setAutoRaise(true);          // flat
         b->setFocusPolicy(Qt::NoFocus); // a speed button: no focus frame, no Space key
         Panel1->addWidget(b);
         connect(b, &QToolButton::clicked, this, handler);
@@ -176,12 +175,12 @@ void TKORVEXForm::buildToolBar()
     LockTestBtn = button("LockTestBtn", "测试锁定", lockIcon, &TKORVEXForm::LockTestClick);
     LockTestBtn->setCheckable(true); // stays pressed while the lock is set
     Panel1->addSeparator();
-    InputTestLockBtn = button("InputTestLockBtn", "输入性能单次测试", glyph("input-single"),
-                              &TKORVEXForm::InputTestLockBtnClick);
-    PhaseTestLockBtn = button("PhaseTestLockBtn", "相位角单次测试", glyph("phase-single"),
-                              &TKORVEXForm::PhaseTestLockBtnClick);
-    OutputTestLockBtn = button("OutputTestLockBtn", "输出性能单次测试", glyph("output-single"),
-                               &TKORVEXForm::OutputTestLockBtnClick);
+    InputTestLockBtn =
+        button("InputTestLockBtn", "输入性能单次测试", glyph("input-single"), &TKORVEXForm::InputTestLockBtnClick);
+    PhaseTestLockBtn =
+        button("PhaseTestLockBtn", "相位角单次测试", glyph("phase-single"), &TKORVEXForm::PhaseTestLockBtnClick);
+    OutputTestLockBtn =
+        button("OutputTestLockBtn", "输出性能单次测试", glyph("output-single"), &TKORVEXForm::OutputTestLockBtnClick);
     CompTestLockBtn = button("CompTestLockBtn", "综合性能单次测试", glyph("comprehensive-single"),
                              &TKORVEXForm::CompTestLockBtnClick);
     Panel1->addSeparator();
@@ -450,15 +449,42 @@ void TKORVEXForm::showNotice(bool ok, const std::string& message, const std::str
 
 // ---- Test commands --------------------------------------------------------------------------
 
-void TKORVEXForm::InputTestClick() { controller_.inputTest(); }
-void TKORVEXForm::CurrentClick() { controller_.phaseTest(); }
-void TKORVEXForm::OutputTestClick() { controller_.outputTest(); }
-void TKORVEXForm::CompTestClick() { controller_.compTest(); }
-void TKORVEXForm::InputTestLockBtnClick() { controller_.singleRun(KindInput); }
-void TKORVEXForm::PhaseTestLockBtnClick() { controller_.singleRun(KindPhase); }
-void TKORVEXForm::OutputTestLockBtnClick() { controller_.singleRun(KindOutput); }
-void TKORVEXForm::CompTestLockBtnClick() { controller_.singleRun(KindComprehensive); }
-void TKORVEXForm::StartTestComdClick() { controller_.startTest(); }
+void TKORVEXForm::InputTestClick()
+{
+    controller_.inputTest();
+}
+void TKORVEXForm::CurrentClick()
+{
+    controller_.phaseTest();
+}
+void TKORVEXForm::OutputTestClick()
+{
+    controller_.outputTest();
+}
+void TKORVEXForm::CompTestClick()
+{
+    controller_.compTest();
+}
+void TKORVEXForm::InputTestLockBtnClick()
+{
+    controller_.singleRun(KindInput);
+}
+void TKORVEXForm::PhaseTestLockBtnClick()
+{
+    controller_.singleRun(KindPhase);
+}
+void TKORVEXForm::OutputTestLockBtnClick()
+{
+    controller_.singleRun(KindOutput);
+}
+void TKORVEXForm::CompTestLockBtnClick()
+{
+    controller_.singleRun(KindComprehensive);
+}
+void TKORVEXForm::StartTestComdClick()
+{
+    controller_.startTest();
+}
 
 void TKORVEXForm::EnergyTestClick()
 {
@@ -473,8 +499,14 @@ void TKORVEXForm::LockTestClick()
     controller_.toggleLock();
 }
 
-void TKORVEXForm::BackClick() { controller_.back(); }
-void TKORVEXForm::NextClick() { controller_.next(); }
+void TKORVEXForm::BackClick()
+{
+    controller_.back();
+}
+void TKORVEXForm::NextClick()
+{
+    controller_.next();
+}
 
 // ---- Options --------------------------------------------------------------------------------
 

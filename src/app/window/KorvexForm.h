@@ -40,7 +40,7 @@ struct TestRecord;
 
 class TKORVEXForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     struct StartOptions {
         QString programDir; ///< folder of KORVEX.cfg, with trailing separator
         QString dataFile;   ///< opened when the window is first shown (empty: none)
@@ -48,8 +48,7 @@ public:
 
     /// Start-up: configuration, result reset, port; the controller and the runner outlive the
     /// window.
-    TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options,
-                QWidget* parent = nullptr);
+    TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent = nullptr);
     ~TKORVEXForm() override;
 
     /// The first command-line argument that is not an option ("--simulator", "--scenario NAME").

@@ -6,8 +6,7 @@
 
 namespace korvex {
 
-PaintBox::PaintBox(QWidget* parent)
-    : QWidget(parent)
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("PaintBox1"));
     // The page image covers every pixel, so Qt need not clear the area first (no flicker).

@@ -10,25 +10,25 @@ namespace korvex {
 
 class PaintBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     /// Renders the page for a drawing area of the given size in pixels.
     using Renderer = std::function<QImage(int width, int height)>;
 
     explicit PaintBox(QWidget* parent = nullptr);
     void setRenderer(Renderer renderer) { renderer_ = std::move(renderer); }
 
-signals:
+  signals:
     void mouseDown(int x, int y);
     void mouseMoved(int x, int y);
     void mouseUp(int x, int y);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     Renderer renderer_;
 };
 
