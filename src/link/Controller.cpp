@@ -453,6 +453,7 @@ void Controller::checkReader()
     if (!readerActive() || !port_)
         return;
     if (port_->bytesWaiting() >= expectedBytes_) {
+        port_->setWakeLevel(0); // the next block may be shorter: its first bytes set its level
         replyTimedOut_ = false;
         waitSince_ = kNoWait;
         waitActive_ = false;

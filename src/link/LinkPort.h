@@ -32,8 +32,8 @@ class LinkPort : public QObject {
     virtual bool waitForData(int msecs) = 0;
     /// The reader can go on only once `waiting` bytes wait in all: until then the port may hold
     /// back dataArrived, so a block streaming in does not wake the reader at every chunk. 0
-    /// announces every arrival. Counts and reads are the same. The serial port announces
-    /// every chunk (QSerialPort reads each one as it comes in any case).
+    /// announces every arrival. Counts and reads are the same. A level stays until it is set
+    /// again: the reader sets 0 once its block is complete.
     virtual void setWakeLevel(int64_t waiting) { (void)waiting; }
     /// The device this port talks to ("/dev/ttyS0", "sim", ...).
     virtual QString deviceName() const = 0;

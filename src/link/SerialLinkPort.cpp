@@ -4,7 +4,10 @@
 #ifndef Q_OS_WIN
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #endif
+
+#include <algorithm>
 
 #include <utility>
 
@@ -43,6 +46,7 @@ bool SerialLinkPort::open()
     serial_.clearError();
     errorText_.clear();
     emptyReadErrors_ = 0;
+    minimumBytes_ = 0; // as QSerialPort sets the line up
     return true;
 }
 
@@ -55,6 +59,7 @@ void SerialLinkPort::purgeInput()
 {
     if (serial_.isOpen())
         serial_.clear(QSerialPort::Input); // the kernel queue and Qt's buffer
+    setWakeLevel(0);
 }
 
 int64_t SerialLinkPort::bytesWaiting()
@@ -83,7 +88,38 @@ bool SerialLinkPort::waitForData(int msecs)
 {
     if (!serial_.isOpen())
         return false;
+    setWakeLevel(0); // any byte ends the wait
     return serial_.waitForReadyRead(msecs);
+}
+
+void SerialLinkPort::setWakeLevel(int64_t waiting)
+{
+#ifndef Q_OS_WIN
+    // The terminal driver's poll reports data only once VMIN bytes are queued (non-canonical
+    // input without a VTIME), while a non-blocking read still returns whatever is there. So
+    // QSerialPort's notifier wakes the window at every 64th byte of a block and at its last,
+    // instead of at every chunk the adapter hands over. A hang-up is reported at once all
+    // the same. The bytes Qt has read already count towards the level. Linux hands a read
+    // over in pieces of 64 bytes and goes on to the next piece only while VMIN is no more
+    // than 64: above it, one read would return 64 bytes and leave the rest unannounced.
+    if (!serial_.isOpen())
+        return;
+    const int64_t more = waiting - serial_.bytesAvailable();
+    constexpr int64_t kMostPerWake = 64;
+    const int minimum = more > 1 ? int(std::min(more, kMostPerWake)) : 0;
+    if (minimum == minimumBytes_)
+        return;
+    const int fd = static_cast<int>(serial_.handle());
+    termios line{};
+    if (fd < 0 || ::tcgetattr(fd, &line) != 0)
+        return;
+    line.c_cc[VMIN] = static_cast<cc_t>(minimum);
+    line.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &line) == 0)
+        minimumBytes_ = minimum;
+#else
+    (void)waiting;
+#endif
 }
 
 void SerialLinkPort::onReadyRead()

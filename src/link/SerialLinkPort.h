@@ -21,6 +21,7 @@ class SerialLinkPort final : public LinkPort {
     bool writeByte(uint8_t byte) override;
     int64_t read(uint8_t* dst, int64_t n) override;
     bool waitForData(int msecs) override;
+    void setWakeLevel(int64_t waiting) override;
     QString deviceName() const override { return device_; }
 
   private:
@@ -33,6 +34,7 @@ class SerialLinkPort final : public LinkPort {
     QString device_;
     QSerialPort serial_;
     int emptyReadErrors_ = 0; // read errors in a row with no byte in between
+    int minimumBytes_ = 0;    // the line's VMIN: poll reports data once that many are queued
 };
 
 } // namespace korvex

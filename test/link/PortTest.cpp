@@ -1,5 +1,6 @@
 // Ports: COM name resolution, the in-memory port, and the QSerialPort port on a
-// pseudo-terminal (exclusive open, exact reads, purge, and a hang-up that closes it once).
+// pseudo-terminal (exclusive open, exact reads, purge, a hang-up that closes it once, and a
+// block announced once it is complete).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -139,6 +140,58 @@ TEST(SerialPort, TalksToAPseudoTerminalAndClosesOnHangUp)
     EXPECT_EQ(errors.count(), 1);
     EXPECT_TRUE(errors.front().front().toString().contains(QStringLiteral("device disconnected")))
         << errors.front().front().toString().toStdString();
+}
+
+// Lets the event loop run for msecs (the port's notifier reads and announces in it).
+void runEvents(int msecs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < msecs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+TEST(SerialPort, AnnouncesABlockOnlyOnceItIsCompleteButAHangUpAtOnce)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    SerialLinkPort port(pty.path);
+    ASSERT_TRUE(port.open()) << port.errorText().toStdString();
+    QSignalSpy arrivals(&port, &LinkPort::dataArrived);
+
+    port.setWakeLevel(300);
+    const QByteArray chunk(30, 'x');
+    // A block of 300 bytes in chunks of 30, as an adapter hands them over: announced at most
+    // every 64 bytes (the reader sets its level again at each), and all of it is read.
+    int chunks = 0;
+    while (port.bytesWaiting() < 300 && chunks < 10) {
+        ASSERT_EQ(::write(pty.master, chunk.data(), 30), 30);
+        ++chunks;
+        runEvents(20);
+        port.setWakeLevel(300);
+    }
+    EXPECT_EQ(port.bytesWaiting(), 300);
+    EXPECT_LE(arrivals.count(), 6);
+    EXPECT_GE(arrivals.count(), 4);
+
+    // Level 0: every byte is announced again.
+    uint8_t buf[300];
+    ASSERT_EQ(port.read(buf, 300), 300);
+    port.setWakeLevel(0);
+    const qsizetype before = arrivals.count();
+    ASSERT_EQ(::write(pty.master, "y", 1), 1);
+    runEvents(50);
+    EXPECT_EQ(arrivals.count(), before + 1);
+
+    // Waiting for a block, the port still closes as soon as the line is gone.
+    port.setWakeLevel(1000);
+    ASSERT_EQ(::write(pty.master, chunk.data(), 30), 30);
+    pty.closeMaster();
+    QElapsedTimer t;
+    t.start();
+    while (port.isOpen() && t.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(port.isOpen());
 }
 
 } // namespace

@@ -15,17 +15,31 @@ QColor toQColor(Colour c)
 } // namespace
 
 ScreenCanvas::ScreenCanvas(int width, int height)
-    : image_(std::max(1, width), std::max(1, height), QImage::Format_RGB32)
+    : image_(std::max(1, width), std::max(1, height), QImage::Format_RGB32), width_(image_.width()),
+      height_(image_.height())
 {
     image_.fill(Qt::white);
     pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     font_ = pageFont("Times New Roman", 16);
 }
 
+ScreenCanvas::ScreenCanvas(QPainter& painter, int width, int height)
+    : target_(&painter), width_(std::max(1, width)), height_(std::max(1, height))
+{
+    pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    font_ = pageFont("Times New Roman", 16);
+    // The same start as an image of its own: white, the pen above and no brush.
+    painter.fillRect(QRect(0, 0, width_, height_), Qt::white);
+    painter.setPen(pen_);
+    painter.setBrush(Qt::NoBrush);
+}
+
 ScreenCanvas::~ScreenCanvas() = default;
 
 QPainter& ScreenCanvas::painter()
 {
+    if (target_)
+        return *target_;
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);
         painter_->setPen(pen_);
@@ -102,11 +116,11 @@ void ScreenCanvas::fillRect(int left, int top, int right, int bottom, Colour col
 
 int ScreenCanvas::width() const
 {
-    return image_.width();
+    return width_;
 }
 int ScreenCanvas::height() const
 {
-    return image_.height();
+    return height_;
 }
 
 } // namespace korvex

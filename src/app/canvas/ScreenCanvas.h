@@ -10,12 +10,16 @@
 
 namespace korvex {
 
-/// Draws a screen page into a W x H RGB image (device pixels). Typical use in a paint event:
-///   ScreenCanvas canvas(w, h); drawScreenPage(canvas, record); painter.drawImage(0, 0, canvas.image());
-/// The image starts white; the page paints its own background.
+/// Draws a screen page into a W x H RGB image (device pixels), or straight through a painter
+/// that is already open on the screen. Typical use in a paint event:
+///   QPainter painter(this); ScreenCanvas canvas(painter, width(), height()); drawScreenPage(canvas, record);
+/// The area starts white; the page paints its own background.
 class ScreenCanvas : public PageCanvas {
   public:
     ScreenCanvas(int width, int height);
+    /// Draws through painter on its device's area (0, 0, width, height), which it first paints
+    /// white. The painter's pen and brush are left changed. image() is then a null image.
+    ScreenCanvas(QPainter& painter, int width, int height);
     ~ScreenCanvas() override;
 
     /// Ends painting and returns the finished image; drawing afterwards continues on it.
@@ -37,7 +41,9 @@ class ScreenCanvas : public PageCanvas {
     QPainter& painter();
 
     QImage image_;
-    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<QPainter> painter_; // open on image_ while drawing into it
+    QPainter* target_ = nullptr;        // the painter given to draw through, if any
+    int width_ = 1, height_ = 1;
     QFont font_;
     QColor textColour_;
     int escapement_ = 0;

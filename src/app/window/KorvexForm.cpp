@@ -37,6 +37,7 @@
 #include "app/dialogs/Resources.h"
 #include "app/dialogs/Yrpicture.h"
 #include "app/window/PaintBox.h"
+#include "app/window/ProgressBar.h"
 #include "app/window/StatusPanel.h"
 #include "app/window/VerdictPanel.h"
 #include "kinds/CursorInput.h"
@@ -81,7 +82,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     ScrollBox1->setWidgetResizable(true);
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     PaintBox1 = new PaintBox;
-    PaintBox1->setRenderer([this](int w, int h) { return renderPage(w, h); });
+    PaintBox1->setRenderer([this](ScreenCanvas& canvas) { renderPage(canvas); });
     ScrollBox1->setWidget(PaintBox1);
     setCentralWidget(ScrollBox1);
     connect(PaintBox1, &PaintBox::mouseDown, this, [this](int x, int) { PaintBox1MouseDown(x); });
@@ -195,7 +196,7 @@ void TKORVEXForm::buildToolBar()
     auto* spring = new QWidget(Panel1);
     spring->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     Panel1->addWidget(spring);
-    ProgressBar1 = new QProgressBar(Panel1);
+    ProgressBar1 = new ProgressBar(Panel1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
@@ -399,9 +400,8 @@ static_assert(std::is_standard_layout_v<TestRecord> && std::is_trivially_copyabl
 
 } // namespace
 
-QImage TKORVEXForm::renderPage(int width, int height)
+void TKORVEXForm::renderPage(ScreenCanvas& canvas)
 {
-    ScreenCanvas canvas(width, height);
     if (drawingPrompt_) {
         drawStartPrompt(canvas);
         drawnRecord_.clear(); // the next request draws the record's page again
@@ -411,7 +411,6 @@ QImage TKORVEXForm::renderPage(int width, int height)
         const auto* bytes = reinterpret_cast<const char*>(&record());
         drawnRecord_.assign(bytes, bytes + kDrawnBytes);
     }
-    return canvas.image();
 }
 
 void TKORVEXForm::repaintPage()

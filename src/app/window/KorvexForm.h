@@ -27,6 +27,7 @@ namespace korvex {
 
 class DialogRunner;
 class PaintBox;
+class ScreenCanvas;
 class StatusPanel;
 class TAlarmForm;
 class TFilamentForm;
@@ -105,8 +106,8 @@ class TKORVEXForm : public QMainWindow {
     void openRecordImage(const std::vector<uint8_t>& image);
     /// Sets the option check marks from the record's thdCsa, wideBand and chinese.
     void syncOptionMarks();
-    /// The screen page for a drawing area of width x height pixels.
-    QImage renderPage(int width, int height);
+    /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
+    void renderPage(ScreenCanvas& canvas);
 
   protected:
     void showEvent(QShowEvent* event) override;

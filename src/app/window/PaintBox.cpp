@@ -1,15 +1,17 @@
-// PaintBox: the drawing area of the main window; draws a whole page image per paint event.
+// PaintBox: the drawing area of the main window; draws the whole page per paint event.
 #include "app/window/PaintBox.h"
 
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+
+#include "app/canvas/ScreenCanvas.h"
 
 namespace korvex {
 
 PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("PaintBox1"));
-    // The page image covers every pixel, so Qt need not clear the area first (no flicker).
+    // The page covers every pixel, so Qt need not clear the area first (no flicker).
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
 }
@@ -17,14 +19,15 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
 void PaintBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QImage page;
-    if (renderer_ && width() > 0 && height() > 0)
-        page = renderer_(width(), height());
-    if (page.isNull()) {
+    if (!renderer_ || width() <= 0 || height() <= 0) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    painter.drawImage(0, 0, page); // one copy of the finished page
+    // Straight into the window's back buffer, which Qt shows when the paint is done: no page
+    // image of 8 MB to allocate, fill and copy for every drawing. The pixels are those of a
+    // page drawn into an image of its own (both are 32-bit RGB rasters).
+    ScreenCanvas canvas(painter, width(), height());
+    renderer_(canvas);
 }
 
 void PaintBox::mousePressEvent(QMouseEvent* event)

@@ -1,18 +1,19 @@
-// PaintBox: the drawing area of the main window; draws a whole page image per paint event.
+// PaintBox: the drawing area of the main window; draws the whole page per paint event.
 #pragma once
 
 #include <functional>
 
-#include <QtGui/QImage>
 #include <QtWidgets/QWidget>
 
 namespace korvex {
 
+class ScreenCanvas;
+
 class PaintBox : public QWidget {
     Q_OBJECT
   public:
-    /// Renders the page for a drawing area of the given size in pixels.
-    using Renderer = std::function<QImage(int width, int height)>;
+    /// Draws the page on a canvas of the drawing area's size in pixels.
+    using Renderer = std::function<void(ScreenCanvas& canvas)>;
 
     explicit PaintBox(QWidget* parent = nullptr);
     void setRenderer(Renderer renderer) { renderer_ = std::move(renderer); }

@@ -1,6 +1,7 @@
 // StatusPanel: the one-line status text along the bottom of the main window.
 #include "app/window/StatusPanel.h"
 
+#include <QtCore/QEvent>
 #include <QtGui/QPainter>
 
 namespace korvex {
@@ -21,6 +22,7 @@ void StatusPanel::setText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
+    elidedWidth_ = -1;
     update();
 }
 
@@ -40,8 +42,18 @@ void StatusPanel::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect area = rect().adjusted(kMargin, 0, -kMargin, 0);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                     fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
+    if (elidedWidth_ != area.width()) {
+        elided_ = fontMetrics().elidedText(text_, Qt::ElideRight, area.width());
+        elidedWidth_ = area.width();
+    }
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, elided_);
+}
+
+void StatusPanel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        elidedWidth_ = -1;
+    QWidget::changeEvent(event);
 }
 
 } // namespace korvex

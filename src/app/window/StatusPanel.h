@@ -21,9 +21,14 @@ class StatusPanel : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     QString text_;
+    // The text as last shaped to fit the panel: a repaint of the same text and width (an
+    // exposure, or a new value of the progress bar beside it) need not shape it again.
+    QString elided_;
+    int elidedWidth_ = -1;
 };
 
 } // namespace korvex
