@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QtCore/QHash>
+#include <QtCore/QRect>
 #include <QtCore/QSize>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QProgressBar>
@@ -21,6 +22,8 @@ class ProgressBar : public QProgressBar {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    /// The parent's drawing beneath the bar, as large as the bar.
+    QPixmap underneath() const;
     // What besides the value decides the look; a change of any of them empties the store.
     struct Look {
         QSize size;
@@ -28,6 +31,8 @@ class ProgressBar : public QProgressBar {
         qint64 palette = 0;
         qreal pixelRatio = 1;
         int minimum = 0, maximum = 0;
+        QRect place;     // where it sits in the tool bar
+        QSize underSize; // the tool bar's size, which its drawing may follow
         bool operator==(const Look&) const = default;
     };
     Look look_;
