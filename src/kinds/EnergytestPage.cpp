@@ -155,27 +155,31 @@ struct ScreenPlot {
     int y(double fraction) const { return above(oy, -fraction * h, 0, s.H); }
 };
 
-void screenCurve(PageCanvas& c, const ScreenPlot& p, const float* wave, double scale)
+// The curves, marks and limit lines of both plots, on screen and paper: Plot maps a column and
+// a fraction of full scale to the page.
+template <class Plot> void plotCurve(PageCanvas& c, const Plot& p, const float* wave, double scale)
 {
     c.moveTo(p.x(0), p.y(wave[0] / scale));
     for (int j = 0; j < kColumns; ++j)
         c.lineTo(p.x(j + 1), p.y(wave[sampleOfColumn(j)] / scale));
 }
 
-void screenMark(PageCanvas& c, const ScreenPlot& p, const float* wave, double scale, int32_t index)
+template <class Plot> void plotMark(PageCanvas& c, const Plot& p, const float* wave, double scale, int32_t index)
 {
     const int n = onCapture(index);
     const int x = p.x(markColumn(n));
     drawLine(c, x, p.y(wave[n] / scale), x, p.oy);
 }
 
-void screenLimit(PageCanvas& c, const ScreenPlot& p, const TestRecord& r, double scale, bool upper, const char* name)
+/// Draws Emin or Emax through columns 0 to last; returns the height of its label at column 270.
+template <class Plot>
+int plotLimit(PageCanvas& c, const Plot& p, const TestRecord& r, double scale, bool upper, int last)
 {
     auto limit = [&](int j) { return (upper ? eMax(r, j) : eMin(r, j)) / scale; };
     c.moveTo(p.x(0), p.y(limit(0)));
-    for (int j = 1; j < kColumns; ++j)
+    for (int j = 1; j <= last; ++j)
         c.lineTo(p.x(j), p.y(limit(j)));
-    c.textOut(p.x(270), p.y(limit(270)), name);
+    return p.y(limit(270));
 }
 
 void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
@@ -219,11 +223,11 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
 
     const ScreenPlot upper{s, s.x(40), s.y(178), 135 * s.sy};
     c.setPen(red, PenStyle::Solid, 2);
-    screenCurve(c, upper, r.waveFilamentU, 20.0); // 0..20 V over the plot's height
+    plotCurve(c, upper, r.waveFilamentU, 20.0); // 0..20 V over the plot's height
     c.setPen(kGreen, PenStyle::Solid, 2);
-    screenCurve(c, upper, r.waveFilamentI, sc.current);
+    plotCurve(c, upper, r.waveFilamentI, sc.current);
     c.setPen(black, PenStyle::Solid, 2);
-    screenMark(c, upper, r.waveFilamentU, 20.0, r.energyCursor);
+    plotMark(c, upper, r.waveFilamentU, 20.0, r.energyCursor);
 
     // Cursor box, over the curves so its figures stay legible.
     c.setPen(black, PenStyle::Solid, 1);
@@ -268,12 +272,12 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
 
     const ScreenPlot lower{s, s.x(60), s.y(358), 144 * s.sy};
     c.setPen(red, PenStyle::Solid, 2);
-    screenLimit(c, lower, r, sc.energy, false, "Emin");
-    screenLimit(c, lower, r, sc.energy, true, "Emax");
+    c.textOut(lower.x(270), plotLimit(c, lower, r, sc.energy, false, kColumns - 1), "Emin");
+    c.textOut(lower.x(270), plotLimit(c, lower, r, sc.energy, true, kColumns - 1), "Emax");
     c.setPen(blue, PenStyle::Solid, 2);
-    screenCurve(c, lower, r.waveEnergy, sc.energy);
+    plotCurve(c, lower, r.waveEnergy, sc.energy);
     c.setPen(black, PenStyle::Solid, 2);
-    screenMark(c, lower, r.waveEnergy, sc.energy, r.preheatEndIndex);
+    plotMark(c, lower, r.waveEnergy, sc.energy, r.preheatEndIndex);
 
     const EnergyFigures f = energyFigures(r, chinese);
     font(12, blue);
@@ -297,29 +301,6 @@ struct PrintPlot {
     int x(double columns) const { return clampTrunc(ox + columns * (13000.0 / kColumns), 0, kSheetWidth); }
     int y(double fraction) const { return above(oy, fraction * h, -kSheetHeight, 0); }
 };
-
-void printCurve(PageCanvas& c, const PrintPlot& p, const float* wave, double scale)
-{
-    c.moveTo(p.x(0), p.y(wave[0] / scale));
-    for (int j = 0; j < kColumns; ++j)
-        c.lineTo(p.x(j + 1), p.y(wave[sampleOfColumn(j)] / scale));
-}
-
-void printMark(PageCanvas& c, const PrintPlot& p, const float* wave, double scale, int32_t index)
-{
-    const int n = onCapture(index);
-    const int x = p.x(markColumn(n));
-    drawLine(c, x, p.y(wave[n] / scale), x, p.oy);
-}
-
-void printLimit(PageCanvas& c, const PrintPlot& p, const TestRecord& r, double scale, bool upper, const char* name)
-{
-    auto limit = [&](int j) { return (upper ? eMax(r, j) : eMin(r, j)) / scale; };
-    c.moveTo(p.x(0), p.y(limit(0)));
-    for (int j = 1; j <= kColumns; ++j)
-        c.lineTo(p.x(j), p.y(limit(j)));
-    c.textOut(15200, p.y(limit(270)), name);
-}
 
 void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
 {
@@ -362,10 +343,10 @@ void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
 
     const PrintPlot upper{2500, -10000, 5000};
     c.setPen(black, PenStyle::Solid, 50);
-    printCurve(c, upper, r.waveFilamentU, 20.0);
-    printCurve(c, upper, r.waveFilamentI, sc.current);
+    plotCurve(c, upper, r.waveFilamentU, 20.0);
+    plotCurve(c, upper, r.waveFilamentI, sc.current);
     c.setPen(black, PenStyle::Dotted, 1);
-    printMark(c, upper, r.waveFilamentU, 20.0, r.energyCursor);
+    plotMark(c, upper, r.waveFilamentU, 20.0, r.energyCursor);
 
     c.setPen(black, PenStyle::Solid, 10);
     c.fillRect(11500, -5100, 15000, -6700, colours::white);
@@ -409,11 +390,11 @@ void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
 
     const PrintPlot lower{3500, -17500, 6000};
     c.setPen(black, PenStyle::Solid, 50);
-    printLimit(c, lower, r, sc.energy, false, "Emin");
-    printLimit(c, lower, r, sc.energy, true, "Emax");
-    printCurve(c, lower, r.waveEnergy, sc.energy);
+    c.textOut(15200, plotLimit(c, lower, r, sc.energy, false, kColumns), "Emin");
+    c.textOut(15200, plotLimit(c, lower, r, sc.energy, true, kColumns), "Emax");
+    plotCurve(c, lower, r.waveEnergy, sc.energy);
     c.setPen(black, PenStyle::Dotted, 1);
-    printMark(c, lower, r.waveEnergy, sc.energy, r.preheatEndIndex);
+    plotMark(c, lower, r.waveEnergy, sc.energy, r.preheatEndIndex);
 
     const EnergyFigures f = energyFigures(r, chinese);
     text(17000, 12000, f.heading);
