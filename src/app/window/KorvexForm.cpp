@@ -398,6 +398,17 @@ namespace {
 constexpr size_t kDrawnBytes = offsetof(TestRecord, work);
 static_assert(std::is_standard_layout_v<TestRecord> && std::is_trivially_copyable_v<TestRecord>);
 
+bool holdsRecord(const std::vector<char>& kept, const TestRecord& r)
+{
+    return kept.size() == kDrawnBytes && std::memcmp(kept.data(), &r, kDrawnBytes) == 0;
+}
+
+void keepRecord(std::vector<char>& kept, const TestRecord& r)
+{
+    const auto* bytes = reinterpret_cast<const char*>(&r);
+    kept.assign(bytes, bytes + kDrawnBytes);
+}
+
 } // namespace
 
 void TKORVEXForm::renderPage(ScreenCanvas& canvas)
@@ -408,22 +419,23 @@ void TKORVEXForm::renderPage(ScreenCanvas& canvas)
     } else {
         // The page routine may bring its derived display scales up to date in the record.
         drawScreenPage(canvas, controller_.record());
-        const auto* bytes = reinterpret_cast<const char*>(&record());
-        drawnRecord_.assign(bytes, bytes + kDrawnBytes);
+        keepRecord(drawnRecord_, record());
     }
 }
 
 void TKORVEXForm::repaintPage()
 {
-    // The verdict follows the record whether or not the page has been drawn since.
-    if (verdictPanel_)
-        verdictPanel_->refresh();
-    // Every step of a run asks for a repaint; at 1920 x 1080 each one costs a page drawing and
-    // a copy of 8 MB to the screen. Only a changed page is drawn again (a resize or an
-    // exposure still paints at once).
-    if (drawnRecord_.size() == kDrawnBytes && std::memcmp(drawnRecord_.data(), &record(), kDrawnBytes) == 0)
-        return;
-    PaintBox1->update();
+    // Every step of a run asks for a repaint, though most steps change only the working fields.
+    // The verdict is judged again when the record changed since the last request, whether or
+    // not the page has been drawn since; the page is drawn again only when it differs from the
+    // one on screen (a resize or an exposure still paints at once).
+    if (!holdsRecord(judgedRecord_, record())) {
+        keepRecord(judgedRecord_, record());
+        if (verdictPanel_)
+            verdictPanel_->refresh();
+    }
+    if (!holdsRecord(drawnRecord_, record()))
+        PaintBox1->update();
 }
 
 QString TKORVEXForm::portSummary() const

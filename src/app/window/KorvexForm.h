@@ -201,8 +201,9 @@ class TKORVEXForm : public QMainWindow {
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;
-    bool drawingPrompt_ = false;    // the paint under way draws the start prompt page
-    std::vector<char> drawnRecord_; // the drawn part of the record as last painted (empty: none)
+    bool drawingPrompt_ = false;     // the paint under way draws the start prompt page
+    std::vector<char> drawnRecord_;  // the drawn part of the record as last painted (empty: none)
+    std::vector<char> judgedRecord_; // the same part as the verdict dock last saw it
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it

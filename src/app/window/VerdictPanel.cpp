@@ -130,8 +130,10 @@ void VerdictPanel::onRunCompleted(int32_t kind)
 
 void VerdictPanel::onResultsReset(int32_t kind)
 {
-    if (kind == KindInput || kind == KindPhase || kind == KindComprehensive)
+    if (kind == KindInput || kind == KindPhase || kind == KindComprehensive) {
         series_.reset();
+        refresh();
+    }
 }
 
 bool VerdictPanel::seriesMatchesRecord() const
