@@ -504,7 +504,6 @@ void Controller::startWait(const SequenceSpec& seq)
 
 void Controller::setStatusText(const QString& text)
 {
-    statusText_ = text;
     emit statusTextChanged(text);
 }
 

@@ -98,7 +98,6 @@ class Controller : public QObject {
     bool readerActive() const;
     /// True while the reader will wake by itself when the reply limit passes.
     bool replyDeadlineArmed() const;
-    QString statusText() const { return statusText_; }
     int progress() const { return progress_; }
     /// Why the last run or handshake failed (empty after a completed run).
     QString lastFailure() const { return lastFailure_; }
@@ -219,7 +218,6 @@ class Controller : public QObject {
     bool stepPosted_ = false; // a message 1025 from the reader is still queued
     bool handshakePending_ = false;
     std::unique_ptr<InputThread> reader_;
-    QString statusText_;
     int progress_ = 0;
     QString lastFailure_;
 
