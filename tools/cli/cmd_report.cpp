@@ -187,11 +187,10 @@ int cmdReport(int argc, char** argv)
 
     auto gui = startGui();
     job.beforePage = [&r](int32_t kind, PrintJob&) {
-        // As the print command does: the printed kind becomes the current page. Without a
-        // window no screen page was drawn, so the print gets the scales that page would leave.
+        // As the print command does: the printed kind becomes the current page (and the print
+        // then takes the scales that page's screen drawing would leave).
         r.currentTest = kind;
         r.resultsShown = 1;
-        prepareScreenPage(r);
     };
     if (verdict) {
         job.appendix.emplace_back([&r, &profile](PageCanvas& canvas) {

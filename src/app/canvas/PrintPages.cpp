@@ -24,6 +24,15 @@ void drawPage(QPainter& painter, int dpi, TestRecord& r, int32_t kind, PrintJob&
     drawPrintPage(canvas, r, kind, job.printerFamily);
 }
 
+void beginPage(TestRecord& r, int32_t kind, PrintJob& job)
+{
+    if (job.beforePage)
+        job.beforePage(kind, job);
+    // A page prints with the display scales its screen drawing leaves in the record, whether
+    // or not the screen has drawn it since it became current.
+    prepareScreenPage(r);
+}
+
 } // namespace
 
 bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout::Orientation orientation, int dpi,
@@ -46,8 +55,7 @@ bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout:
         }
         bool first = true;
         for (const int32_t kind : job.kinds) {
-            if (job.beforePage)
-                job.beforePage(kind, job);
+            beginPage(r, kind, job);
             if (!first)
                 writer.newPage();
             first = false;
@@ -111,8 +119,7 @@ bool printPages(QPrinter& printer, TestRecord& r, PrintJob& job, std::string& er
         return true;
     };
     for (const int32_t kind : job.kinds) {
-        if (job.beforePage)
-            job.beforePage(kind, job);
+        beginPage(r, kind, job);
         if (!printSheet([&](PageCanvas& canvas) { drawPrintPage(canvas, r, kind, job.printerFamily); }))
             return false;
     }

@@ -21,6 +21,8 @@ struct PrintJob {
     /// Printer family for the English comprehensive page (0 Epson/Canon, 1 HP).
     int printerFamily = 0;
     /// Runs before each page is drawn; it may make the kind current or change printerFamily.
+    /// The current page's display scales are then brought up to date, as its screen drawing
+    /// would leave them.
     std::function<void(int32_t kind, PrintJob& job)> beforePage;
     /// Further sheets drawn after the kinds' pages, each on a page of its own (a verdict sheet).
     std::vector<std::function<void(PageCanvas& canvas)>> appendix;

@@ -646,7 +646,6 @@ void TKORVEXForm::PrintClick()
         // The printed kind becomes the current page, except while a sequence runs: its kind
         // stays current and the page is printed all the same.
         controller_.showPage(k);
-        prepareScreenPage(r); // the scales the page's screen drawing leaves for its print
         if (!r.chinese && k == KindComprehensive && !familyAsked) {
             familyAsked = true;
             runner_.exec(*PrinterForm);
