@@ -857,16 +857,22 @@ TEST(Repainting, AStepOfARunRepaintsTheStatusLineAndTheBarButNotThePage)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
     w.form->NextClick(); // the input page
     QTest::qWait(50);
-    PaintCounter page, bar, status;
+    auto cycle = [&w] {
+        for (int percent : {0, 40, 80, 100}) {
+            emit w.controller.statusTextChanged(QStringLiteral("输入性能测试 %1%").arg(percent));
+            emit w.controller.progressChanged(percent);
+            QTest::qWait(30);
+        }
+    };
+    cycle(); // the first cycle: the bar draws each new value over a copy of the tool bar's panel
+    PaintCounter page, bar, status, toolBar;
     w.find<PaintBox>("PaintBox1")->installEventFilter(&page);
     w.find<QProgressBar>("ProgressBar1")->installEventFilter(&bar);
     w.find<StatusPanel>("StatusBar1")->installEventFilter(&status);
-    for (int percent : {0, 40, 80, 100}) {
-        emit w.controller.statusTextChanged(QStringLiteral("输入性能测试 %1%").arg(percent));
-        emit w.controller.progressChanged(percent);
-        QTest::qWait(30);
-    }
+    w.find<QToolBar>("Panel1")->installEventFilter(&toolBar);
+    cycle();
     EXPECT_EQ(page.paints, 0);
+    EXPECT_EQ(toolBar.paints, 0); // the bar covers its place: nothing beneath it is painted
     EXPECT_GE(bar.paints, 3);
     EXPECT_GE(status.paints, 4);
     const int barPaints = bar.paints;

@@ -1,6 +1,7 @@
 // ProgressBar: the run's progress bar in the tool bar; paints each value's look only once.
 #include "app/window/ProgressBar.h"
 
+#include <QtCore/QEvent>
 #include <QtGui/QPainter>
 #include <QtWidgets/QStyle>
 #include <QtWidgets/QStyleOptionProgressBar>
@@ -12,6 +13,16 @@ ProgressBar::ProgressBar(QWidget* parent) : QProgressBar(parent)
     // The bar paints the tool bar's own drawing beneath itself, so it covers its whole
     // rectangle and a new value repaints the bar alone, not the tool bar and the window behind.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+bool ProgressBar::event(QEvent* event)
+{
+    const bool handled = QProgressBar::event(event);
+    // Styles with rounded bars (Fusion) turn the attribute off when they polish a progress bar,
+    // which would repaint the tool bar and the window behind at every new value.
+    if (event->type() == QEvent::Polish)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 QPixmap ProgressBar::underneath() const

@@ -19,6 +19,7 @@ class ProgressBar : public QProgressBar {
     explicit ProgressBar(QWidget* parent = nullptr);
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
