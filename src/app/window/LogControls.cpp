@@ -107,8 +107,12 @@ void LogControls::takeSerial()
 
 void LogControls::showSerial()
 {
-    if (serial_ && !serial_->hasFocus())
-        serial_->setText(QString::fromStdString(fieldUtf8(controller_.record().infoNo)));
+    if (!serial_ || serial_->hasFocus())
+        return;
+    // Asked at every step of a run: the field is laid out and repainted only for a new number.
+    const QString number = QString::fromStdString(fieldUtf8(controller_.record().infoNo));
+    if (serial_->text() != number)
+        serial_->setText(number);
 }
 
 void LogControls::onSubmitted(const LogEntry& entry, bool single)

@@ -7,8 +7,9 @@
 namespace korvex {
 
 namespace {
-constexpr int kMargin = 2; // pixels left of the text and above and below it
-}
+constexpr int kMargin = 2;      // pixels left of the text and above and below it
+constexpr int kMostShaped = 64; // texts kept shaped; more are a sign of changing texts
+} // namespace
 
 StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent)
 {
@@ -22,7 +23,6 @@ void StatusPanel::setText(const QString& text)
     if (text == text_)
         return;
     text_ = text;
-    elidedWidth_ = -1;
     update();
 }
 
@@ -41,18 +41,29 @@ void StatusPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
     const QRect area = rect().adjusted(kMargin, 0, -kMargin, 0);
-    painter.setPen(palette().color(QPalette::WindowText));
-    if (elidedWidth_ != area.width()) {
-        elided_ = fontMetrics().elidedText(text_, Qt::ElideRight, area.width());
-        elidedWidth_ = area.width();
+    if (shapedWidth_ != area.width()) {
+        shaped_.clear();
+        shapedWidth_ = area.width();
     }
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, elided_);
+    auto it = shaped_.constFind(text_);
+    if (it == shaped_.cend()) {
+        if (shaped_.size() >= kMostShaped)
+            shaped_.clear();
+        QStaticText shaped(fontMetrics().elidedText(text_, Qt::ElideRight, area.width()));
+        shaped.setTextFormat(Qt::PlainText);
+        shaped.prepare(QTransform(), font());
+        it = shaped_.insert(text_, shaped);
+    }
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(font());
+    // Vertically centred on the font's line, as a one-line label places it.
+    painter.drawStaticText(area.left(), area.top() + (area.height() - fontMetrics().height()) / 2, *it);
 }
 
 void StatusPanel::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        elidedWidth_ = -1;
+        shaped_.clear();
     QWidget::changeEvent(event);
 }
 

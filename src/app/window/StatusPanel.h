@@ -1,7 +1,9 @@
 // StatusPanel: the one-line status text along the bottom of the main window.
 #pragma once
 
+#include <QtCore/QHash>
 #include <QtCore/QString>
+#include <QtGui/QStaticText>
 #include <QtWidgets/QWidget>
 
 namespace korvex {
@@ -25,10 +27,11 @@ class StatusPanel : public QWidget {
 
   private:
     QString text_;
-    // The text as last shaped to fit the panel: a repaint of the same text and width (an
-    // exposure, or a new value of the progress bar beside it) need not shape it again.
-    QString elided_;
-    int elidedWidth_ = -1;
+    // Each text as shaped to fit the panel, by its string. A repeating test shows the same few
+    // texts at every cycle ("... 20%", "... 40%"), so each is shaped once, not at every step;
+    // a new width or font shapes them again.
+    QHash<QString, QStaticText> shaped_;
+    int shapedWidth_ = -1;
 };
 
 } // namespace korvex
