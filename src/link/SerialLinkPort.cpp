@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -26,7 +27,7 @@ SerialLinkPort::~SerialLinkPort()
 
 bool SerialLinkPort::open()
 {
-    serial_.close();
+    close();
     // The name is used as given: pseudo-terminals are not in QSerialPortInfo's list, so the
     // port is never checked against it. QSerialPort opens exclusively (lock file and TIOCEXCL).
     serial_.setPortName(device_);
@@ -53,18 +54,22 @@ bool SerialLinkPort::open()
 void SerialLinkPort::close()
 {
     serial_.close();
+    received_.clear();
+    taken_ = 0;
 }
 
 void SerialLinkPort::purgeInput()
 {
     if (serial_.isOpen())
         serial_.clear(QSerialPort::Input); // the kernel queue and Qt's buffer
+    received_.clear();
+    taken_ = 0;
     setWakeLevel(0);
 }
 
 int64_t SerialLinkPort::bytesWaiting()
 {
-    return serial_.isOpen() ? serial_.bytesAvailable() : 0;
+    return serial_.isOpen() ? received_.size() - taken_ + serial_.bytesAvailable() : 0;
 }
 
 bool SerialLinkPort::writeByte(uint8_t byte)
@@ -79,9 +84,43 @@ bool SerialLinkPort::writeByte(uint8_t byte)
 
 int64_t SerialLinkPort::read(uint8_t* dst, int64_t n)
 {
-    if (!serial_.isOpen())
+    if (!serial_.isOpen() || n <= 0)
         return 0;
-    return serial_.read(reinterpret_cast<char*>(dst), n);
+    takeQtBuffer();
+    const qsizetype count = std::min<qsizetype>(n, received_.size() - taken_);
+    std::copy_n(received_.constData() + taken_, count, reinterpret_cast<char*>(dst));
+    taken_ += count;
+    if (taken_ == received_.size()) {
+        received_.clear(); // keeps its capacity for the next block
+        taken_ = 0;
+    }
+    return count;
+}
+
+void SerialLinkPort::takeQtBuffer()
+{
+    if (serial_.bytesAvailable() > 0)
+        received_.append(serial_.readAll());
+}
+
+void SerialLinkPort::drainDescriptor()
+{
+#ifndef Q_OS_WIN
+    const int fd = static_cast<int>(serial_.handle());
+    int queued = 0;
+    if (fd < 0 || ::ioctl(fd, FIONREAD, &queued) < 0)
+        return;
+    // The read stops at what was counted: QSerialPort's notifier learns of anything later
+    // through poll, and a hang-up is left for it to find.
+    while (queued > 0) {
+        char piece[256];
+        const ssize_t got = ::read(fd, piece, std::min<size_t>(sizeof piece, size_t(queued)));
+        if (got <= 0)
+            return;
+        received_.append(piece, qsizetype(got));
+        queued -= int(got);
+    }
+#endif
 }
 
 bool SerialLinkPort::waitForData(int msecs)
@@ -97,15 +136,13 @@ void SerialLinkPort::setWakeLevel(int64_t waiting)
 #ifndef Q_OS_WIN
     // The terminal driver's poll reports data only once VMIN bytes are queued (non-canonical
     // input without a VTIME), while a non-blocking read still returns whatever is there. So
-    // QSerialPort's notifier wakes the window at every 64th byte of a block and at its last,
-    // instead of at every chunk the adapter hands over. A hang-up is reported at once all
-    // the same. The bytes Qt has read already count towards the level. Linux hands a read
-    // over in pieces of 64 bytes and goes on to the next piece only while VMIN is no more
-    // than 64: above it, one read would return 64 bytes and leave the rest unannounced.
+    // QSerialPort's notifier wakes the window at every 255th byte of a block (VMIN is one
+    // byte) and at its last, instead of at every chunk the adapter hands over. A hang-up is
+    // reported at once all the same. The bytes read already count towards the level.
     if (!serial_.isOpen())
         return;
-    const int64_t more = waiting - serial_.bytesAvailable();
-    constexpr int64_t kMostPerWake = 64;
+    const int64_t more = waiting - bytesWaiting();
+    constexpr int64_t kMostPerWake = 255;
     const int minimum = more > 1 ? int(std::min(more, kMostPerWake)) : 0;
     if (minimum == minimumBytes_)
         return;
@@ -125,6 +162,11 @@ void SerialLinkPort::setWakeLevel(int64_t waiting)
 void SerialLinkPort::onReadyRead()
 {
     emptyReadErrors_ = 0;
+    // With VMIN above 64, Linux hands a read over in pieces of 64 bytes, and QSerialPort reads
+    // once per notice: the rest of the queue would stay below VMIN, unannounced. So what the
+    // driver holds is read here, behind QSerialPort's own buffer, which keeps the order.
+    takeQtBuffer();
+    drainDescriptor();
     emit dataArrived();
 }
 

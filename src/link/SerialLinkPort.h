@@ -27,6 +27,10 @@ class SerialLinkPort final : public LinkPort {
   private:
     void onError(QSerialPort::SerialPortError error);
     void onReadyRead();
+    /// Moves what QSerialPort has read into received_, behind what is there already.
+    void takeQtBuffer();
+    /// Reads what the terminal driver still holds into received_ (see onReadyRead).
+    void drainDescriptor();
     /// True when the device itself reports that the line is gone (poll sees a hang-up or an
     /// error, or the count of waiting bytes cannot be read).
     bool lineHungUp() const;
@@ -35,6 +39,10 @@ class SerialLinkPort final : public LinkPort {
     QSerialPort serial_;
     int emptyReadErrors_ = 0; // read errors in a row with no byte in between
     int minimumBytes_ = 0;    // the line's VMIN: poll reports data once that many are queued
+    // The bytes read and not yet handed over, in the order they came: QSerialPort's buffer
+    // is moved here before the descriptor is read past it.
+    QByteArray received_;
+    qsizetype taken_ = 0; // bytes of received_ handed over already
 };
 
 } // namespace korvex
