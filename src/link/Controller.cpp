@@ -136,6 +136,11 @@ std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
             if (target)
                 target->hangUp(QStringLiteral("simulated instrument disconnected"));
         };
+        sim->wanted = [target]() -> int64_t { return target ? target->bytesWanted() : 1; };
+        port->onWakeLevelChanged = [instrument = QPointer<SimInstrument>(sim)] {
+            if (instrument)
+                instrument->wantChanged();
+        };
         sim->reset();
         return port;
     }

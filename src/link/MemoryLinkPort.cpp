@@ -71,6 +71,15 @@ bool MemoryLinkPort::waitForData(int msecs)
     return rx_.size() > before;
 }
 
+void MemoryLinkPort::setWakeLevel(int64_t waiting)
+{
+    if (waiting == wakeLevel_)
+        return;
+    wakeLevel_ = waiting;
+    if (onWakeLevelChanged)
+        onWakeLevelChanged();
+}
+
 void MemoryLinkPort::deliver(const uint8_t* data, size_t n)
 {
     if (!open_ || n == 0)

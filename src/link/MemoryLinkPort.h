@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <algorithm>
 #include <functional>
 
 #include "link/LinkPort.h"
@@ -23,13 +24,17 @@ class MemoryLinkPort final : public LinkPort {
     int64_t read(uint8_t* dst, int64_t n) override;
     bool waitForData(int msecs) override;
     QString deviceName() const override { return name_; }
-    void setWakeLevel(int64_t waiting) override { wakeLevel_ = waiting; }
+    void setWakeLevel(int64_t waiting) override;
+    /// How many more bytes it takes to wake the reader (at least 1).
+    int64_t bytesWanted() const { return std::max<int64_t>(1, wakeLevel_ - rx_.size()); }
 
     /// The instrument's end: receives every byte the host writes while the port is open.
     std::function<void(uint8_t)> onWrite;
     /// Called by waitForData instead of sleeping (a test advances its clock or delivers bytes
     /// here). Without it, waitForData sleeps for msecs when nothing is waiting.
     std::function<void(int msecs)> onWait;
+    /// Called when the reader sets a new wake level (a paced instrument times its bytes by it).
+    std::function<void()> onWakeLevelChanged;
 
     /// Bytes from the instrument; ignored while the port is closed.
     void deliver(const uint8_t* data, size_t n);

@@ -54,7 +54,8 @@ SimInstrument::SimInstrument(const QString& scenario, bool paced, QObject* paren
 {
     // Bytes arrive in chunks, as a USB serial adapter hands them over at 19200 baud (every
     // 16 ms, its usual latency); a finer pace only wakes the window's thread more often.
-    pacer_.setInterval(16);
+    pacer_.setSingleShot(true);
+    pacer_.setTimerType(Qt::PreciseTimer);
     connect(&pacer_, &QTimer::timeout, this, &SimInstrument::pump);
     lamp_.setSingleShot(true);
     connect(&lamp_, &QTimer::timeout, this, [this] { sendBlock(0); });
@@ -168,8 +169,29 @@ void SimInstrument::queueBytes(const std::vector<uint8_t>& bytes)
     if (!pacer_.isActive()) {
         paceClock_.start();
         paceSent_ = 0;
-        pacer_.start();
+        schedulePump();
     }
+}
+
+void SimInstrument::schedulePump()
+{
+    constexpr qint64 kChunkMs = 16;
+    if (!wanted) {
+        pacer_.start(int(kChunkMs));
+        return;
+    }
+    // When the byte the port waits for is due (or the last one queued): byte k (from 0) of
+    // the pacing is due k / 1920 s after it began.
+    const qint64 count = std::min<qint64>(std::max<int64_t>(1, wanted()), qint64(queue_.size()));
+    const qint64 last = paceSent_ + count - 1;
+    const qint64 at = (last * 1000 + kBytesPerSecond - 1) / kBytesPerSecond;
+    pacer_.start(int(std::max<qint64>(0, at - paceClock_.elapsed())));
+}
+
+void SimInstrument::wantChanged()
+{
+    if (pacer_.isActive() && wanted)
+        schedulePump(); // a lower wish may be due sooner
 }
 
 void SimInstrument::pump()
@@ -183,7 +205,9 @@ void SimInstrument::pump()
     }
     paceSent_ += qint64(chunk.size());
     emitBytes(chunk.data(), chunk.size());
-    if (queue_.empty()) {
+    if (!queue_.empty()) {
+        schedulePump();
+    } else {
         pacer_.stop();
         if (hangUpPending_) {
             hangUpPending_ = false;

@@ -40,6 +40,13 @@ class SimInstrument : public QObject {
     std::function<void(const uint8_t*, size_t)> output;
     /// The line drops (disconnect fault).
     std::function<void()> hangUp;
+    /// Paced: how many more bytes the host's port can take before it wakes its reader (at
+    /// least 1). Given, the instrument hands its bytes over when that many are due at 19200
+    /// baud, or its last byte is, instead of in a chunk every 16 ms: the reader sees the
+    /// same bytes at the same time, and the host's thread is not woken for chunks nobody
+    /// reads. Call wantChanged() when the port's wish changes.
+    std::function<int64_t()> wanted;
+    void wantChanged();
 
     /// Forgets the run in progress (the port was reopened).
     void reset();
@@ -60,6 +67,7 @@ class SimInstrument : public QObject {
     void emitBytes(const uint8_t* data, size_t n);
     void queueBytes(const std::vector<uint8_t>& bytes);
     void pump();
+    void schedulePump();
     void beginCapture();
 
     SimModel model_;

@@ -10,6 +10,7 @@
 
 #include "kinds/Evaluate.h"
 #include "link/Frames.h"
+#include "link/MemoryLinkPort.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
 
@@ -301,6 +302,50 @@ TEST(SimProtocol, PacedBytesTrickleAtTheLineRate)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(w.bytes.size(), 512u);
     EXPECT_EQ(sim.queuedBytes(), 0u);
+}
+
+TEST(SimProtocol, PacedBytesComeWhenThePortsReaderWantsThem)
+{
+    // Told what the port waits for, the instrument hands a block over when the line has
+    // carried it, in one piece, and a lower wish is served as soon as its bytes are due.
+    SimInstrument sim(QStringLiteral("pfc"), true);
+    MemoryLinkPort port;
+    ASSERT_TRUE(port.open());
+    int handOvers = 0;
+    int arrivals = 0;
+    sim.output = [&](const uint8_t* d, size_t n) {
+        ++handOvers;
+        port.deliver(d, n);
+    };
+    sim.wanted = [&port] { return port.bytesWanted(); };
+    port.onWakeLevelChanged = [&sim] { sim.wantChanged(); };
+    QObject::connect(&port, &LinkPort::dataArrived, [&arrivals] { ++arrivals; });
+    auto runUntil = [](const std::function<bool()>& done, int msecs) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < msecs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    };
+
+    port.setWakeLevel(512);
+    QElapsedTimer t;
+    t.start();
+    sim.receive('0');
+    runUntil([&] { return port.bytesWaiting() >= 512; }, 3000);
+    EXPECT_EQ(port.bytesWaiting(), 512);
+    EXPECT_GE(t.elapsed(), 250); // 512 bytes take 267 ms at 19200 baud
+    EXPECT_LE(handOvers, 2);
+    EXPECT_EQ(arrivals, 1);
+
+    std::vector<uint8_t> first(512);
+    ASSERT_EQ(port.read(first.data(), 512), 512);
+    sim.receive('!'); // the second block, while the reader still waits for all of it
+    runUntil([] { return false; }, 60);
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    port.setWakeLevel(0); // now any byte
+    runUntil([&] { return port.bytesWaiting() > 0; }, 40);
+    EXPECT_GT(port.bytesWaiting(), 0);
+    EXPECT_LT(port.bytesWaiting(), 512);
 }
 
 TEST(SimProtocol, PacedStartWaitsForTheLampAndAHandshakeCancelsIt)
