@@ -54,6 +54,13 @@ std::string convert(const char* to, const char* from, std::string_view in, std::
 }
 #endif
 
+/// Plain ASCII reads the same in code page 936 and in UTF-8: no conversion is needed (most
+/// texts of a record are numbers and Latin names, converted at every drawing of a page).
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 /// Length of the character starting at bytes[i] in code page 936 (lead byte 0x81..0xFE).
 size_t charLength(std::string_view bytes, size_t i)
 {
@@ -68,6 +75,8 @@ std::string cp936ToUtf8(std::string_view bytes)
     const size_t nul = bytes.find('\0');
     if (nul != std::string_view::npos)
         bytes = bytes.substr(0, nul);
+    if (isAscii(bytes))
+        return std::string(bytes);
 #ifdef _WIN32
     // Windows: via UTF-16.
     const int wn = MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
@@ -84,6 +93,8 @@ std::string cp936ToUtf8(std::string_view bytes)
 
 std::string utf8ToCp936(std::string_view utf8)
 {
+    if (isAscii(utf8))
+        return std::string(utf8);
 #ifdef _WIN32
     const int wn = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(wn), L'\0');
