@@ -63,8 +63,10 @@ void drawPageText(QPainter& painter, const QFont& font, const QColor& colour, QP
     painter.setFont(font);
     painter.setPen(colour);
     const QFontMetricsF m(font);
-    const double w = m.horizontalAdvance(text);
-    const double shift = align == TextAlign::Left ? 0.0 : align == TextAlign::Centre ? w * 0.5 : w;
+    // The width takes a shaping of its own: only centred and right-aligned texts need it.
+    const double shift = align == TextAlign::Left     ? 0.0
+                         : align == TextAlign::Centre ? m.horizontalAdvance(text) * 0.5
+                                                      : m.horizontalAdvance(text);
     if (escapement == 0) {
         painter.drawText(QPointF(p.x() - shift, p.y() + m.ascent()), text);
         return;
