@@ -42,9 +42,9 @@ class SimInstrument : public QObject {
     std::function<void()> hangUp;
     /// Paced: how many more bytes the host's port can take before it wakes its reader (at
     /// least 1). Given, the instrument hands its bytes over when that many are due at 19200
-    /// baud, or its last byte is, instead of in a chunk every 16 ms: the reader sees the
-    /// same bytes at the same time, and the host's thread is not woken for chunks nobody
-    /// reads. Call wantChanged() when the port's wish changes.
+    /// baud, or its last byte is, instead of in a chunk every 16 ms: the reader gets what it
+    /// waits for as soon as the line has carried it, and the host's thread is not woken for
+    /// chunks nobody reads. Call wantChanged() when the port's wish changes.
     std::function<int64_t()> wanted;
     void wantChanged();
 
