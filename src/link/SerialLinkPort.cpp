@@ -9,6 +9,8 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <utility>
 
@@ -77,6 +79,24 @@ bool SerialLinkPort::writeByte(uint8_t byte)
     if (!serial_.isOpen())
         return false;
     const char c = static_cast<char>(byte);
+#ifndef Q_OS_WIN
+    // Straight to the descriptor when nothing waits before it: QSerialPort would turn its write
+    // notifier on for the byte, and the thread would wake once more only to learn it was sent.
+    if (serial_.bytesToWrite() == 0) {
+        ssize_t written = 0;
+        do
+            written = ::write(static_cast<int>(serial_.handle()), &c, 1);
+        while (written < 0 && errno == EINTR);
+        if (written == 1)
+            return true;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            fail(lineHungUp() ? QStringLiteral("device disconnected")
+                              : QStringLiteral("write failed (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return false;
+        }
+        // No room in the driver: QSerialPort keeps the byte and sends it when there is.
+    }
+#endif
     const bool ok = serial_.write(&c, 1) == 1;
     serial_.flush();
     return ok;
@@ -204,11 +224,15 @@ void SerialLinkPort::onError(QSerialPort::SerialPortError error)
         serial_.clearError();
         return;
     }
-    const QString cause = error == QSerialPort::WriteError && !lineHungUp()
-                              ? QStringLiteral("write failed (%1)").arg(serial_.errorString())
-                              : QStringLiteral("device disconnected");
+    fail(error == QSerialPort::WriteError && !lineHungUp()
+             ? QStringLiteral("write failed (%1)").arg(serial_.errorString())
+             : QStringLiteral("device disconnected"));
+}
+
+void SerialLinkPort::fail(const QString& cause)
+{
     const QString text = QStringLiteral("%1: %2").arg(device_, cause);
-    serial_.close();
+    close();
     errorText_ = text;
     emit errorOccurred(text);
 }

@@ -27,6 +27,8 @@ class SerialLinkPort final : public LinkPort {
   private:
     void onError(QSerialPort::SerialPortError error);
     void onReadyRead();
+    /// Closes the port and reports "<device>: <cause>".
+    void fail(const QString& cause);
     /// Moves what QSerialPort has read into received_, behind what is there already.
     void takeQtBuffer();
     /// Reads what the terminal driver still holds into received_ (see onReadyRead).

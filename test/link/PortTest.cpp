@@ -142,6 +142,25 @@ TEST(SerialPort, TalksToAPseudoTerminalAndClosesOnHangUp)
         << errors.front().front().toString().toStdString();
 }
 
+TEST(SerialPort, AWriteToALineThatIsGoneClosesThePortOnce)
+{
+    Pty pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    SerialLinkPort port(pty.path);
+    ASSERT_TRUE(port.open()) << port.errorText().toStdString();
+    QSignalSpy errors(&port, &LinkPort::errorOccurred);
+    pty.closeMaster();
+    // Before the event loop has seen the hang-up: the byte cannot go, and the port says why.
+    EXPECT_FALSE(port.writeByte('!'));
+    EXPECT_FALSE(port.isOpen());
+    for (int k = 0; k < 5; ++k)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(errors.count(), 1);
+    EXPECT_TRUE(errors.front().front().toString().contains(QStringLiteral("device disconnected")))
+        << errors.front().front().toString().toStdString();
+    EXPECT_FALSE(port.writeByte('!'));
+}
+
 // Lets the event loop run for msecs (the port's notifier reads and announces in it).
 void runEvents(int msecs)
 {
