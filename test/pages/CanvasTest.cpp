@@ -2,11 +2,14 @@
 // the screen bitmap's background and border, text cells and rotated text.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <functional>
 
 #include "PageTestData.h"
 #include "app/canvas/PageFonts.h"
@@ -134,6 +137,34 @@ TEST(ScreenCanvasTest, BackgroundHasThinBlackBorder)
     // The frame (2 px) at y = 42 and the red fundamental bar at x = 25.
     EXPECT_LT(qGray(img.pixel(400, 42)), 64);
     EXPECT_EQ(img.pixel(25, 230), qRgb(255, 0, 0));
+}
+
+TEST(ScreenCanvasTest, ThroughAPainterTheAreaStartsWhiteUnlessThePageFillsItFirst)
+{
+    app();
+    auto through = [](const std::function<void(ScreenCanvas&)>& draw) {
+        QImage img(60, 40, QImage::Format_RGB32);
+        img.fill(Qt::black); // what the back buffer held before
+        {
+            QPainter p(&img);
+            ScreenCanvas c(p, 60, 40);
+            draw(c);
+        }
+        return img;
+    };
+    EXPECT_EQ(through([](ScreenCanvas&) {}).pixel(30, 20), qRgb(255, 255, 255));
+    const QImage line = through([](ScreenCanvas& c) {
+        c.setPen(Colour{255, 0, 0}, PenStyle::Solid, 1);
+        c.moveTo(0, 5);
+        c.lineTo(59, 5);
+    });
+    EXPECT_EQ(line.pixel(30, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(line.pixel(30, 20), qRgb(255, 255, 255));
+    const QImage part = through([](ScreenCanvas& c) { c.fillRect(0, 0, 30, 40, Colour{0, 0, 255}); });
+    EXPECT_EQ(part.pixel(10, 20), qRgb(0, 0, 255));
+    EXPECT_EQ(part.pixel(45, 20), qRgb(255, 255, 255));
+    const QImage whole = through([](ScreenCanvas& c) { c.fillRect(0, 0, 60, 40, Colour{0, 128, 0}); });
+    EXPECT_EQ(whole.pixel(59, 39), qRgb(0, 128, 0));
 }
 
 TEST(ScreenCanvasTest, LineToTheSamePointDrawsNothing)

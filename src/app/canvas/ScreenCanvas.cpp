@@ -28,13 +28,26 @@ ScreenCanvas::ScreenCanvas(QPainter& painter, int width, int height)
 {
     pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     font_ = pageFont("Times New Roman", 16);
-    // The same start as an image of its own: white, the pen above and no brush.
-    painter.fillRect(QRect(0, 0, width_, height_), Qt::white);
+    // The same start as an image of its own: white, the pen above and no brush. The white is
+    // laid only if the page does not begin by filling the whole area itself (a screen page
+    // paints its background first): the area holds 2 million pixels.
+    blank_ = true;
     painter.setPen(pen_);
     painter.setBrush(Qt::NoBrush);
 }
 
-ScreenCanvas::~ScreenCanvas() = default;
+ScreenCanvas::~ScreenCanvas()
+{
+    coverBlank(); // nothing drawn: the area is still painted, white
+}
+
+void ScreenCanvas::coverBlank()
+{
+    if (!blank_)
+        return;
+    blank_ = false;
+    target_->fillRect(QRect(0, 0, width_, height_), Qt::white);
+}
 
 QPainter& ScreenCanvas::painter()
 {
@@ -68,6 +81,7 @@ void ScreenCanvas::setTextAlign(TextAlign align)
 
 void ScreenCanvas::textOut(int x, int y, const std::string& text)
 {
+    coverBlank();
     QPainter& p = painter();
     drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, QString::fromStdString(text));
     p.setPen(pen_);
@@ -91,6 +105,7 @@ void ScreenCanvas::moveTo(int x, int y)
 
 void ScreenCanvas::lineTo(int x, int y)
 {
+    coverBlank();
     QPainter& p = painter();
     // A line to the point where the pen stands draws nothing (a zero bar is no dot), as on
     // the classic canvas, which never draws a line's end point.
@@ -111,7 +126,11 @@ void ScreenCanvas::lineTo(int x, int y)
 
 void ScreenCanvas::fillRect(int left, int top, int right, int bottom, Colour colour)
 {
-    painter().fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), toQColor(colour));
+    const QRect area(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    if (blank_ && area.contains(QRect(0, 0, width_, height_)))
+        blank_ = false; // covered by this fill: no white beneath it
+    coverBlank();
+    painter().fillRect(area, toQColor(colour));
 }
 
 int ScreenCanvas::width() const

@@ -39,10 +39,13 @@ class ScreenCanvas : public PageCanvas {
 
   private:
     QPainter& painter();
+    /// Paints the area white if nothing has been drawn on it yet.
+    void coverBlank();
 
     QImage image_;
     std::unique_ptr<QPainter> painter_; // open on image_ while drawing into it
     QPainter* target_ = nullptr;        // the painter given to draw through, if any
+    bool blank_ = false;                // through a painter: nothing drawn yet, not even white
     int width_ = 1, height_ = 1;
     QFont font_;
     QColor textColour_;
