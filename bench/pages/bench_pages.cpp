@@ -45,6 +45,20 @@ void BM_ScreenPage1920(benchmark::State& state)
 }
 BENCHMARK(BM_ScreenPage1920)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Arg(6)->Unit(benchmark::kMillisecond);
 
+// As the window draws: through a painter open on a back buffer that already exists.
+void BM_ScreenPageThroughPainter1920(benchmark::State& state)
+{
+    korvex::TestRecord r = knownRecord(static_cast<int32_t>(state.range(0)));
+    QImage buffer(1920, 1080, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&buffer);
+        korvex::ScreenCanvas c(painter, 1920, 1080);
+        korvex::drawScreenPage(c, r);
+    }
+    benchmark::DoNotOptimize(buffer.constBits());
+}
+BENCHMARK(BM_ScreenPageThroughPainter1920)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // A drag across the plot: 100 cursor moves at 1920 x 1080, each followed by the repaint the
 // window would make (a whole page, as in its paint event). Time per iteration is for all 100.
 void BM_CursorDrag1920(benchmark::State& state)
