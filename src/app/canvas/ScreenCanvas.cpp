@@ -1,7 +1,14 @@
 // ScreenCanvas: the page canvas drawing into an off-screen QImage of the drawing area's size.
 #include "app/canvas/ScreenCanvas.h"
 
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QTextLayout>
+#include <QThread>
 #include <algorithm>
+#include <limits>
 
 #include "app/canvas/PageFonts.h"
 
@@ -20,14 +27,14 @@ ScreenCanvas::ScreenCanvas(int width, int height)
 {
     image_.fill(Qt::white);
     pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    font_ = pageFont("Times New Roman", 16);
+    useFont(pageFont("Times New Roman", 16));
 }
 
 ScreenCanvas::ScreenCanvas(QPainter& painter, int width, int height)
     : target_(&painter), width_(std::max(1, width)), height_(std::max(1, height))
 {
     pen_ = QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    font_ = pageFont("Times New Roman", 16);
+    useFont(pageFont("Times New Roman", 16));
     // The same start as an image of its own: white, the pen above and no brush. The white is
     // laid only if the page does not begin by filling the whole area itself (a screen page
     // paints its background first): the area holds 2 million pixels.
@@ -67,9 +74,73 @@ const QImage& ScreenCanvas::image()
     return image_;
 }
 
+namespace {
+
+/// A text shaped in one font: its glyphs with their places on the line, the line's ascent
+/// (the tallest of the faces used, a Chinese fallback's included) and its width.
+struct ShapedText {
+    QList<QGlyphRun> runs;
+    qreal ascent = 0;
+    qreal width = 0;
+};
+
+/// Shaped page texts by font and string. A page draws the same labels, captions and scale
+/// figures at every drawing and only its values change, so shaping each text once (the most of
+/// what drawing a text costs) makes a repeating test's page cheaper. Bounded: values that keep
+/// changing empty it now and then. Kept for the application's thread only, and let go with the
+/// application, before the fonts its glyphs refer to.
+QHash<QString, ShapedText>* keptTexts = nullptr;
+
+const ShapedText* shaped(const QString& fontKey, const QFont& font, const QString& text)
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return nullptr;
+    if (!keptTexts) {
+        keptTexts = new QHash<QString, ShapedText>;
+        qAddPostRoutine([] {
+            delete keptTexts;
+            keptTexts = nullptr;
+        });
+    }
+    constexpr qsizetype kMostKept = 4096;
+    QString key;
+    key.reserve(fontKey.size() + 1 + text.size());
+    key.append(fontKey).append(QChar(0x1f)).append(text);
+    if (auto it = keptTexts->constFind(key); it != keptTexts->cend())
+        return &*it;
+    if (keptTexts->size() >= kMostKept)
+        keptTexts->clear();
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(std::numeric_limits<int>::max() / 4);
+    layout.endLayout();
+    ShapedText t;
+    if (line.isValid()) {
+        t.runs = layout.glyphRuns();
+        t.ascent = line.ascent();
+        t.width = line.naturalTextWidth();
+    }
+    return &*keptTexts->insert(key, std::move(t));
+}
+
+} // namespace
+
+void ScreenCanvas::useFont(const QFont& font)
+{
+    font_ = font;
+    fontKey_ = font.key();
+    fontAscent_ = QFontMetricsF(font).ascent();
+}
+
 void ScreenCanvas::setFont(const std::string& name, int height, Colour colour, int /*charset*/, int escapement)
 {
-    font_ = pageFont(name, height);
+    useFont(pageFont(name, height));
     textColour_ = toQColor(colour);
     escapement_ = escapement;
 }
@@ -83,7 +154,20 @@ void ScreenCanvas::textOut(int x, int y, const std::string& text)
 {
     coverBlank();
     QPainter& p = painter();
-    drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, QString::fromStdString(text));
+    const QString s = QString::fromStdString(text);
+    const ShapedText* kept = escapement_ == 0 && !s.isEmpty() ? shaped(fontKey_, font_, s) : nullptr;
+    if (!kept) {
+        drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, s);
+    } else {
+        // As drawPageText places it: (x, y) is the top of the font's cell, the baseline its
+        // ascent below; alignment shifts by the text's width.
+        const ShapedText& t = *kept;
+        const qreal shift = align_ == TextAlign::Left ? 0.0 : align_ == TextAlign::Centre ? t.width * 0.5 : t.width;
+        const QPointF origin(x - shift, y + fontAscent_ - t.ascent);
+        p.setPen(textColour_);
+        for (const QGlyphRun& run : t.runs)
+            p.drawGlyphRun(origin, run);
+    }
     p.setPen(pen_);
 }
 

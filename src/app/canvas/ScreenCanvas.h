@@ -39,6 +39,7 @@ class ScreenCanvas : public PageCanvas {
 
   private:
     QPainter& painter();
+    void useFont(const QFont& font);
     /// Paints the area white if nothing has been drawn on it yet.
     void coverBlank();
 
@@ -48,6 +49,8 @@ class ScreenCanvas : public PageCanvas {
     bool blank_ = false;                // through a painter: nothing drawn yet, not even white
     int width_ = 1, height_ = 1;
     QFont font_;
+    QString fontKey_;      // font_.key(), which names the font's shaped texts
+    qreal fontAscent_ = 0; // font_'s ascent: the baseline lies that far below a text's y
     QColor textColour_;
     int escapement_ = 0;
     TextAlign align_ = TextAlign::Left;
