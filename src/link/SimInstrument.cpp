@@ -217,7 +217,7 @@ void SimInstrument::pump()
     }
 }
 
-void SimInstrument::emitBytes(const uint8_t* data, size_t n)
+void SimInstrument::emitBytes(const uint8_t* data, size_t n) const
 {
     if (n > 0 && output)
         output(data, n);

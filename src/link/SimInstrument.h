@@ -64,7 +64,7 @@ class SimInstrument : public QObject {
   private:
     void command(uint8_t byte);
     void sendBlock(size_t index);
-    void emitBytes(const uint8_t* data, size_t n);
+    void emitBytes(const uint8_t* data, size_t n) const;
     void queueBytes(const std::vector<uint8_t>& bytes);
     void pump();
     void schedulePump();

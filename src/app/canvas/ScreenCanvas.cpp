@@ -8,7 +8,6 @@
 #include <QTextLayout>
 #include <QThread>
 #include <algorithm>
-#include <limits>
 
 #include "app/canvas/PageFonts.h"
 
@@ -118,7 +117,7 @@ const ShapedText* shaped(const QString& fontKey, const QFont& font, const QStrin
     layout.beginLayout();
     QTextLine line = layout.createLine();
     if (line.isValid())
-        line.setLineWidth(std::numeric_limits<int>::max() / 4);
+        line.setLineWidth(1e7); // wider than any page: one line, never wrapped
     layout.endLayout();
     ShapedText t;
     if (line.isValid()) {
@@ -126,7 +125,7 @@ const ShapedText* shaped(const QString& fontKey, const QFont& font, const QStrin
         t.ascent = line.ascent();
         t.width = line.naturalTextWidth();
     }
-    return &*keptTexts->insert(key, std::move(t));
+    return &*keptTexts->insert(key, t);
 }
 
 } // namespace

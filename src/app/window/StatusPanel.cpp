@@ -36,7 +36,7 @@ QSize StatusPanel::minimumSizeHint() const
     return {0, fontMetrics().height() + 2 * kMargin};
 }
 
-void StatusPanel::paintEvent(QPaintEvent*)
+void StatusPanel::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
