@@ -20,6 +20,9 @@ SerialLinkPort::SerialLinkPort(QString device, QObject* parent) : LinkPort(paren
 {
     connect(&serial_, &QSerialPort::readyRead, this, &SerialLinkPort::onReadyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);
+    quiet_.setSingleShot(true);
+    quiet_.setTimerType(Qt::PreciseTimer);
+    connect(&quiet_, &QTimer::timeout, this, [this] { endQuiet(true); });
 }
 
 SerialLinkPort::~SerialLinkPort()
@@ -55,6 +58,7 @@ bool SerialLinkPort::open()
 
 void SerialLinkPort::close()
 {
+    quiet_.stop();
     serial_.close();
     received_.clear();
     taken_ = 0;
@@ -162,6 +166,10 @@ void SerialLinkPort::setWakeLevel(int64_t waiting)
     if (!serial_.isOpen())
         return;
     const int64_t more = waiting - bytesWaiting();
+    if (more > 1)
+        beginQuiet(more);
+    else
+        endQuiet(false);
     constexpr int64_t kMostPerWake = 255;
     const int minimum = more > 1 ? int(std::min(more, kMostPerWake)) : 0;
     if (minimum == minimumBytes_)
@@ -177,6 +185,59 @@ void SerialLinkPort::setWakeLevel(int64_t waiting)
 #else
     (void)waiting;
 #endif
+}
+
+QSocketNotifier* SerialLinkPort::qtReadNotifier()
+{
+    // QSerialPort reads through a socket notifier it keeps as a child; without one (another
+    // version of Qt) the port simply goes on watching the line.
+    const auto notifiers = serial_.findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly);
+    for (QSocketNotifier* n : notifiers)
+        if (n->type() == QSocketNotifier::Read && n->socket() == qintptr(serial_.handle()))
+            return n;
+    return nullptr;
+}
+
+void SerialLinkPort::beginQuiet(int64_t more)
+{
+#ifndef Q_OS_WIN
+    // A thread that watches a terminal is woken at every chunk the adapter hands over (every
+    // 16 ms or so), whatever VMIN says: VMIN only decides whether poll then reports it. The
+    // bytes cannot come faster than the line carries them, so for a block well on its way
+    // the line is left unwatched until they can be there. A hang-up found then is reported
+    // then: at most a quarter of a second late.
+    constexpr int64_t kBytesPerSecond = 1920; // 19200 baud, 10 bits a byte
+    constexpr int64_t kLeastQuietMs = 40;     // shorter waits are left to VMIN
+    constexpr int64_t kMostQuietMs = 250;
+    if (quiet_.isActive())
+        return;
+    const int64_t lineMs = more * 1000 / kBytesPerSecond;
+    if (lineMs < kLeastQuietMs)
+        return;
+    QSocketNotifier* notifier = qtReadNotifier();
+    if (!notifier || !notifier->isEnabled())
+        return;
+    notifier->setEnabled(false);
+    quiet_.start(int(std::min(lineMs, kMostQuietMs)));
+#else
+    (void)more;
+#endif
+}
+
+void SerialLinkPort::endQuiet(bool readNow)
+{
+    if (!quiet_.isActive() && !readNow)
+        return;
+    quiet_.stop();
+    if (QSocketNotifier* notifier = qtReadNotifier())
+        notifier->setEnabled(true);
+    if (!readNow)
+        return;
+    const int64_t before = bytesWaiting();
+    takeQtBuffer();
+    drainDescriptor();
+    if (bytesWaiting() > before)
+        emit dataArrived(); // the reader sets its level again, which may begin another quiet
 }
 
 void SerialLinkPort::onReadyRead()

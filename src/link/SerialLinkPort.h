@@ -1,7 +1,10 @@
 // The port on a real serial device (or pseudo-terminal) through QSerialPort.
 #pragma once
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include "link/LinkPort.h"
 
@@ -27,6 +30,12 @@ class SerialLinkPort final : public LinkPort {
   private:
     void onError(QSerialPort::SerialPortError error);
     void onReadyRead();
+    /// QSerialPort's own read notifier, or null.
+    QSocketNotifier* qtReadNotifier();
+    /// While a block is on its way, the port stops watching the line for as long as 19200 baud
+    /// needs to carry it (up to a quarter of a second at a time), then reads what came.
+    void beginQuiet(int64_t more);
+    void endQuiet(bool readNow);
     /// Closes the port and reports "<device>: <cause>".
     void fail(const QString& cause);
     /// Moves what QSerialPort has read into received_, behind what is there already.
@@ -44,6 +53,7 @@ class SerialLinkPort final : public LinkPort {
     // The bytes read and not yet handed over, in the order they came: QSerialPort's buffer
     // is moved here before the descriptor is read past it.
     QByteArray received_;
+    QTimer quiet_;        // running while the line is not watched
     qsizetype taken_ = 0; // bytes of received_ handed over already
 };
 

@@ -5,8 +5,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTimer>
+#include <chrono>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 #include "link/MemoryLinkPort.h"
@@ -206,7 +211,8 @@ TEST(SerialPort, AnnouncesABlockOnlyOnceItIsCompleteButAHangUpAtOnce)
     runEvents(50);
     EXPECT_EQ(arrivals.count(), before + 1);
 
-    // Waiting for a block, the port still closes as soon as the line is gone.
+    // Waiting for a block, the port still closes soon after the line is gone (once the time
+    // the block needs on the line has passed).
     port.setWakeLevel(1000);
     ASSERT_EQ(::write(pty.master, sent.data(), 30), 30);
     pty.closeMaster();
@@ -215,6 +221,57 @@ TEST(SerialPort, AnnouncesABlockOnlyOnceItIsCompleteButAHangUpAtOnce)
     while (port.isOpen() && t.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(port.isOpen());
+}
+
+// How often this thread has gone to sleep and been woken (Linux).
+long wakeUpsOfThisThread()
+{
+    QFile status(QStringLiteral("/proc/thread-self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("voluntary_ctxt_switches:"))
+            return line.mid(24).trimmed().toLong();
+    return -1;
+}
+
+TEST(SerialPort, AwaitsABlockWithoutBeingWokenAtEveryChunk)
+{
+    // A block of 512 bytes at 19200 baud in chunks of 30 every 16 ms, as an adapter hands it
+    // over, while the window's thread sleeps in its event loop: it is woken a few times, not
+    // at each of the 18 chunks, and gets the whole block in order.
+    Pty pty;
+    ASSERT_FALSE(pty.path.isEmpty());
+    SerialLinkPort port(pty.path);
+    ASSERT_TRUE(port.open()) << port.errorText().toStdString();
+    QByteArray block;
+    for (int i = 0; i < 512; ++i)
+        block.append(char(i * 7));
+    QEventLoop loop;
+    QObject::connect(&port, &LinkPort::dataArrived, &loop, [&] {
+        if (port.bytesWaiting() >= 512)
+            loop.quit();
+        else
+            port.setWakeLevel(512); // as the reader does at every arrival
+    });
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    port.setWakeLevel(512);
+    const long before = wakeUpsOfThisThread();
+    ASSERT_GE(before, 0);
+    std::thread adapter([&] {
+        for (int at = 0; at < 512; at += 30) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+            ASSERT_GT(::write(pty.master, block.constData() + at, size_t(std::min(30, 512 - at))), 0);
+        }
+    });
+    loop.exec();
+    const long wakeUps = wakeUpsOfThisThread() - before;
+    adapter.join();
+    ASSERT_EQ(port.bytesWaiting(), 512);
+    QByteArray got(512, '\0');
+    ASSERT_EQ(port.read(reinterpret_cast<uint8_t*>(got.data()), 512), 512);
+    EXPECT_EQ(got, block);
+    EXPECT_LE(wakeUps, 8);
 }
 
 } // namespace
