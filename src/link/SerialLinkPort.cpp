@@ -160,9 +160,9 @@ void SerialLinkPort::setWakeLevel(int64_t waiting)
 #ifndef Q_OS_WIN
     // The terminal driver's poll reports data only once VMIN bytes are queued (non-canonical
     // input without a VTIME), while a non-blocking read still returns whatever is there. So
-    // QSerialPort's notifier wakes the window at every 255th byte of a block (VMIN is one
-    // byte) and at its last, instead of at every chunk the adapter hands over. A hang-up is
-    // reported at once all the same. The bytes read already count towards the level.
+    // QSerialPort's notifier reports a block at every 255th byte (VMIN is one byte) and at its
+    // last, not at every chunk the adapter hands over; a hang-up it reports at once. The bytes
+    // read already count towards the level.
     if (!serial_.isOpen())
         return;
     const int64_t more = waiting - bytesWaiting();
