@@ -61,7 +61,6 @@ void SerialLinkPort::close()
     quiet_.stop();
     serial_.close();
     received_.clear();
-    taken_ = 0;
 }
 
 void SerialLinkPort::purgeInput()
@@ -69,13 +68,12 @@ void SerialLinkPort::purgeInput()
     if (serial_.isOpen())
         serial_.clear(QSerialPort::Input); // the kernel queue and Qt's buffer
     received_.clear();
-    taken_ = 0;
     setWakeLevel(0);
 }
 
 int64_t SerialLinkPort::bytesWaiting()
 {
-    return serial_.isOpen() ? received_.size() - taken_ + serial_.bytesAvailable() : 0;
+    return serial_.isOpen() ? received_.size() + serial_.bytesAvailable() : 0;
 }
 
 bool SerialLinkPort::writeByte(uint8_t byte)
@@ -111,13 +109,9 @@ int64_t SerialLinkPort::read(uint8_t* dst, int64_t n)
     if (!serial_.isOpen() || n <= 0)
         return 0;
     takeQtBuffer();
-    const qsizetype count = std::min<qsizetype>(n, received_.size() - taken_);
-    std::copy_n(received_.constData() + taken_, count, reinterpret_cast<char*>(dst));
-    taken_ += count;
-    if (taken_ == received_.size()) {
-        received_.clear(); // keeps its capacity for the next block
-        taken_ = 0;
-    }
+    const qsizetype count = std::min<qsizetype>(n, received_.size());
+    std::copy_n(received_.constData(), count, reinterpret_cast<char*>(dst));
+    received_.remove(0, count);
     return count;
 }
 
@@ -125,6 +119,12 @@ void SerialLinkPort::takeQtBuffer()
 {
     if (serial_.bytesAvailable() > 0)
         received_.append(serial_.readAll());
+}
+
+void SerialLinkPort::collectInput()
+{
+    takeQtBuffer();
+    drainDescriptor();
 }
 
 void SerialLinkPort::drainDescriptor()
@@ -234,8 +234,7 @@ void SerialLinkPort::endQuiet(bool readNow)
     if (!readNow)
         return;
     const int64_t before = bytesWaiting();
-    takeQtBuffer();
-    drainDescriptor();
+    collectInput();
     if (bytesWaiting() > before)
         emit dataArrived(); // the reader sets its level again, which may begin another quiet
 }
@@ -246,8 +245,7 @@ void SerialLinkPort::onReadyRead()
     // With VMIN above 64, Linux hands a read over in pieces of 64 bytes, and QSerialPort reads
     // once per notice: the rest of the queue would stay below VMIN, unannounced. So what the
     // driver holds is read here, behind QSerialPort's own buffer, which keeps the order.
-    takeQtBuffer();
-    drainDescriptor();
+    collectInput();
     emit dataArrived();
 }
 

@@ -42,6 +42,8 @@ class SerialLinkPort final : public LinkPort {
     void takeQtBuffer();
     /// Reads what the terminal driver still holds into received_ (see onReadyRead).
     void drainDescriptor();
+    /// Both, in that order, which keeps the bytes in the order they came.
+    void collectInput();
     /// True when the device itself reports that the line is gone (poll sees a hang-up or an
     /// error, or the count of waiting bytes cannot be read).
     bool lineHungUp() const;
@@ -53,8 +55,7 @@ class SerialLinkPort final : public LinkPort {
     // The bytes read and not yet handed over, in the order they came: QSerialPort's buffer
     // is moved here before the descriptor is read past it.
     QByteArray received_;
-    QTimer quiet_;        // running while the line is not watched
-    qsizetype taken_ = 0; // bytes of received_ handed over already
+    QTimer quiet_; // running while the line is not watched
 };
 
 } // namespace korvex
