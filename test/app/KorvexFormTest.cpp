@@ -827,14 +827,20 @@ struct PaintCounter : QObject {
     }
 };
 
-TEST(Repainting, ThePageIsDrawnAgainOnlyWhenItChanged)
+// A window of 800 x 600 on screen, showing the input page.
+void showInputPage(Window& w)
 {
-    Window w;
     w.form->resize(800, 600);
     w.form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
     w.form->NextClick(); // the input page
     QTest::qWait(50);
+}
+
+TEST(Repainting, ThePageIsDrawnAgainOnlyWhenItChanged)
+{
+    Window w;
+    ASSERT_NO_FATAL_FAILURE(showInputPage(w));
     PaintCounter counter;
     w.find<PaintBox>("PaintBox1")->installEventFilter(&counter);
     // Asked again and again to repaint an unchanged page (as every step of a run does), or given
@@ -852,11 +858,7 @@ TEST(Repainting, ThePageIsDrawnAgainOnlyWhenItChanged)
 TEST(Repainting, AStepOfARunRepaintsTheStatusLineAndTheBarButNotThePage)
 {
     Window w;
-    w.form->resize(800, 600);
-    w.form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.form.get()));
-    w.form->NextClick(); // the input page
-    QTest::qWait(50);
+    ASSERT_NO_FATAL_FAILURE(showInputPage(w));
     auto cycle = [&w] {
         for (int percent : {0, 40, 80, 100}) {
             emit w.controller.statusTextChanged(QStringLiteral("输入性能测试 %1%").arg(percent));
