@@ -255,6 +255,29 @@ bool LogConnection::openFile(const QString& path, QString* error)
     return true;
 }
 
+bool LogConnection::openReadOnly(const QString& path, QString* error)
+{
+    close();
+    QString why;
+    server_ = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.isValid())
+            why = QStringLiteral("the Qt SQL driver for SQLite is not installed");
+        else if (!db.open())
+            why = sqlErrorText(db.lastError());
+    }
+    if (!why.isEmpty()) {
+        close();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
 // ---- Rows ---------------------------------------------------------------------------------------
 
 namespace {

@@ -52,6 +52,8 @@ class LogConnection {
     bool open(const LogTarget& target, bool queue, QString* error);
     /// Opens (creating it if need be) an SQLite file with the log's schema.
     bool openFile(const QString& path, QString* error);
+    /// Opens an existing SQLite file for reading only: nothing is created, changed or migrated.
+    bool openReadOnly(const QString& path, QString* error);
     void close();
     bool isOpen() const;
     QSqlDatabase db() const;

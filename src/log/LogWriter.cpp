@@ -7,6 +7,9 @@
 #include <QtSql/QSqlQuery>
 #include <algorithm>
 #include <utility>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace korvex {
 
@@ -61,6 +64,29 @@ bool openUnwritten(LogConnection& c, const QString& path, QString* error)
         return true;
     c.close();
     return false;
+}
+
+// The entries as a connection of their own reads them, as another program would: the ids that
+// are not there, or why they could not be looked for.
+QString unreadEntries(const QString& path, const std::deque<LogEntry>& entries)
+{
+    LogConnection fresh;
+    QString error;
+    if (!fresh.openReadOnly(path, &error))
+        return error;
+    QSqlQuery q(fresh.db());
+    if (!q.prepare(QStringLiteral("SELECT 1 FROM runs WHERE id = ?")))
+        return sqlErrorText(q.lastError());
+    QStringList missing;
+    for (const LogEntry& e : entries) {
+        q.addBindValue(e.id);
+        if (!q.exec())
+            return sqlErrorText(q.lastError());
+        if (!q.next())
+            missing << e.id;
+        q.finish();
+    }
+    return missing.isEmpty() ? QString() : QStringLiteral("a new connection does not find %1").arg(missing.join(", "));
 }
 
 // Retries start at the set interval and double after each failure, up to 30 times the interval
@@ -248,13 +274,80 @@ int LogWriter::setAsideUnwritten()
     return kept;
 }
 
+LogWriter::FileIds LogWriter::FileIds::of(const QString& path)
+{
+    FileIds ids;
+#ifndef _WIN32
+    const auto inode = [](const QString& p, quint64* device) -> quint64 {
+        struct stat st {};
+        if (::stat(QFile::encodeName(p).constData(), &st) != 0)
+            return 0;
+        if (device)
+            *device = quint64(st.st_dev);
+        return quint64(st.st_ino);
+    };
+    ids.db = inode(path, &ids.device);
+    ids.wal = inode(path + QStringLiteral("-wal"), nullptr);
+    ids.shm = inode(path + QStringLiteral("-shm"), nullptr);
+#else
+    Q_UNUSED(path); // no POSIX locks to lose
+#endif
+    return ids;
+}
+
+QString LogWriter::FileIds::changedSince(const FileIds& seen, const QString& path) const
+{
+    // Seen from SQLite's side alone a commit succeeded; but when another part of this process
+    // has opened and closed one of the log's files, POSIX has dropped the writer's locks on it,
+    // and another program closing the log may then have taken itself for the last reader and
+    // removed the write-ahead log: the writer goes on writing into a file no one else reads.
+    if (device != seen.device || db != seen.db)
+        return QStringLiteral("the file was replaced or removed");
+    if (seen.wal != 0 && wal != seen.wal)
+        return QStringLiteral("its write-ahead log %1-wal was removed or replaced").arg(path);
+    if (seen.shm != 0 && shm != seen.shm)
+        return QStringLiteral("its shared-memory index %1-shm was removed or replaced").arg(path);
+    return {};
+}
+
+bool LogWriter::commitToFile(LogConnection& c, bool queue, FileIds& ids, QString* error)
+{
+    // All that waits in one transaction: a burst costs one commit. A file found changed under
+    // the writer is opened again and the batch written again (an entry already there is kept
+    // once, by its id); a second change in a row is reported and the entries wait.
+    const QString& path = queue ? target_.queuePath : target_.path;
+    for (int attempt = 1;; ++attempt) {
+        if (!insertBatch(c, memory_, error))
+            return false;
+        const FileIds now = FileIds::of(path);
+        QString why = now.changedSince(ids, path);
+        if (why.isEmpty()) {
+            ids = now; // a write-ahead log created since the open is the writer's own
+            why = unreadEntries(path, memory_);
+            if (why.isEmpty())
+                return true;
+        }
+        c.close();
+        *error = QStringLiteral("the file was changed while the program had it open (%1)").arg(why);
+        QString reopenError;
+        if (attempt == 2 || !c.open(target_, queue, &reopenError)) {
+            if (!reopenError.isEmpty())
+                *error += QStringLiteral("; opening it again failed: ") + reopenError;
+            return false;
+        }
+        ids = FileIds::of(path);
+    }
+}
+
 bool LogWriter::ensureTarget()
 {
     if (main_.isOpen())
         return true;
     QString error;
-    if (main_.open(target_, false, &error))
+    if (main_.open(target_, false, &error)) {
+        mainIds_ = FileIds::of(target_.path);
         return true;
+    }
     report(QStringLiteral("cannot open the results log %1").arg(error));
     return false;
 }
@@ -264,8 +357,10 @@ bool LogWriter::ensureQueue()
     if (queue_.isOpen())
         return true;
     QString error;
-    if (queue_.open(target_, true, &error))
+    if (queue_.open(target_, true, &error)) {
+        queueIds_ = FileIds::of(target_.queuePath);
         return true;
+    }
     report(QStringLiteral("cannot open the local queue %1").arg(error));
     return false;
 }
@@ -291,9 +386,8 @@ void LogWriter::drainToFile()
 {
     if (memory_.empty() || !ensureTarget())
         return;
-    // All that waits in one transaction: a burst costs one commit. Reported once committed.
     QString error;
-    if (!insertBatch(main_, memory_, &error)) {
+    if (!commitToFile(main_, false, mainIds_, &error)) {
         report(QStringLiteral("cannot write the results log %1: %2").arg(target_.path, error));
         main_.close(); // reopened on the next attempt (the file may have been replaced)
         return;
@@ -310,7 +404,7 @@ void LogWriter::drainToServer()
     // the queue failed is sent again and ignored there by its id.
     if (!memory_.empty() && ensureQueue()) {
         QString error;
-        if (insertBatch(queue_, memory_, &error)) {
+        if (commitToFile(queue_, true, queueIds_, &error)) {
             std::deque<LogEntry> done;
             done.swap(memory_);
             committed(done, true);

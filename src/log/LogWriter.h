@@ -4,7 +4,8 @@
 // order when the server is back. What cannot be written stays in memory (in order, each entry
 // once) and is tried again with each new entry and on a timer that backs off; what is still
 // unwritten when the program closes is set aside in the unwritten file beside the configuration
-// and written to its log at the next start.
+// and written to its log at the next start. An entry counts as written to an SQLite file only
+// once a connection of its own reads it there and the file is still the one the writer opened.
 #pragma once
 
 #include <QtCore/QObject>
@@ -47,6 +48,16 @@ class LogWriter : public QObject {
     void problem(const QString& text);
 
   private:
+    /// Which files an SQLite file's connection works on, as its folder names them now: the
+    /// identity (device and inode) of the database, its write-ahead log and its shared-memory
+    /// index; 0 for one that is not there.
+    struct FileIds {
+        quint64 device = 0, db = 0, wal = 0, shm = 0;
+        static FileIds of(const QString& path);
+        /// Why a file whose connection was opened on `seen` is not to be trusted now, or nothing.
+        QString changedSince(const FileIds& seen, const QString& path) const;
+    };
+    bool commitToFile(LogConnection& c, bool queue, FileIds& ids, QString* error);
     bool ensureTarget();
     bool ensureQueue();
     bool ensureServer();
@@ -64,6 +75,8 @@ class LogWriter : public QObject {
     LogTarget target_;
     LogConnection main_;  // the SQLite file, or the server
     LogConnection queue_; // the local queue of a server target
+    FileIds mainIds_;     // the SQLite log's files as main_ opened them
+    FileIds queueIds_;    // the queue's files as queue_ opened them
     std::deque<LogEntry> memory_;
     QTimer retry_;
     qint64 lastServerAttempt_ = -1;

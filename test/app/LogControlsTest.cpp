@@ -5,9 +5,6 @@
 
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
-#include <QtCore/QJsonArray>
-#include <QtCore/QJsonDocument>
-#include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractItemView>
@@ -18,6 +15,7 @@
 #include <QtWidgets/QToolButton>
 #include <sys/stat.h>
 
+#include "../log/LogTestSupport.h"
 #include "ScriptedRunner.h"
 #include "app/window/HistoryWindow.h"
 #include "app/window/KorvexForm.h"
@@ -130,16 +128,6 @@ TEST(LogControls, theSerialFieldFilterNarrowsTheHistory)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
     ASSERT_EQ(history->runsTable()->rowCount(), 1);
     EXPECT_EQ(history->runsTable()->item(0, 1)->text(), QStringLiteral("B-1"));
-}
-
-// The runs of the log as another process lists them (the command-line tool).
-int runsSeenByAnotherProcess(const QString& db)
-{
-    QProcess p;
-    p.start(QStringLiteral(KORVEX_CLI_PATH), {"log", "list", "--json", "--db", db});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return -1;
-    return int(QJsonDocument::fromJson(p.readAllStandardOutput()).array().size());
 }
 
 ino_t inodeOf(const QString& path)

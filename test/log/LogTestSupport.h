@@ -2,6 +2,9 @@
 // a known set.
 #pragma once
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QString>
 #include <QtTest/QTest>
 
@@ -67,3 +70,16 @@ inline float valueOf(const korvex::LogEntry& e, const char* name)
     const auto cols = korvex::logValueColumns();
     return e.values.at(size_t(korvex::findLogValue(name) - cols.data()));
 }
+
+#ifdef KORVEX_CLI_PATH
+/// The runs of an SQLite log as another process lists them (the command-line tool); -1 when it
+/// cannot list them.
+inline int runsSeenByAnotherProcess(const QString& db)
+{
+    QProcess p;
+    p.start(QStringLiteral(KORVEX_CLI_PATH), {"log", "list", "--json", "--db", db});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    return int(QJsonDocument::fromJson(p.readAllStandardOutput()).array().size());
+}
+#endif

@@ -1,12 +1,15 @@
 // A results log file that cannot be written (damaged, locked, a full disk, a folder that cannot
-// exist): the operator is told, every entry waits in order and is written once the trouble is
-// gone, and what is still waiting when the program closes is set aside for the next start.
+// exist, changed under the writer): the operator is told, every entry waits in order and is
+// written once the trouble is gone, and what is still waiting when the program closes is set
+// aside for the next start.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "../record/TempDir.h"
 #include "LogTestSupport.h"
@@ -192,6 +195,35 @@ TEST(LogTrouble, entriesStillUnwrittenAtCloseAreWrittenAtTheNextStart)
         QCoreApplication::processEvents();
         EXPECT_TRUE(w.logged.isEmpty());
     }
+    EXPECT_EQ(idsIn(target), idsOf(entries));
+}
+
+TEST(LogTrouble, aLogChangedUnderTheWriterIsWrittenAgainAndNothingIsLost)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+    ResultsLog log(target);
+    Watch w(log);
+    const std::vector<LogEntry> entries = threeEntries();
+    log.submit(entries[0]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000));
+
+    // Something else in this process opens and closes the log's files: POSIX drops every lock
+    // the process holds on them, the writer's included. Another program reading the log then
+    // takes itself for the last reader and removes the write-ahead log the writer still uses.
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const int fd = ::open(QFile::encodeName(target.path + QLatin1String(suffix)).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0) << suffix;
+        ::close(fd);
+    }
+    ASSERT_EQ(runsSeenByAnotherProcess(target.path), 1);
+    ASSERT_FALSE(QFileInfo::exists(target.path + QStringLiteral("-wal")));
+
+    log.submit(entries[1]);
+    log.submit(entries[2]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 3; }, 10000)) << w.problem.toStdString();
+    EXPECT_EQ(runsSeenByAnotherProcess(target.path), 3);
+    EXPECT_EQ(log.close(), 0);
     EXPECT_EQ(idsIn(target), idsOf(entries));
 }
 
