@@ -1,6 +1,7 @@
 // SQL for filters, statistics and trends; the same statements run on SQLite and PostgreSQL.
 #include "log/LogQuery.h"
 
+#include <QtCore/QFileInfo>
 #include <QtCore/QRegularExpression>
 #include <QtSql/QSqlError>
 #include <QtSql/QSqlQuery>
@@ -82,7 +83,7 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* e
 {
     if (!q.prepare(sql)) {
         if (error)
-            *error = sqlErrorText(q.lastError());
+            *error = sqlErrorText(q.lastError(), SqlUse::Read);
         return false;
     }
     for (const QVariant& b : binds)
@@ -90,7 +91,7 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* e
     q.setForwardOnly(true);
     if (!q.exec()) {
         if (error)
-            *error = sqlErrorText(q.lastError());
+            *error = sqlErrorText(q.lastError(), SqlUse::Read);
         return false;
     }
     return true;
@@ -108,7 +109,13 @@ std::vector<const LogValueColumn*> defaultStatsColumns()
 
 bool LogQuery::open(const LogTarget& target, QString* error)
 {
-    return conn_.open(target, false, error);
+    // A reader never creates a log where there is none.
+    if (!target.isServer() && !QFileInfo::exists(target.path)) {
+        if (error)
+            *error = QStringLiteral("%1: the file is missing (no results log there)").arg(target.path);
+        return false;
+    }
+    return conn_.open(target, false, error, SqlUse::Read);
 }
 
 bool LogQuery::list(const LogFilter& f, int limit, std::vector<LogEntry>& out, QString* error)
@@ -129,7 +136,7 @@ bool LogQuery::list(const LogFilter& f, int limit, std::vector<LogEntry>& out, Q
 std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
 {
     QSqlDatabase db = conn_.db();
-    if (auto e = findLogEntry(db, id, error))
+    if (auto e = findLogEntry(db, id, error, SqlUse::Read))
         return e;
     // A unique beginning of an id, as the list shows ids in full but people type eight digits.
     QSqlQuery q(db);
@@ -143,7 +150,7 @@ std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
         ids << q.value(0).toString();
     if (ids.size() != 1)
         return std::nullopt;
-    return findLogEntry(db, ids.front(), error);
+    return findLogEntry(db, ids.front(), error, SqlUse::Read);
 }
 
 bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,

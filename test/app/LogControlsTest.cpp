@@ -21,6 +21,7 @@
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
@@ -188,6 +189,34 @@ TEST(LogControls, anotherProgramReadingTheLogBetweenRunsLosesNoneOfThem)
     EXPECT_EQ(inodeOf(db + QStringLiteral("-wal")), wal) << "the write-ahead log was removed under the window";
     const QStringList gone = deletedOpenFiles().filter(db);
     EXPECT_TRUE(gone.isEmpty()) << gone.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(LogControls, theHistorySaysWhatKeepsItFromReadingTheLog)
+{
+    QTemporaryDir dir;
+    const auto summaryFor = [&](const QString& path) {
+        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const QByteArray&) {});
+        history.refresh();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !history.busy(); }, 10000));
+        return history.summaryLabel()->text();
+    };
+    const QString missing = summaryFor(dir.filePath(QStringLiteral("KORVEX-log.db")));
+    EXPECT_TRUE(missing.contains(QStringLiteral("missing"))) << missing.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("KORVEX-log.db")))); // reading creates none
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.db")));
+    const QString folder = summaryFor(dir.filePath(QStringLiteral("folder.db")));
+    EXPECT_TRUE(folder.contains(QStringLiteral("cannot be opened"))) << folder.toStdString();
+
+    QFile text(dir.filePath(QStringLiteral("text.db")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(8192, 'x'));
+    text.close();
+    const QString damaged = summaryFor(text.fileName());
+    EXPECT_TRUE(damaged.contains(QStringLiteral("damaged"))) << damaged.toStdString();
+    for (const QString& summary : {missing, folder, damaged})
+        EXPECT_FALSE(summary.contains(QStringLiteral("disk")) || summary.contains(QStringLiteral("written")))
+            << summary.toStdString();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -225,6 +226,52 @@ TEST(LogTrouble, aLogChangedUnderTheWriterIsWrittenAgainAndNothingIsLost)
     EXPECT_EQ(runsSeenByAnotherProcess(target.path), 3);
     EXPECT_EQ(log.close(), 0);
     EXPECT_EQ(idsIn(target), idsOf(entries));
+}
+
+TEST(LogTrouble, aDatabaseOfAnotherProgramIsRefusedAndLeftAsItWas)
+{
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(other);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT)")));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO customers (name) VALUES ('Li')")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    {
+        ResultsLog log(LogTarget::parse(other, dir.path()));
+        Watch w(log);
+        log.submit(threeEntries()[0]);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 1 && !w.problem.isEmpty(); }, 10000));
+        EXPECT_TRUE(w.problem.contains(other + QStringLiteral(": not a results log"))) << w.problem.toStdString();
+        EXPECT_EQ(log.close(), 0);
+        EXPECT_EQ(log.setAside(), 1); // kept for the log the operator puts there
+    }
+    LogQuery q;
+    QString error;
+    EXPECT_FALSE(q.open(LogTarget::parse(other, dir.path()), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("customers"))) << error.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_FALSE(QFileInfo::exists(other + QStringLiteral("-wal")));
+
+    // An empty file is no other program's database: it becomes the log.
+    QFile empty(dir.filePath(QStringLiteral("empty.db")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ResultsLog log(LogTarget::parse(empty.fileName(), dir.path()));
+    Watch w(log);
+    log.submit(threeEntries()[1]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000)) << w.problem.toStdString();
+    EXPECT_EQ(log.close(), 0);
 }
 
 } // namespace
