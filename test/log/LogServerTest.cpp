@@ -105,4 +105,12 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
     EXPECT_NEAR(stats.values[0].max, 36.6, 1e-5);
 }
 
+TEST(LogServer, serialPatternsFollowTheSameRuleAsOnSqlite)
+{
+    PgServer pg;
+    ASSERT_TRUE(pg.ok()) << pg.error().toStdString();
+    QTemporaryDir bench;
+    expectTheSerialPatternRule(LogTarget::parse(pg.url(), bench.path()));
+}
+
 } // namespace

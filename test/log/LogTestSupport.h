@@ -2,6 +2,8 @@
 // a known set.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -9,7 +11,9 @@
 #include <QtTest/QTest>
 
 #include "log/LogColumns.h"
+#include "log/LogDatabase.h"
 #include "log/LogEntry.h"
+#include "log/LogQuery.h"
 #include "record/DataFile.h"
 #include "record/TestRecord.h"
 #include "record/TextCodec.h"
@@ -83,3 +87,43 @@ inline int runsSeenByAnotherProcess(const QString& db)
     return int(QJsonDocument::fromJson(p.readAllStandardOutput()).array().size());
 }
 #endif
+
+/// Serial patterns on a log, the same on every database: case counts, "*" and "?" are the only
+/// wildcards, every other character ("%", "_", "[") stands for itself.
+inline void expectTheSerialPatternRule(const korvex::LogTarget& target)
+{
+    using namespace korvex;
+    {
+        LogConnection c;
+        QString error;
+        ASSERT_TRUE(c.open(target, false, &error)) << error.toStdString();
+        QSqlDatabase db = c.db();
+        qint64 at = 1000;
+        for (const char* serial : {"SN-0001", "sn-0001", "SN_0001", "SN%0001", "SN-0002", "SN[1]"})
+            ASSERT_TRUE(insertLogEntry(db, knownEntry(KindInput, serial, at++, 36.0f, true), &error))
+                << error.toStdString();
+    }
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(target, &error)) << error.toStdString();
+    const auto serials = [&](const char* pattern) {
+        LogFilter f;
+        f.serial = QString::fromLatin1(pattern);
+        std::vector<LogEntry> out;
+        EXPECT_TRUE(q.list(f, 0, out, &error)) << error.toStdString();
+        QStringList s;
+        for (const LogEntry& e : out)
+            s << e.serial();
+        s.sort();
+        return s.join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(serials("SN-*"), "SN-0001 SN-0002");
+    EXPECT_EQ(serials("sn-*"), "sn-0001");
+    EXPECT_EQ(serials("sn-0001"), "sn-0001");
+    EXPECT_EQ(serials("SN?0001"), "SN%0001 SN-0001 SN_0001");
+    EXPECT_EQ(serials("*0001"), "SN%0001 SN-0001 SN_0001 sn-0001");
+    EXPECT_EQ(serials("SN_*"), "SN_0001");
+    EXPECT_EQ(serials("SN%*"), "SN%0001");
+    EXPECT_EQ(serials("SN[1]*"), "SN[1]");
+    EXPECT_EQ(serials("SN-000?"), "SN-0001 SN-0002");
+}
