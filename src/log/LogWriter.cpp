@@ -365,7 +365,7 @@ bool LogWriter::ensureQueue()
     return false;
 }
 
-bool LogWriter::ensureServer()
+bool LogWriter::ensureServer(QString* why)
 {
     if (main_.isOpen())
         return true;
@@ -379,6 +379,8 @@ bool LogWriter::ensureServer()
     if (main_.open(target_, false, &error))
         return true;
     report(QStringLiteral("the log server cannot be reached (%1)").arg(error));
+    if (why)
+        *why = error;
     return false;
 }
 
@@ -402,6 +404,7 @@ void LogWriter::drainToServer()
     // Every entry first goes to the local queue (a local commit), then from the queue to the
     // server in the order of logging. An entry that reached the server but whose removal from
     // the queue failed is sent again and ignored there by its id.
+    const int waited = queueCount(); // entries that were waiting for the server already
     if (!memory_.empty() && ensureQueue()) {
         QString error;
         if (commitToFile(queue_, true, queueIds_, &error)) {
@@ -413,24 +416,50 @@ void LogWriter::drainToServer()
             queue_.close();
         }
     }
+    int reached = 0;
     if (queue_.isOpen() && queueCount() > 0)
-        forwardQueue();
+        forwardQueue(&reached);
+    if (waited > 0 && reached > 0)
+        emit forwarded(std::min(waited, reached));
     // Without a usable queue, entries go straight to the server when it answers.
-    while (!memory_.empty() && !queue_.isOpen() && ensureServer()) {
-        QString error;
-        if (!insertInto(main_, memory_.front(), &error)) {
-            report(QStringLiteral("the log server refused an entry (%1)").arg(error));
-            main_.close();
+    while (!memory_.empty() && !queue_.isOpen()) {
+        const bool mayBeStale = main_.isOpen();
+        if (!ensureServer())
             return;
-        }
+        QString error;
+        const Sent sent = sendToServer(memory_.front(), mayBeStale, &error);
+        if (sent == Sent::Refused)
+            report(QStringLiteral("the log server refused an entry (%1)").arg(error));
+        if (sent != Sent::Yes)
+            return;
         std::deque<LogEntry> done(1, memory_.front());
         memory_.pop_front();
         committed(done, false);
     }
 }
 
-bool LogWriter::forwardQueue()
+LogWriter::Sent LogWriter::sendToServer(const LogEntry& e, bool mayBeStale, QString* error)
 {
+    if (insertInto(main_, e, error))
+        return Sent::Yes;
+    main_.close();
+    if (!mayBeStale)
+        return Sent::Refused;
+    // A connection that served before may have outlived its server (restarted since, or the
+    // network link was dropped): one new connection at once, before the server counts as
+    // unreachable and the entries wait for the next attempt.
+    lastServerAttempt_ = -1;
+    if (!ensureServer(error))
+        return Sent::Unreachable;
+    if (insertInto(main_, e, error))
+        return Sent::Yes;
+    main_.close();
+    return Sent::Refused;
+}
+
+bool LogWriter::forwardQueue(int* forwarded)
+{
+    bool mayBeStale = main_.isOpen();
     if (!ensureServer())
         return false;
     for (;;) {
@@ -450,16 +479,17 @@ bool LogWriter::forwardQueue()
             return true;
         for (const LogEntry& e : batch) {
             QString error;
-            if (!insertInto(main_, e, &error)) {
-                main_.close();
+            if (sendToServer(e, mayBeStale, &error) != Sent::Yes) {
                 report(QStringLiteral("the log server cannot be reached (%1)").arg(error));
                 return false;
             }
+            mayBeStale = false;
             QSqlDatabase q = queue_.db();
             if (!removeLogEntry(q, e.id, &error)) {
                 report(QStringLiteral("cannot empty the local queue %1: %2").arg(target_.queuePath, error));
                 return false;
             }
+            ++*forwarded;
             emit logged(e.id);
         }
     }

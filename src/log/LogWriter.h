@@ -44,6 +44,7 @@ class LogWriter : public QObject {
   signals:
     void logged(const QString& id);
     void queued(const QString& id);
+    void forwarded(int count);
     void waitingChanged(int count);
     void problem(const QString& text);
 
@@ -60,10 +61,12 @@ class LogWriter : public QObject {
     bool commitToFile(LogConnection& c, bool queue, FileIds& ids, QString* error);
     bool ensureTarget();
     bool ensureQueue();
-    bool ensureServer();
+    bool ensureServer(QString* error = nullptr);
     void drainToFile();
     void drainToServer();
-    bool forwardQueue();
+    bool forwardQueue(int* forwarded);
+    enum class Sent { Yes, Refused, Unreachable };
+    Sent sendToServer(const LogEntry& e, bool mayBeStale, QString* error);
     int queueCount();
     void committed(const std::deque<LogEntry>& done, bool toQueue);
     void restoreUnwritten();
