@@ -89,11 +89,6 @@ QString unreadEntries(const QString& path, const std::deque<LogEntry>& entries)
     return missing.isEmpty() ? QString() : QStringLiteral("a new connection does not find %1").arg(missing.join(", "));
 }
 
-// Retries start at the set interval and double after each failure, up to 30 times the interval
-// or a minute, whichever is less: a file that stays locked is not hammered, and one freed is
-// found soon.
-constexpr int kRetryLimitMs = 60000;
-
 } // namespace
 
 LogWriter::LogWriter(LogTarget target) : target_(std::move(target)), retry_(this)
@@ -122,8 +117,7 @@ void LogWriter::start()
 
 void LogWriter::setRetryInterval(int ms)
 {
-    serverRetryMs_ = ms;
-    retryDelayMs_ = ms;
+    retryPauses_.setFirst(ms);
 }
 
 void LogWriter::write(const LogEntry& entry)
@@ -145,7 +139,7 @@ void LogWriter::drain()
     if (memory_.empty() && (!target_.isServer() || queueCount() == 0)) {
         report(QString());
         retry_.stop();
-        retryDelayMs_ = serverRetryMs_;
+        retryPauses_.reset();
     } else {
         scheduleRetry();
     }
@@ -155,9 +149,7 @@ void LogWriter::scheduleRetry()
 {
     if (retry_.isActive())
         return; // a new entry's attempt does not postpone the one due
-    retry_.start(retryDelayMs_);
-    const int limit = std::max(serverRetryMs_, int(std::min<qint64>(kRetryLimitMs, qint64(serverRetryMs_) * 30)));
-    retryDelayMs_ = int(std::min<qint64>(limit, qint64(retryDelayMs_) * 2));
+    retry_.start(retryPauses_.take());
 }
 
 LogFinish LogWriter::finish()
@@ -372,7 +364,7 @@ bool LogWriter::ensureServer(QString* why)
     // A server that is down refuses quickly, one that is unreachable takes the connect time
     // limit: either way, ask again only after the retry interval.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (lastServerAttempt_ >= 0 && now - lastServerAttempt_ < serverRetryMs_)
+    if (lastServerAttempt_ >= 0 && now - lastServerAttempt_ < retryPauses_.first())
         return false;
     lastServerAttempt_ = now;
     QString error;

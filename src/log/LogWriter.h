@@ -15,6 +15,7 @@
 
 #include "log/LogDatabase.h"
 #include "log/LogEntry.h"
+#include "log/RetrySchedule.h"
 
 namespace korvex {
 
@@ -83,9 +84,8 @@ class LogWriter : public QObject {
     std::deque<LogEntry> memory_;
     QTimer retry_;
     qint64 lastServerAttempt_ = -1;
-    int serverRetryMs_ = 2000; // the first retry; each failed one doubles it up to a limit
-    int retryDelayMs_ = 2000;
-    QSet<QString> restored_; // ids read back from the unwritten file, removed there once written
+    RetrySchedule retryPauses_; // its first pause also spaces the attempts to reach the server
+    QSet<QString> restored_;    // ids read back from the unwritten file, removed there once written
     QString lastProblem_;
     int lastWaiting_ = -1;
 };

@@ -17,6 +17,7 @@
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
+#include "log/RetrySchedule.h"
 
 using namespace korvex;
 
@@ -272,6 +273,26 @@ TEST(LogTrouble, aDatabaseOfAnotherProgramIsRefusedAndLeftAsItWas)
     log.submit(threeEntries()[1]);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000)) << w.problem.toStdString();
     EXPECT_EQ(log.close(), 0);
+}
+
+TEST(LogTrouble, theRetryPauseDoublesUpToThirtyTimesTheFirstOrAMinute)
+{
+    const auto pauses = [](int first, int count) {
+        RetrySchedule schedule(first);
+        std::vector<int> out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(schedule.take());
+        return out;
+    };
+    EXPECT_EQ(pauses(2000, 8), (std::vector<int>{2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
+    EXPECT_EQ(pauses(5000, 6), (std::vector<int>{5000, 10000, 20000, 40000, 60000, 60000})); // a minute first
+    EXPECT_EQ(pauses(100, 7), (std::vector<int>{100, 200, 400, 800, 1600, 3000, 3000}));     // 30 times first
+
+    RetrySchedule afterSuccess(2000);
+    afterSuccess.take();
+    afterSuccess.take();
+    afterSuccess.reset();
+    EXPECT_EQ(afterSuccess.take(), 2000);
 }
 
 } // namespace
