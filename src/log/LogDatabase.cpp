@@ -263,7 +263,9 @@ bool LogConnection::openFile(const QString& path, QString* error, SqlUse use)
             why = QStringLiteral("the Qt SQL driver for SQLite is not installed");
         else if (!db.open())
             why = sqlErrorText(db.lastError(), use);
-        else if (why = foreignDatabase(db, use); why.isEmpty()) {
+        else
+            why = foreignDatabase(db, use); // before anything is written
+        if (why.isEmpty()) {
             // WAL: readers (the history window, the command-line tool) never wait for the
             // writer; FULL: a commit is on the disk before the entry counts as logged.
             QSqlQuery q(db);

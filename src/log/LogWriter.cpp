@@ -449,7 +449,7 @@ LogWriter::Sent LogWriter::sendToServer(const LogEntry& e, bool mayBeStale, QStr
     return Sent::Refused;
 }
 
-bool LogWriter::forwardQueue(int* forwarded)
+bool LogWriter::forwardQueue(int* count)
 {
     bool mayBeStale = main_.isOpen();
     if (!ensureServer())
@@ -481,7 +481,7 @@ bool LogWriter::forwardQueue(int* forwarded)
                 report(QStringLiteral("cannot empty the local queue %1: %2").arg(target_.queuePath, error));
                 return false;
             }
-            ++*forwarded;
+            ++*count;
             emit logged(e.id);
         }
     }

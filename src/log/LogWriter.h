@@ -65,7 +65,8 @@ class LogWriter : public QObject {
     bool ensureServer(QString* error = nullptr);
     void drainToFile();
     void drainToServer();
-    bool forwardQueue(int* forwarded);
+    /// Sends what waits in the queue to the server, in order; count grows by each entry sent.
+    bool forwardQueue(int* count);
     enum class Sent { Yes, Refused, Unreachable };
     Sent sendToServer(const LogEntry& e, bool mayBeStale, QString* error);
     int queueCount();
