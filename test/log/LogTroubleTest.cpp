@@ -242,10 +242,8 @@ TEST(LogTrouble, aDatabaseOfAnotherProgramIsRefusedAndLeftAsItWas)
         ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO customers (name) VALUES ('Li')")));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
-    QFile file(other);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray before = file.readAll();
-    file.close();
+    const std::string before = TempDir::read(other.toStdString());
+    ASSERT_GT(before.size(), 0u);
 
     {
         ResultsLog log(LogTarget::parse(other, dir.path()));
@@ -260,15 +258,13 @@ TEST(LogTrouble, aDatabaseOfAnotherProgramIsRefusedAndLeftAsItWas)
     QString error;
     EXPECT_FALSE(q.open(LogTarget::parse(other, dir.path()), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("customers"))) << error.toStdString();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
+    EXPECT_TRUE(TempDir::read(other.toStdString()) == before); // not a byte changed
     EXPECT_FALSE(QFileInfo::exists(other + QStringLiteral("-wal")));
 
     // An empty file is no other program's database: it becomes the log.
-    QFile empty(dir.filePath(QStringLiteral("empty.db")));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    ResultsLog log(LogTarget::parse(empty.fileName(), dir.path()));
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    TempDir::write(empty.toStdString(), "");
+    ResultsLog log(LogTarget::parse(empty, dir.path()));
     Watch w(log);
     log.submit(threeEntries()[1]);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000)) << w.problem.toStdString();
