@@ -175,10 +175,10 @@ QSqlDatabase LogConnection::db() const
     return QSqlDatabase::database(name_, false);
 }
 
-bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
+bool LogConnection::open(const LogTarget& target, bool queue, QString* error, SqlUse use)
 {
     if (!target.isServer() || queue)
-        return openFile(queue ? target.queuePath : target.path, error);
+        return openFile(queue ? target.queuePath : target.path, error, use);
     close();
     QString why;
     server_ = true;
@@ -222,7 +222,35 @@ bool LogConnection::open(const LogTarget& target, bool queue, QString* error)
     return true;
 }
 
-bool LogConnection::openFile(const QString& path, QString* error)
+namespace {
+
+// A database of another program is never taken over: one that has tables, but not the log's,
+// is refused before anything is written to it. An empty or new file becomes a log.
+QString foreignDatabase(QSqlDatabase& db, SqlUse use)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
+        return sqlErrorText(q.lastError(), use);
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    if (tables.isEmpty())
+        return {};
+    for (const char* own : {"schema_version", "runs", "records"})
+        if (!tables.contains(QLatin1String(own))) {
+            const QString shown = tables.size() > 5
+                                      ? tables.mid(0, 5).join(QStringLiteral(", ")) + QStringLiteral(", ...")
+                                      : tables.join(QStringLiteral(", "));
+            return QStringLiteral("not a results log but a database of another program (its tables: %1); "
+                                  "it is left as it is")
+                .arg(shown);
+        }
+    return {};
+}
+
+} // namespace
+
+bool LogConnection::openFile(const QString& path, QString* error, SqlUse use)
 {
     close();
     QString why;
@@ -234,17 +262,42 @@ bool LogConnection::openFile(const QString& path, QString* error)
         if (!db.isValid())
             why = QStringLiteral("the Qt SQL driver for SQLite is not installed");
         else if (!db.open())
-            why = sqlErrorText(db.lastError());
-        else {
+            why = sqlErrorText(db.lastError(), use);
+        else
+            why = foreignDatabase(db, use); // before anything is written
+        if (why.isEmpty()) {
             // WAL: readers (the history window, the command-line tool) never wait for the
             // writer; FULL: a commit is on the disk before the entry counts as logged.
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next() ||
                 !q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
-                why = sqlErrorText(q.lastError());
+                why = sqlErrorText(q.lastError(), use);
         }
         if (why.isEmpty())
             migrate(db, false, &why);
+    }
+    if (!why.isEmpty()) {
+        close();
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, why);
+        return false;
+    }
+    return true;
+}
+
+bool LogConnection::openReadOnly(const QString& path, QString* error)
+{
+    close();
+    QString why;
+    server_ = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.isValid())
+            why = QStringLiteral("the Qt SQL driver for SQLite is not installed");
+        else if (!db.open())
+            why = sqlErrorText(db.lastError());
     }
     if (!why.isEmpty()) {
         close();
@@ -371,7 +424,7 @@ LogEntry readLogEntry(const QSqlQuery& q, bool withImage)
     return e;
 }
 
-std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error)
+std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error, SqlUse use)
 {
     QSqlQuery q(db);
     q.prepare(
@@ -380,7 +433,7 @@ std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QStrin
     q.addBindValue(id);
     if (!q.exec()) {
         if (error)
-            *error = sqlErrorText(q.lastError());
+            *error = sqlErrorText(q.lastError(), use);
         return std::nullopt;
     }
     if (!q.next())
@@ -419,30 +472,37 @@ namespace {
 
 // What an SQLite result code means to the operator. SQLite's codes have at most four digits;
 // PostgreSQL's (SQLSTATE) always five characters, so they are never taken for SQLite's.
-const char* sqliteTrouble(const QString& nativeCode)
+const char* sqliteTrouble(const QString& nativeCode, SqlUse use)
 {
     bool numeric = false;
     const int code = nativeCode.toInt(&numeric) & 0xff; // the primary code of an extended one
     if (!numeric || nativeCode.size() > 4)
         return nullptr;
+    const bool reading = use == SqlUse::Read;
     switch (code) {
-    case 13: return "the disk is full";                             // SQLITE_FULL
-    case 10: return "the disk refuses to write (full, or failing)"; // SQLITE_IOERR
-    case 5:                                                         // SQLITE_BUSY
-    case 6: return "another program holds the file locked";         // SQLITE_LOCKED
-    case 11:                                                        // SQLITE_CORRUPT
-    case 26: return "the file is damaged or is not a results log";  // SQLITE_NOTADB
-    case 3:                                                         // SQLITE_PERM
-    case 8:                                                         // SQLITE_READONLY
-    case 14:                                                        // SQLITE_CANTOPEN
-    case 23: return "the file or its folder cannot be written";     // SQLITE_AUTH
+    case 13: return "the disk is full"; // SQLITE_FULL
+    case 10:                            // SQLITE_IOERR
+        return reading ? "the file could not be read (the disk failed, or the file was changed while open)"
+                       : "the disk refuses to write (full, or failing)";
+    case 5:                                                        // SQLITE_BUSY
+    case 6: return "another program holds the file locked";        // SQLITE_LOCKED
+    case 11:                                                       // SQLITE_CORRUPT
+    case 26: return "the file is damaged or is not a results log"; // SQLITE_NOTADB
+    case 14:                                                       // SQLITE_CANTOPEN
+        return reading ? "the file is missing or cannot be opened" : "the file or its folder cannot be written";
+    case 3:  // SQLITE_PERM
+    case 8:  // SQLITE_READONLY
+    case 23: // SQLITE_AUTH
+        return reading ? "the file or its folder is read-only to this program (a reader writes the "
+                         "log's index beside it)"
+                       : "the file or its folder cannot be written";
     default: return nullptr;
     }
 }
 
 } // namespace
 
-QString sqlErrorText(const QSqlError& e)
+QString sqlErrorText(const QSqlError& e, SqlUse use)
 {
     QString text = e.databaseText().trimmed();
     const QString driver = e.driverText().trimmed();
@@ -452,7 +512,7 @@ QString sqlErrorText(const QSqlError& e)
         text = driver + QLatin1String(": ") + text;
     if (text.isEmpty())
         text = QStringLiteral("unknown database error");
-    if (const char* trouble = sqliteTrouble(e.nativeErrorCode()))
+    if (const char* trouble = sqliteTrouble(e.nativeErrorCode(), use))
         return QStringLiteral("%1 (%2)").arg(QLatin1String(trouble), text);
     return text;
 }

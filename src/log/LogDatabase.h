@@ -39,6 +39,11 @@ struct LogTarget {
     QString key() const;
 };
 
+/// What a connection is for. An SQLite failure reads differently to each: a file that cannot
+/// be opened is missing to a reader and cannot be written to a writer; a failing disk fails a
+/// reader's read, a writer's write.
+enum class SqlUse { Write, Read };
+
 /// A named connection of the calling thread; closed and removed with the object.
 class LogConnection {
   public:
@@ -49,9 +54,12 @@ class LogConnection {
 
     /// Opens the server of a PostgreSQL target or the SQLite file (the queue file when
     /// queue is true) and applies the migrations. False with a message in error.
-    bool open(const LogTarget& target, bool queue, QString* error);
-    /// Opens (creating it if need be) an SQLite file with the log's schema.
-    bool openFile(const QString& path, QString* error);
+    bool open(const LogTarget& target, bool queue, QString* error, SqlUse use = SqlUse::Write);
+    /// Opens (creating it if need be) an SQLite file with the log's schema. A database of
+    /// another program (tables, but not the log's) is refused and left exactly as it was.
+    bool openFile(const QString& path, QString* error, SqlUse use = SqlUse::Write);
+    /// Opens an existing SQLite file for reading only: nothing is created, changed or migrated.
+    bool openReadOnly(const QString& path, QString* error);
     void close();
     bool isOpen() const;
     QSqlDatabase db() const;
@@ -72,11 +80,12 @@ QString logColumnList();
 /// records.image when withImage is true.
 LogEntry readLogEntry(const QSqlQuery& q, bool withImage = false);
 /// The entry with this id, or nothing.
-std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error);
+std::optional<LogEntry> findLogEntry(QSqlDatabase& db, const QString& id, QString* error, SqlUse use = SqlUse::Write);
 /// Removes an entry and its image in one transaction.
 bool removeLogEntry(QSqlDatabase& db, const QString& id, QString* error);
 /// A readable message from a failed query or connection. SQLite failures that an operator can
-/// act on (full disk, locked, damaged or read-only file) lead with what the trouble is.
-QString sqlErrorText(const QSqlError& e);
+/// act on (full disk, locked, damaged, missing or read-only file, a failing read or write) lead
+/// with what the trouble is.
+QString sqlErrorText(const QSqlError& e, SqlUse use = SqlUse::Write);
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 // SQL for filters, statistics and trends; the same statements run on SQLite and PostgreSQL.
 #include "log/LogQuery.h"
 
+#include <QtCore/QFileInfo>
 #include <QtCore/QRegularExpression>
 #include <QtSql/QSqlError>
 #include <QtSql/QSqlQuery>
@@ -18,27 +19,36 @@ struct Where {
     QVariantList binds;
 };
 
-// "SN-00*" matches by LIKE; the LIKE characters of the text itself are escaped.
-void addText(Where& w, const char* column, const QString& value)
+// A text filter: the text itself, or a pattern in which "*" stands for any run of characters
+// and "?" for one. Every other character stands for itself (% and _ included) and case counts
+// (SN-1 is not sn-1), on every database: SQLite's LIKE ignores ASCII case, so SQLite matches with
+// GLOB, whose one other special character "[" is put in brackets; PostgreSQL's LIKE keeps case,
+// its special characters are escaped.
+void addText(Where& w, const char* column, const QString& value, bool server)
 {
     if (value.isEmpty())
         return;
-    if (value.contains(QLatin1Char('*')) || value.contains(QLatin1Char('?'))) {
-        QString pattern = value;
+    if (!value.contains(QLatin1Char('*')) && !value.contains(QLatin1Char('?'))) {
+        w.sql += QStringLiteral(" AND %1 = ?").arg(QLatin1String(column));
+        w.binds << value;
+        return;
+    }
+    QString pattern = value;
+    if (server) {
         pattern.replace(QLatin1String("\\"), QLatin1String("\\\\"));
         pattern.replace(QLatin1String("%"), QLatin1String("\\%"));
         pattern.replace(QLatin1String("_"), QLatin1String("\\_"));
         pattern.replace(QLatin1Char('*'), QLatin1Char('%'));
         pattern.replace(QLatin1Char('?'), QLatin1Char('_'));
         w.sql += QStringLiteral(" AND %1 LIKE ? ESCAPE '\\'").arg(QLatin1String(column));
-        w.binds << pattern;
     } else {
-        w.sql += QStringLiteral(" AND %1 = ?").arg(QLatin1String(column));
-        w.binds << value;
+        pattern.replace(QLatin1String("["), QLatin1String("[[]"));
+        w.sql += QStringLiteral(" AND %1 GLOB ?").arg(QLatin1String(column));
     }
+    w.binds << pattern;
 }
 
-Where whereOf(const LogFilter& f)
+Where whereOf(const LogFilter& f, bool server)
 {
     Where w;
     w.sql = QStringLiteral(" WHERE 1=1");
@@ -50,10 +60,10 @@ Where whereOf(const LogFilter& f)
         w.sql += QStringLiteral(" AND logged_at < ?");
         w.binds << f.untilMs;
     }
-    addText(w, "info_no", f.serial);
-    addText(w, "info_type", f.type);
-    addText(w, "info_operator", f.operatorName);
-    addText(w, "bench", f.bench);
+    addText(w, "info_no", f.serial, server);
+    addText(w, "info_type", f.type, server);
+    addText(w, "info_operator", f.operatorName, server);
+    addText(w, "bench", f.bench, server);
     if (f.kind != 0) {
         w.sql += QStringLiteral(" AND kind = ?");
         w.binds << f.kind;
@@ -82,7 +92,7 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* e
 {
     if (!q.prepare(sql)) {
         if (error)
-            *error = sqlErrorText(q.lastError());
+            *error = sqlErrorText(q.lastError(), SqlUse::Read);
         return false;
     }
     for (const QVariant& b : binds)
@@ -90,7 +100,7 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* e
     q.setForwardOnly(true);
     if (!q.exec()) {
         if (error)
-            *error = sqlErrorText(q.lastError());
+            *error = sqlErrorText(q.lastError(), SqlUse::Read);
         return false;
     }
     return true;
@@ -108,12 +118,18 @@ std::vector<const LogValueColumn*> defaultStatsColumns()
 
 bool LogQuery::open(const LogTarget& target, QString* error)
 {
-    return conn_.open(target, false, error);
+    // A reader never creates a log where there is none.
+    if (!target.isServer() && !QFileInfo::exists(target.path)) {
+        if (error)
+            *error = QStringLiteral("%1: the file is missing (no results log there)").arg(target.path);
+        return false;
+    }
+    return conn_.open(target, false, error, SqlUse::Read);
 }
 
 bool LogQuery::list(const LogFilter& f, int limit, std::vector<LogEntry>& out, QString* error)
 {
-    const Where w = whereOf(f);
+    const Where w = whereOf(f, conn_.isServer());
     QString sql = QStringLiteral("SELECT %1 FROM runs%2 ORDER BY logged_at DESC").arg(logColumnList(), w.sql);
     if (limit > 0)
         sql += QStringLiteral(" LIMIT %1").arg(limit);
@@ -129,7 +145,7 @@ bool LogQuery::list(const LogFilter& f, int limit, std::vector<LogEntry>& out, Q
 std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
 {
     QSqlDatabase db = conn_.db();
-    if (auto e = findLogEntry(db, id, error))
+    if (auto e = findLogEntry(db, id, error, SqlUse::Read))
         return e;
     // A unique beginning of an id, as the list shows ids in full but people type eight digits.
     QSqlQuery q(db);
@@ -143,7 +159,7 @@ std::optional<LogEntry> LogQuery::entry(const QString& id, QString* error)
         ids << q.value(0).toString();
     if (ids.size() != 1)
         return std::nullopt;
-    return findLogEntry(db, ids.front(), error);
+    return findLogEntry(db, ids.front(), error, SqlUse::Read);
 }
 
 bool LogQuery::stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,
@@ -157,7 +173,7 @@ bool LogQuery::localStats(const LogFilter& f, const std::vector<const LogValueCo
 {
     // A local file: one pass over the rows with Welford's update, cheaper in SQLite than
     // aggregates over a conditional expression per value.
-    const Where w = whereOf(f);
+    const Where w = whereOf(f, conn_.isServer());
     QStringList cols = {QStringLiteral("kind"), QStringLiteral("verdict")};
     for (const LogValueColumn* c : columns)
         cols << QLatin1String(c->column);
@@ -204,7 +220,7 @@ bool LogQuery::serverStats(const LogFilter& f, const std::vector<const LogValueC
                            QString* error)
 {
     // A server: the aggregates run there and only their results cross the network.
-    const Where w = whereOf(f);
+    const Where w = whereOf(f, conn_.isServer());
     // First pass: counts, means and extremes; second pass: the spread around the means (two
     // passes keep sigma exact where the values are large and their spread small).
     QStringList cols = {QStringLiteral("COUNT(*)"),
@@ -256,7 +272,7 @@ bool LogQuery::serverStats(const LogFilter& f, const std::vector<const LogValueC
 
 bool LogQuery::trend(const LogFilter& f, const LogValueColumn& column, std::vector<LogTrendPoint>& out, QString* error)
 {
-    const Where w = whereOf(f);
+    const Where w = whereOf(f, conn_.isServer());
     const QString v = measured(column);
     QSqlQuery q(conn_.db());
     if (!run(q, QStringLiteral("SELECT logged_at, %1 FROM runs%2 AND %1 IS NOT NULL ORDER BY logged_at").arg(v, w.sql),

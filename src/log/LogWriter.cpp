@@ -7,6 +7,9 @@
 #include <QtSql/QSqlQuery>
 #include <algorithm>
 #include <utility>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace korvex {
 
@@ -63,10 +66,28 @@ bool openUnwritten(LogConnection& c, const QString& path, QString* error)
     return false;
 }
 
-// Retries start at the set interval and double after each failure, up to 30 times the interval
-// or a minute, whichever is less: a file that stays locked is not hammered, and one freed is
-// found soon.
-constexpr int kRetryLimitMs = 60000;
+// The entries as a connection of their own reads them, as another program would: the ids that
+// are not there, or why they could not be looked for.
+QString unreadEntries(const QString& path, const std::deque<LogEntry>& entries)
+{
+    LogConnection fresh;
+    QString error;
+    if (!fresh.openReadOnly(path, &error))
+        return error;
+    QSqlQuery q(fresh.db());
+    if (!q.prepare(QStringLiteral("SELECT 1 FROM runs WHERE id = ?")))
+        return sqlErrorText(q.lastError());
+    QStringList missing;
+    for (const LogEntry& e : entries) {
+        q.addBindValue(e.id);
+        if (!q.exec())
+            return sqlErrorText(q.lastError());
+        if (!q.next())
+            missing << e.id;
+        q.finish();
+    }
+    return missing.isEmpty() ? QString() : QStringLiteral("a new connection does not find %1").arg(missing.join(", "));
+}
 
 } // namespace
 
@@ -96,8 +117,7 @@ void LogWriter::start()
 
 void LogWriter::setRetryInterval(int ms)
 {
-    serverRetryMs_ = ms;
-    retryDelayMs_ = ms;
+    retryPauses_.setFirst(ms);
 }
 
 void LogWriter::write(const LogEntry& entry)
@@ -119,7 +139,7 @@ void LogWriter::drain()
     if (memory_.empty() && (!target_.isServer() || queueCount() == 0)) {
         report(QString());
         retry_.stop();
-        retryDelayMs_ = serverRetryMs_;
+        retryPauses_.reset();
     } else {
         scheduleRetry();
     }
@@ -129,9 +149,7 @@ void LogWriter::scheduleRetry()
 {
     if (retry_.isActive())
         return; // a new entry's attempt does not postpone the one due
-    retry_.start(retryDelayMs_);
-    const int limit = std::max(serverRetryMs_, int(std::min<qint64>(kRetryLimitMs, qint64(serverRetryMs_) * 30)));
-    retryDelayMs_ = int(std::min<qint64>(limit, qint64(retryDelayMs_) * 2));
+    retry_.start(retryPauses_.take());
 }
 
 LogFinish LogWriter::finish()
@@ -248,13 +266,80 @@ int LogWriter::setAsideUnwritten()
     return kept;
 }
 
+LogWriter::FileIds LogWriter::FileIds::of(const QString& path)
+{
+    FileIds ids;
+#ifndef _WIN32
+    const auto inode = [](const QString& p, quint64* device) -> quint64 {
+        struct stat st {};
+        if (::stat(QFile::encodeName(p).constData(), &st) != 0)
+            return 0;
+        if (device)
+            *device = quint64(st.st_dev);
+        return quint64(st.st_ino);
+    };
+    ids.db = inode(path, &ids.device);
+    ids.wal = inode(path + QStringLiteral("-wal"), nullptr);
+    ids.shm = inode(path + QStringLiteral("-shm"), nullptr);
+#else
+    Q_UNUSED(path); // no POSIX locks to lose
+#endif
+    return ids;
+}
+
+QString LogWriter::FileIds::changedSince(const FileIds& seen, const QString& path) const
+{
+    // Seen from SQLite's side alone a commit succeeded; but when another part of this process
+    // has opened and closed one of the log's files, POSIX has dropped the writer's locks on it,
+    // and another program closing the log may then have taken itself for the last reader and
+    // removed the write-ahead log: the writer goes on writing into a file no one else reads.
+    if (device != seen.device || db != seen.db)
+        return QStringLiteral("the file was replaced or removed");
+    if (seen.wal != 0 && wal != seen.wal)
+        return QStringLiteral("its write-ahead log %1-wal was removed or replaced").arg(path);
+    if (seen.shm != 0 && shm != seen.shm)
+        return QStringLiteral("its shared-memory index %1-shm was removed or replaced").arg(path);
+    return {};
+}
+
+bool LogWriter::commitToFile(LogConnection& c, bool queue, FileIds& ids, QString* error)
+{
+    // All that waits in one transaction: a burst costs one commit. A file found changed under
+    // the writer is opened again and the batch written again (an entry already there is kept
+    // once, by its id); a second change in a row is reported and the entries wait.
+    const QString& path = queue ? target_.queuePath : target_.path;
+    for (int attempt = 1;; ++attempt) {
+        if (!insertBatch(c, memory_, error))
+            return false;
+        const FileIds now = FileIds::of(path);
+        QString why = now.changedSince(ids, path);
+        if (why.isEmpty()) {
+            ids = now; // a write-ahead log created since the open is the writer's own
+            why = unreadEntries(path, memory_);
+            if (why.isEmpty())
+                return true;
+        }
+        c.close();
+        *error = QStringLiteral("the file was changed while the program had it open (%1)").arg(why);
+        QString reopenError;
+        if (attempt == 2 || !c.open(target_, queue, &reopenError)) {
+            if (!reopenError.isEmpty())
+                *error += QStringLiteral("; opening it again failed: ") + reopenError;
+            return false;
+        }
+        ids = FileIds::of(path);
+    }
+}
+
 bool LogWriter::ensureTarget()
 {
     if (main_.isOpen())
         return true;
     QString error;
-    if (main_.open(target_, false, &error))
+    if (main_.open(target_, false, &error)) {
+        mainIds_ = FileIds::of(target_.path);
         return true;
+    }
     report(QStringLiteral("cannot open the results log %1").arg(error));
     return false;
 }
@@ -264,26 +349,30 @@ bool LogWriter::ensureQueue()
     if (queue_.isOpen())
         return true;
     QString error;
-    if (queue_.open(target_, true, &error))
+    if (queue_.open(target_, true, &error)) {
+        queueIds_ = FileIds::of(target_.queuePath);
         return true;
+    }
     report(QStringLiteral("cannot open the local queue %1").arg(error));
     return false;
 }
 
-bool LogWriter::ensureServer()
+bool LogWriter::ensureServer(QString* why)
 {
     if (main_.isOpen())
         return true;
     // A server that is down refuses quickly, one that is unreachable takes the connect time
     // limit: either way, ask again only after the retry interval.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (lastServerAttempt_ >= 0 && now - lastServerAttempt_ < serverRetryMs_)
+    if (lastServerAttempt_ >= 0 && now - lastServerAttempt_ < retryPauses_.first())
         return false;
     lastServerAttempt_ = now;
     QString error;
     if (main_.open(target_, false, &error))
         return true;
     report(QStringLiteral("the log server cannot be reached (%1)").arg(error));
+    if (why)
+        *why = error;
     return false;
 }
 
@@ -291,9 +380,8 @@ void LogWriter::drainToFile()
 {
     if (memory_.empty() || !ensureTarget())
         return;
-    // All that waits in one transaction: a burst costs one commit. Reported once committed.
     QString error;
-    if (!insertBatch(main_, memory_, &error)) {
+    if (!commitToFile(main_, false, mainIds_, &error)) {
         report(QStringLiteral("cannot write the results log %1: %2").arg(target_.path, error));
         main_.close(); // reopened on the next attempt (the file may have been replaced)
         return;
@@ -308,9 +396,10 @@ void LogWriter::drainToServer()
     // Every entry first goes to the local queue (a local commit), then from the queue to the
     // server in the order of logging. An entry that reached the server but whose removal from
     // the queue failed is sent again and ignored there by its id.
+    const int waited = queueCount(); // entries that were waiting for the server already
     if (!memory_.empty() && ensureQueue()) {
         QString error;
-        if (insertBatch(queue_, memory_, &error)) {
+        if (commitToFile(queue_, true, queueIds_, &error)) {
             std::deque<LogEntry> done;
             done.swap(memory_);
             committed(done, true);
@@ -319,24 +408,50 @@ void LogWriter::drainToServer()
             queue_.close();
         }
     }
+    int reached = 0;
     if (queue_.isOpen() && queueCount() > 0)
-        forwardQueue();
+        forwardQueue(&reached);
+    if (waited > 0 && reached > 0)
+        emit forwarded(std::min(waited, reached));
     // Without a usable queue, entries go straight to the server when it answers.
-    while (!memory_.empty() && !queue_.isOpen() && ensureServer()) {
-        QString error;
-        if (!insertInto(main_, memory_.front(), &error)) {
-            report(QStringLiteral("the log server refused an entry (%1)").arg(error));
-            main_.close();
+    while (!memory_.empty() && !queue_.isOpen()) {
+        const bool mayBeStale = main_.isOpen();
+        if (!ensureServer())
             return;
-        }
+        QString error;
+        const Sent sent = sendToServer(memory_.front(), mayBeStale, &error);
+        if (sent == Sent::Refused)
+            report(QStringLiteral("the log server refused an entry (%1)").arg(error));
+        if (sent != Sent::Yes)
+            return;
         std::deque<LogEntry> done(1, memory_.front());
         memory_.pop_front();
         committed(done, false);
     }
 }
 
-bool LogWriter::forwardQueue()
+LogWriter::Sent LogWriter::sendToServer(const LogEntry& e, bool mayBeStale, QString* error)
 {
+    if (insertInto(main_, e, error))
+        return Sent::Yes;
+    main_.close();
+    if (!mayBeStale)
+        return Sent::Refused;
+    // A connection that served before may have outlived its server (restarted since, or the
+    // network link was dropped): one new connection at once, before the server counts as
+    // unreachable and the entries wait for the next attempt.
+    lastServerAttempt_ = -1;
+    if (!ensureServer(error))
+        return Sent::Unreachable;
+    if (insertInto(main_, e, error))
+        return Sent::Yes;
+    main_.close();
+    return Sent::Refused;
+}
+
+bool LogWriter::forwardQueue(int* count)
+{
+    bool mayBeStale = main_.isOpen();
     if (!ensureServer())
         return false;
     for (;;) {
@@ -356,16 +471,17 @@ bool LogWriter::forwardQueue()
             return true;
         for (const LogEntry& e : batch) {
             QString error;
-            if (!insertInto(main_, e, &error)) {
-                main_.close();
+            if (sendToServer(e, mayBeStale, &error) != Sent::Yes) {
                 report(QStringLiteral("the log server cannot be reached (%1)").arg(error));
                 return false;
             }
+            mayBeStale = false;
             QSqlDatabase q = queue_.db();
             if (!removeLogEntry(q, e.id, &error)) {
                 report(QStringLiteral("cannot empty the local queue %1: %2").arg(target_.queuePath, error));
                 return false;
             }
+            ++*count;
             emit logged(e.id);
         }
     }

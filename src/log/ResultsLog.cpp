@@ -13,6 +13,7 @@ ResultsLog::ResultsLog(const LogTarget& target, QObject* parent) : QObject(paren
     connect(&thread_, &QThread::started, writer_, &LogWriter::start);
     connect(writer_, &LogWriter::logged, this, &ResultsLog::logged);
     connect(writer_, &LogWriter::queued, this, &ResultsLog::queued);
+    connect(writer_, &LogWriter::forwarded, this, &ResultsLog::forwarded);
     connect(writer_, &LogWriter::problem, this, &ResultsLog::problem);
     connect(writer_, &LogWriter::waitingChanged, this, [this](int n) {
         waiting_ = n;

@@ -43,6 +43,9 @@ class ResultsLog : public QObject {
     void logged(const QString& id);
     /// The entry is committed to the local queue and waits for the server.
     void queued(const QString& id);
+    /// Entries that had been waiting in the local queue (the server was unreachable, or they
+    /// were left from an earlier session) have reached the server.
+    void forwarded(int count);
     void waitingChanged(int count);
     /// Something keeps entries from being written; empty text when that has cleared.
     void problem(const QString& text);

@@ -1,13 +1,16 @@
 // The dialogs: filament validation and cancel, the information texts' byte limits, the port
-// choice, the wiring picture (and a damaged one), the alarm, and the two print dialogs.
+// choice, the wiring picture (and a damaged one), the alarm, the two print dialogs, and file
+// dialogs that know files by name only.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include <QtCore/QBuffer>
+#include <QtCore/QTemporaryDir>
 #include <QtTest/QTest>
 #include <QtWidgets/QCheckBox>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLayout>
@@ -18,6 +21,7 @@
 #include "ScriptedRunner.h"
 #include "app/dialogs/Alarm.h"
 #include "app/dialogs/Filapara.h"
+#include "app/dialogs/FileNameIcons.h"
 #include "app/dialogs/Inputinfo.h"
 #include "app/dialogs/JpegImage.h"
 #include "app/dialogs/Portchoice.h"
@@ -552,6 +556,26 @@ TEST(PrinterChoice, OkTakesTheFamilyAndCancelKeepsIt)
     };
     runner.exec(form);
     EXPECT_EQ(family, 1);
+}
+
+TEST(FileDialogs, knowFilesByTheirNamesAloneIncludingTheDialogsQtOpensItself)
+{
+    // A file whose name says nothing: its type could only come from reading it.
+    QTemporaryDir dir;
+    QFile pdf(dir.filePath(QStringLiteral("report")));
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    pdf.close();
+    const QFileInfo info(pdf.fileName());
+    ASSERT_EQ(QFileIconProvider().type(info), QStringLiteral("PDF document")); // Qt reads it
+    EXPECT_NE(FileNameIcons().type(info), QStringLiteral("PDF document"));
+    EXPECT_FALSE(FileNameIcons().icon(info).isNull());
+
+    // A dialog Qt creates on its own (the print dialog's file choice) is shown with them too.
+    listAllFileDialogsByNameOnly(*qApp);
+    QFileDialog dialog(nullptr, QString(), dir.path());
+    dialog.show();
+    EXPECT_NE(dynamic_cast<const FileNameIcons*>(dialog.iconProvider()), nullptr);
 }
 
 } // namespace

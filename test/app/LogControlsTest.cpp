@@ -1,20 +1,27 @@
 // The results log in the window on the simulated instrument: a scanned serial number logged
 // with each single run and counted up, the history window's table and statistics, a logged run
-// opened into the main window.
+// opened into the main window; another program reading the log between runs.
 #include <gtest/gtest.h>
 
+#include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QTest>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QTableWidget>
 #include <QtWidgets/QToolButton>
+#include <sys/stat.h>
 
+#include "../log/LogTestSupport.h"
 #include "ScriptedRunner.h"
 #include "app/window/HistoryWindow.h"
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
@@ -25,8 +32,13 @@ namespace korvex {
 namespace {
 
 struct LoggingWindow {
-    LoggingWindow()
+    /// startHere: the program is started from its own folder (the log's folder is the current one).
+    explicit LoggingWindow(bool startHere = false)
     {
+        if (startHere) {
+            startedFrom = QDir::currentPath();
+            QDir::setCurrent(temp.path());
+        }
         controller.useSimulator(QString(), false);
         TKORVEXForm::StartOptions options;
         options.programDir = temp.path() + QLatin1Char('/');
@@ -39,6 +51,8 @@ struct LoggingWindow {
     {
         controls->finish();
         controller.shutdown();
+        if (!startedFrom.isEmpty())
+            QDir::setCurrent(startedFrom);
     }
     void scan(const QString& text)
     {
@@ -56,6 +70,7 @@ struct LoggingWindow {
     }
 
     QTemporaryDir temp;
+    QString startedFrom;
     Controller controller{evaluateKind};
     ScriptedRunner runner;
     std::unique_ptr<TKORVEXForm> form;
@@ -114,6 +129,87 @@ TEST(LogControls, theSerialFieldFilterNarrowsTheHistory)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
     ASSERT_EQ(history->runsTable()->rowCount(), 1);
     EXPECT_EQ(history->runsTable()->item(0, 1)->text(), QStringLiteral("B-1"));
+}
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Files of this process that are open but gone from their folder.
+QStringList deletedOpenFiles()
+{
+    QStringList gone;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::Files | QDir::System))
+        if (const QString target = QFileInfo(fds.filePath(fd)).symLinkTarget(); target.endsWith(" (deleted)"))
+            gone << target;
+    return gone;
+}
+
+// The dialog lists the file (its model has read the folder).
+bool dialogLists(const QFileDialog& dialog, const QString& name)
+{
+    for (const QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+        const QAbstractItemModel* model = view->model();
+        for (int row = 0; model && row < model->rowCount(view->rootIndex()); ++row)
+            if (model->index(row, 0, view->rootIndex()).data().toString() == name)
+                return true;
+    }
+    return false;
+}
+
+TEST(LogControls, anotherProgramReadingTheLogBetweenRunsLosesNoneOfThem)
+{
+    // Started from the program's folder, which holds the log; every file dialog is opened on it.
+    LoggingWindow w(true);
+    const QString db = w.log->target().path;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(db + QStringLiteral("-wal")); }, 10000));
+    const ino_t wal = inodeOf(db + QStringLiteral("-wal"));
+    QTest::qWait(300); // what the start-up set going has run
+    const QList<QFileDialog*> dialogs = w.form->findChildren<QFileDialog*>();
+    ASSERT_EQ(dialogs.size(), 3);
+    for (QFileDialog* dialog : dialogs) {
+        dialog->setDirectory(w.temp.path());
+        dialog->selectNameFilter(dialog->nameFilters().last()); // all files
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialogLists(*dialog, QStringLiteral("KORVEX-log.db")); }, 10000))
+            << dialog->objectName().toStdString();
+        dialog->hide();
+    }
+    HistoryWindow* history = w.controls->showHistory();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
+
+    // A colleague lists the log with the command-line tool, then the window logs three runs.
+    ASSERT_EQ(runsSeenByAnotherProcess(db), 0);
+    for (int run = 0; run < 3; ++run)
+        ASSERT_TRUE(w.singleRun(1));
+    EXPECT_EQ(runsSeenByAnotherProcess(db), 3);
+    EXPECT_EQ(inodeOf(db + QStringLiteral("-wal")), wal) << "the write-ahead log was removed under the window";
+    const QStringList gone = deletedOpenFiles().filter(db);
+    EXPECT_TRUE(gone.isEmpty()) << gone.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(LogControls, theHistorySaysWhatKeepsItFromReadingTheLog)
+{
+    QTemporaryDir dir;
+    const auto summaryFor = [&](const QString& path) {
+        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const QByteArray&) {});
+        history.refresh();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !history.busy(); }, 10000));
+        return history.summaryLabel()->text();
+    };
+    const QString missing = summaryFor(dir.filePath(QStringLiteral("KORVEX-log.db")));
+    EXPECT_TRUE(missing.contains(QStringLiteral("missing"))) << missing.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("KORVEX-log.db")))); // reading creates none
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.db")));
+    const QString folder = summaryFor(dir.filePath(QStringLiteral("folder.db")));
+    EXPECT_TRUE(folder.contains(QStringLiteral("cannot be opened"))) << folder.toStdString();
+    for (const QString& summary : {missing, folder})
+        EXPECT_FALSE(summary.contains(QStringLiteral("disk")) || summary.contains(QStringLiteral("written")))
+            << summary.toStdString();
 }
 
 } // namespace

@@ -45,6 +45,8 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
     QObject::connect(&log, &ResultsLog::queued, [&] { ++queued; });
     QString problem;
     QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) { problem = text; });
+    QList<int> forwarded;
+    QObject::connect(&log, &ResultsLog::forwarded, [&](int n) { forwarded << n; });
     auto submit = [&](int n) {
         const LogEntry e = knownEntry(KindInput, qPrintable(QStringLiteral("SN-%1").arg(n, 4, 10, QLatin1Char('0'))),
                                       QDateTime::currentMSecsSinceEpoch(), 36.0f + float(n) / 10, true);
@@ -64,6 +66,8 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
 
     ASSERT_TRUE(pg.start()) << pg.error().toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return logged.size() == 6 && log.waiting() == 0; }, 20000)) << log.waiting();
+    EXPECT_EQ(forwarded, QList<int>{3}); // said once, when the server took the three that waited
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
     EXPECT_EQ(log.close(), 0);
     EXPECT_EQ(idsOnServer(target), submitted);
 
@@ -103,6 +107,40 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
     EXPECT_NEAR(stats.values[0].sigma, 0.187083, 1e-5);
     EXPECT_NEAR(stats.values[0].min, 36.1, 1e-5);
     EXPECT_NEAR(stats.values[0].max, 36.6, 1e-5);
+}
+
+TEST(LogServer, theFirstEntryAfterARestartReachesTheServerWithoutAComplaint)
+{
+    PgServer pg;
+    ASSERT_TRUE(pg.ok()) << pg.error().toStdString();
+    QTemporaryDir bench;
+    const LogTarget target = LogTarget::parse(pg.url(), bench.path());
+    ResultsLog log(target);
+    log.setRetryInterval(3600 * 1000); // no timed retry: what happens, happens with the entry
+    QStringList logged, problems;
+    QObject::connect(&log, &ResultsLog::logged, [&](const QString& id) { logged << id; });
+    QObject::connect(&log, &ResultsLog::problem, [&](const QString& text) {
+        if (!text.isEmpty())
+            problems << text;
+    });
+    log.submit(knownEntry(KindInput, "SN-0001", QDateTime::currentMSecsSinceEpoch(), 36.0f, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logged.size() == 1; }, 20000)) << problems.join(' ').toStdString();
+
+    // The server restarts between two runs: the writer's connection went with the old server.
+    ASSERT_TRUE(pg.stop()) << pg.error().toStdString();
+    ASSERT_TRUE(pg.start()) << pg.error().toStdString();
+    log.submit(knownEntry(KindInput, "SN-0002", QDateTime::currentMSecsSinceEpoch(), 36.5f, true));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logged.size() == 2; }, 20000)) << problems.join(' ').toStdString();
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(' ').toStdString();
+    EXPECT_EQ(log.close(), 0);
+}
+
+TEST(LogServer, serialPatternsFollowTheSameRuleAsOnSqlite)
+{
+    PgServer pg;
+    ASSERT_TRUE(pg.ok()) << pg.error().toStdString();
+    QTemporaryDir bench;
+    expectTheSerialPatternRule(LogTarget::parse(pg.url(), bench.path()));
 }
 
 } // namespace

@@ -161,4 +161,10 @@ TEST_F(KnownSet, statisticsCountOnlyTheRunsThatMeasureEachValue)
     EXPECT_LT(trend[0].loggedAtMs, trend[2].loggedAtMs);
 }
 
+TEST(LogStorage, serialPatternsKeepCaseAndTakeOnlyStarAndQuestionMarkAsWildcards)
+{
+    QTemporaryDir dir;
+    expectTheSerialPatternRule(LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path()));
+}
+
 } // namespace

@@ -2,11 +2,18 @@
 // a known set.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QString>
 #include <QtTest/QTest>
 
 #include "log/LogColumns.h"
+#include "log/LogDatabase.h"
 #include "log/LogEntry.h"
+#include "log/LogQuery.h"
 #include "record/DataFile.h"
 #include "record/TestRecord.h"
 #include "record/TextCodec.h"
@@ -66,4 +73,59 @@ inline float valueOf(const korvex::LogEntry& e, const char* name)
 {
     const auto cols = korvex::logValueColumns();
     return e.values.at(size_t(korvex::findLogValue(name) - cols.data()));
+}
+
+#ifdef KORVEX_CLI_PATH
+/// The runs of an SQLite log as another process lists them (the command-line tool); -1 when it
+/// cannot list them.
+inline int runsSeenByAnotherProcess(const QString& db)
+{
+    QProcess p;
+    p.start(QStringLiteral(KORVEX_CLI_PATH), {"log", "list", "--json", "--db", db});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    return int(QJsonDocument::fromJson(p.readAllStandardOutput()).array().size());
+}
+#endif
+
+/// Serial patterns on a log, the same on every database: case counts, "*" and "?" are the only
+/// wildcards, every other character ("%", "_", "[") stands for itself.
+inline void expectTheSerialPatternRule(const korvex::LogTarget& target)
+{
+    using namespace korvex;
+    {
+        LogConnection c;
+        QString error;
+        ASSERT_TRUE(c.open(target, false, &error)) << error.toStdString();
+        QSqlDatabase db = c.db();
+        qint64 at = 1000;
+        for (const char* serial : {"SN-0001", "sn-0001", "SN_0001", "SN%0001", "SN-0002", "SN[1]"})
+            ASSERT_TRUE(insertLogEntry(db, knownEntry(KindInput, serial, at++, 36.0f, true), &error))
+                << error.toStdString();
+    }
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(target, &error)) << error.toStdString();
+    const std::pair<const char*, const char*> cases[] = {
+        {"SN-*", "SN-0001 SN-0002"},
+        {"sn-*", "sn-0001"},
+        {"sn-0001", "sn-0001"},
+        {"SN?0001", "SN%0001 SN-0001 SN_0001"},
+        {"*0001", "SN%0001 SN-0001 SN_0001 sn-0001"},
+        {"SN_*", "SN_0001"},
+        {"SN%*", "SN%0001"},
+        {"SN[1]*", "SN[1]"},
+        {"SN-000?", "SN-0001 SN-0002"},
+    };
+    for (const auto& [pattern, expected] : cases) {
+        LogFilter f;
+        f.serial = QString::fromLatin1(pattern);
+        std::vector<LogEntry> out;
+        EXPECT_TRUE(q.list(f, 0, out, &error)) << error.toStdString();
+        QStringList serials;
+        for (const LogEntry& e : out)
+            serials << e.serial();
+        serials.sort();
+        EXPECT_EQ(serials.join(QLatin1Char(' ')).toStdString(), expected) << pattern;
+    }
 }

@@ -1,18 +1,23 @@
 // A results log file that cannot be written (damaged, locked, a full disk, a folder that cannot
-// exist): the operator is told, every entry waits in order and is written once the trouble is
-// gone, and what is still waiting when the program closes is set aside for the next start.
+// exist, changed under the writer): the operator is told, every entry waits in order and is
+// written once the trouble is gone, and what is still waiting when the program closes is set
+// aside for the next start.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "../record/TempDir.h"
 #include "LogTestSupport.h"
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
+#include "log/RetrySchedule.h"
 
 using namespace korvex;
 
@@ -193,6 +198,97 @@ TEST(LogTrouble, entriesStillUnwrittenAtCloseAreWrittenAtTheNextStart)
         EXPECT_TRUE(w.logged.isEmpty());
     }
     EXPECT_EQ(idsIn(target), idsOf(entries));
+}
+
+TEST(LogTrouble, aLogChangedUnderTheWriterIsWrittenAgainAndNothingIsLost)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+    ResultsLog log(target);
+    Watch w(log);
+    const std::vector<LogEntry> entries = threeEntries();
+    log.submit(entries[0]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000));
+
+    // Something else in this process opens and closes the log's files: POSIX drops every lock
+    // the process holds on them, the writer's included. Another program reading the log then
+    // takes itself for the last reader and removes the write-ahead log the writer still uses.
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const int fd = ::open(QFile::encodeName(target.path + QLatin1String(suffix)).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0) << suffix;
+        ::close(fd);
+    }
+    ASSERT_EQ(runsSeenByAnotherProcess(target.path), 1);
+    ASSERT_FALSE(QFileInfo::exists(target.path + QStringLiteral("-wal")));
+
+    log.submit(entries[1]);
+    log.submit(entries[2]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 3; }, 10000)) << w.problem.toStdString();
+    EXPECT_EQ(runsSeenByAnotherProcess(target.path), 3);
+    EXPECT_EQ(log.close(), 0);
+    EXPECT_EQ(idsIn(target), idsOf(entries));
+}
+
+TEST(LogTrouble, aDatabaseOfAnotherProgramIsRefusedAndLeftAsItWas)
+{
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(other);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE customers (id INTEGER PRIMARY KEY, name TEXT)")));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO customers (name) VALUES ('Li')")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    const std::string before = TempDir::read(other.toStdString());
+    ASSERT_GT(before.size(), 0u);
+
+    {
+        ResultsLog log(LogTarget::parse(other, dir.path()));
+        Watch w(log);
+        log.submit(threeEntries()[0]);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return log.waiting() == 1 && !w.problem.isEmpty(); }, 10000));
+        EXPECT_TRUE(w.problem.contains(other + QStringLiteral(": not a results log"))) << w.problem.toStdString();
+        EXPECT_EQ(log.close(), 0);
+        EXPECT_EQ(log.setAside(), 1); // kept for the log the operator puts there
+    }
+    LogQuery q;
+    QString error;
+    EXPECT_FALSE(q.open(LogTarget::parse(other, dir.path()), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("customers"))) << error.toStdString();
+    EXPECT_TRUE(TempDir::read(other.toStdString()) == before); // not a byte changed
+    EXPECT_FALSE(QFileInfo::exists(other + QStringLiteral("-wal")));
+
+    // An empty file is no other program's database: it becomes the log.
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    TempDir::write(empty.toStdString(), "");
+    ResultsLog log(LogTarget::parse(empty, dir.path()));
+    Watch w(log);
+    log.submit(threeEntries()[1]);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.logged.size() == 1; }, 10000)) << w.problem.toStdString();
+    EXPECT_EQ(log.close(), 0);
+}
+
+TEST(LogTrouble, theRetryPauseDoublesUpToThirtyTimesTheFirstOrAMinute)
+{
+    const auto pauses = [](int first, int count) {
+        RetrySchedule schedule(first);
+        std::vector<int> out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(schedule.take());
+        return out;
+    };
+    EXPECT_EQ(pauses(2000, 8), (std::vector<int>{2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
+    EXPECT_EQ(pauses(5000, 6), (std::vector<int>{5000, 10000, 20000, 40000, 60000, 60000})); // a minute first
+    EXPECT_EQ(pauses(100, 7), (std::vector<int>{100, 200, 400, 800, 1600, 3000, 3000}));     // 30 times first
+
+    RetrySchedule afterSuccess(2000);
+    afterSuccess.take();
+    afterSuccess.take();
+    afterSuccess.reset();
+    EXPECT_EQ(afterSuccess.take(), 2000);
 }
 
 } // namespace

@@ -36,7 +36,7 @@ void logUsage(FILE* out)
         "FILTERS: --since DATE  --until DATE  --serial S  --type T  --operator O  --bench B\n"
         "         --kind K  --verdict pass|fail|none\n"
         "  DATE     2024-05-01 or 2024-05-01T14:30 (local time) or with a zone (Z, +08:00)\n"
-        "  S, T, O  exact, or a pattern with * and ?\n"
+        "  S, T, O  exact, or a pattern with * and ? (case counts)\n"
         "  --db     an SQLite file or postgresql://user@host:port/database; default KORVEX_DB,\n"
         "           else %s beside the window program\n"
         "  --values the values of the statistics (default Pin,PF,THDI,Irms,Pout,Ilcf,Fout,StrT,preheatEnergy)\n"

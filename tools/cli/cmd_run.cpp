@@ -171,6 +171,11 @@ int cmdRun(int argc, char** argv)
             std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));
             std::fflush(stdout);
         });
+        QObject::connect(log.get(), &ResultsLog::forwarded, app, [&](int n) {
+            std::fprintf(verdict && json ? stderr : stdout, "forwarded %d waiting run(s) to the log server %s\n", n,
+                         qPrintable(log->target().display()));
+            std::fflush(stdout);
+        });
         QObject::connect(log.get(), &ResultsLog::problem, app, [](const QString& text) {
             if (!text.isEmpty())
                 std::fprintf(stderr, "korvex-cli run: results log: %s\n", qPrintable(text));

@@ -30,6 +30,7 @@
 #include "app/dialogs/Alarm.h"
 #include "app/dialogs/DialogRunner.h"
 #include "app/dialogs/Filapara.h"
+#include "app/dialogs/FileNameIcons.h"
 #include "app/dialogs/Inputinfo.h"
 #include "app/dialogs/Portchoice.h"
 #include "app/dialogs/Printchoice.h"
@@ -321,6 +322,11 @@ void TKORVEXForm::buildFileDialogs()
     SaveDialog2->setOption(QFileDialog::HideNameFilterDetails);
     SaveDialog2->setNameFilters(
         {QStringLiteral("Text File(*.csv,*.txt) (*.csv)"), QStringLiteral("All Files(*.*) (*)")});
+
+    // Each dialog lists its folder at once, and may be turned to any folder, the results log's
+    // among them: it must never open a file to learn its type.
+    for (QFileDialog* dialog : {SaveDialog1, OpenDialog1, SaveDialog2})
+        listByNameOnly(*dialog);
 
     // The completion list of the file name is a window of its own: when Enter accepts the
     // typed name it stays on screen over the page. It closes with its dialog.

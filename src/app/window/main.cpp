@@ -6,6 +6,7 @@
 
 #include "app/canvas/PageFonts.h"
 #include "app/dialogs/DialogRunner.h"
+#include "app/dialogs/FileNameIcons.h"
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
 #include "app/window/QtTranslations.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     korvex::installPageFonts();         // before any font is created
     korvex::installQtTranslations(app); // without the translation Qt's texts stay English
+    // No file dialog may open the results log's files (that would drop the log writer's locks).
+    korvex::listAllFileDialogsByNameOnly(app);
 
     const QStringList args = QCoreApplication::arguments();
     korvex::Controller controller(korvex::evaluateKind);
