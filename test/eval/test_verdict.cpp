@@ -231,6 +231,65 @@ TEST(Series, ResetStartsAgain)
     EXPECT_TRUE(s.judge(r, kDefault).pass);
 }
 
+/// A record whose single harmonic of order n is well above the size the standard disregards;
+/// pct and mApW are set apart, as each limit reads one of them.
+TestRecord oneHarmonic(double pin, int n, double pct, double mApW)
+{
+    TestRecord r = inputRecord(pin, 1.0, {}, 70, 75, 95); // way b fails on the start angle
+    r.pctI[n] = float(pct);
+    r.mApW[n] = float(mApW);
+    r.harmI[n] = 0.05f;
+    return r;
+}
+
+TEST(ClassCTable, EveryOrderPassesAtItsLimitAndFailsJustAbove)
+{
+    // IEC 61000-3-2 Class C above 25 W in % of the fundamental (3rd: 30 % at unity power
+    // factor), and the Class D limits in mA/W that way a applies from 5 W to 25 W.
+    std::map<int, double> classC{{2, 2.0}, {3, 30.0}, {5, 10.0}, {7, 7.0}, {9, 5.0}};
+    std::map<int, double> classD{{3, 3.4}, {5, 1.9}, {7, 1.0}, {9, 0.5}, {11, 0.35}};
+    for (int n = 11; n < kHarmonics; n += 2)
+        classC[n] = 3.0;
+    for (int n = 13; n < kHarmonics; n += 2)
+        classD[n] = 3.85 / n;
+    for (const auto& [n, limit] : classC) {
+        const std::string key = "classC.h" + std::to_string(n);
+        for (const double factor : {1.0, 1.01}) {
+            const Verdict v = judgeRecord(oneHarmonic(100, n, limit * factor, 0), kDefault);
+            const LimitCheck* c = findCheck(v, key);
+            ASSERT_NE(c, nullptr) << key;
+            EXPECT_EQ(c->result, factor == 1.0 ? Outcome::Pass : Outcome::Fail) << key << " at " << factor;
+        }
+    }
+    for (const auto& [n, limit] : classD) {
+        const std::string key = "classC.a.h" + std::to_string(n);
+        for (const double factor : {1.0, 1.01}) {
+            const Verdict v = judgeRecord(oneHarmonic(18, n, 0, limit * factor), kDefault);
+            const LimitCheck* c = findCheck(v, key);
+            ASSERT_NE(c, nullptr) << key;
+            EXPECT_EQ(c->result, factor == 1.0 ? Outcome::Pass : Outcome::Fail) << key << " at " << factor;
+            EXPECT_EQ(v.pass, factor == 1.0) << key; // way b fails, so way a decides
+        }
+    }
+}
+
+TEST(Series, PerWattLimitsHoldEachRunTo150Percent)
+{
+    // 18 W: the 3rd may average 3.4 mA/W, no run above 5.1 mA/W.
+    VerdictSeries s;
+    TestRecord last;
+    for (const double h3 : {2.5, 2.5, 2.5, 5.2}) { // average 3.175
+        last = oneHarmonic(18, 3, 0, h3);
+        s.add(last);
+    }
+    const Verdict v = s.judge(last, kDefault);
+    const LimitCheck* c = findCheck(v, "classC.a.h3");
+    ASSERT_NE(c, nullptr);
+    EXPECT_NEAR(c->value, 3.175, 1e-5);
+    EXPECT_EQ(c->result, Outcome::Fail);
+    EXPECT_FALSE(v.pass);
+}
+
 TEST(ProfileFile, DefaultsWrittenOnFirstUseReadBackUnchanged)
 {
     const auto dir = std::filesystem::temp_directory_path() / ("korvex-verdict-" + std::to_string(::getpid()));
