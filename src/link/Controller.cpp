@@ -352,20 +352,22 @@ void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
 
 Notice Controller::loadFile(const std::string& path)
 {
-    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); });
+    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); }, QString::fromLocal8Bit(path));
 }
 
-Notice Controller::loadImage(const std::vector<uint8_t>& image)
+Notice Controller::loadImage(const std::vector<uint8_t>& image, const QString& source)
 {
-    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); });
+    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
 }
 
-Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read)
+Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source)
 {
     const int32_t runningKind = record_.currentTest;
     Notice n = read(record_);
     if (testRunning_)
         record_.currentTest = runningKind;
+    if (n.ok)
+        emit recordLoaded(source);
     emit repaintRequested();
     return n;
 }
@@ -633,6 +635,7 @@ void Controller::linkFailure(const QString& reason)
 void Controller::stepZero(const SequenceSpec& seq)
 {
     const int32_t kind = seq.kind;
+    emit runStarting(kind);
     if (isMeasuring(kind) && record_.currentTest != pendingTest_)
         resetKind(pendingTest_);
     record_.currentTest = pendingTest_;

@@ -108,8 +108,9 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
 
-    // The verdict panel follows the controller's runs itself; its menu shows and hides it.
-    verdictPanel_ = new VerdictPanel(controller_, programDir_, this);
+    // The verdict panel shows the judgement the results log keeps (LogControls gives it the
+    // judge); its menu shows and hides it.
+    verdictPanel_ = new VerdictPanel(controller_, this);
     addDockWidget(Qt::RightDockWidgetArea, verdictPanel_);
     verdictPanel_->hide();
     QAction* verdictToggle = verdictPanel_->toggleViewAction();
@@ -426,14 +427,8 @@ void TKORVEXForm::renderPage(ScreenCanvas& canvas)
 void TKORVEXForm::repaintPage()
 {
     // Every step of a run asks for a repaint, though most steps change only the working fields.
-    // The verdict is judged again when the record changed since the last request, whether or
-    // not the page has been drawn since; the page is drawn again only when it differs from the
-    // one on screen (a resize or an exposure still paints at once).
-    if (!holdsRecord(judgedRecord_, record())) {
-        keepRecord(judgedRecord_, record());
-        if (verdictPanel_)
-            verdictPanel_->refresh();
-    }
+    // The page is drawn again only when it differs from the one on screen (a resize or an
+    // exposure still paints at once).
     if (!holdsRecord(drawnRecord_, record()))
         PaintBox1->update();
 }
@@ -606,10 +601,10 @@ void TKORVEXForm::openDataFile(const QString& path)
     syncOptionMarks();
 }
 
-void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image)
+void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image, const QString& source)
 {
     lockForFileWork();
-    const Notice n = controller_.loadImage(image); // repaints
+    const Notice n = controller_.loadImage(image, source); // repaints
     showNotice(n.ok, n.message, n.caption);
     syncOptionMarks();
 }

@@ -1,4 +1,4 @@
-// The results log's controls in the main window.
+// The results log's and the verdicts' controls in the main window.
 #include "app/window/LogControls.h"
 
 #include <QtWidgets/QLabel>
@@ -15,10 +15,11 @@
 #include "app/dialogs/Cp936Validator.h"
 #include "app/window/HistoryWindow.h"
 #include "app/window/KorvexForm.h"
+#include "app/window/VerdictPanel.h"
 #include "link/Controller.h"
-#include "log/LogJudge.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "log/SerialNumber.h"
 #include "record/TextCodec.h"
@@ -27,11 +28,17 @@ namespace korvex {
 
 LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      judge_(std::make_unique<LogJudge>(form.programDir())), logger_(std::make_unique<RunLogger>(controller, log))
+      judge_(std::make_unique<RunJudge>(limitsFilePath(form.programDir()), true)),
+      logger_(std::make_unique<RunLogger>(controller, log))
 {
-    logger_->setBench(configuredBenchName(form.programDir()));
-    logger_->setJudge([this](LogEntry& e, const TestRecord& r, int runs) { judge_->judge(e, r, runs); });
+    logger_->setBench(benchNameOf(judge_->limits().current()));
+    logger_->setJudge(judge_.get());
     connect(logger_.get(), &RunLogger::entrySubmitted, this, &LogControls::onSubmitted);
+    if (VerdictPanel* panel = form.verdictPanel())
+        panel->setJudge(judge_.get());
+    // A data file opened is judged as it stands (all its results), as the verdict command does.
+    connect(&controller_, &Controller::recordLoaded, this,
+            [this](const QString& source) { judge_->judgeStored(controller_.record(), source); });
 
     // The serial number field sits after the tool bar's buttons, before the progress bar. A
     // barcode scanner types the number and Enter.
@@ -76,6 +83,14 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
     });
     connect(&log_, &ResultsLog::problem, this, &LogControls::onProblem);
     updateStatus();
+
+    limitsStatus_ = new QLabel(&form);
+    limitsStatus_->setObjectName(QStringLiteral("LimitsStatus"));
+    limitsStatus_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
+    limitsStatus_->hide();
+    form.statusBar()->addPermanentWidget(limitsStatus_);
+    connect(&judge_->limits(), &LimitsWatch::changed, this, &LogControls::onLimits);
+    onLimits();
 
     if (auto* file = form.findChild<QMenu*>(QStringLiteral("File"))) {
         auto* history = new QAction(QStringLiteral("历史记录&H"), file);
@@ -169,13 +184,53 @@ void LogControls::onProblem(const QString& text)
     problemBox_->show();
 }
 
+void LogControls::onLimits()
+{
+    const LimitsFile& limits = judge_->limits().current();
+    // Settings that named no usable log at start and have been fixed: the runs held meanwhile
+    // go to the log they name now. A log in use is never switched while the program runs.
+    if (!log_.target().unusable.isEmpty() && limits.logUsable) {
+        log_.retarget(logTargetOf(limits, form_.programDir()));
+        logger_->setBench(benchNameOf(limits));
+    }
+    if (limits.ok()) {
+        limitsStatus_->hide();
+        limitsShown_.clear();
+        if (limitsBox_)
+            limitsBox_->hide();
+        return;
+    }
+    limitsStatus_->setText(QStringLiteral("判定已关闭: ") + limits.error);
+    limitsStatus_->setToolTip(
+        QStringLiteral("%1\n修正限值文件后自动恢复判定 (verdicts are off until the file is fixed)").arg(limits.path));
+    limitsStatus_->show();
+    if (limits.error == limitsShown_)
+        return;
+    limitsShown_ = limits.error;
+    // Not modal: testing goes on, each run logged as not judged, until the file is fixed.
+    if (!limitsBox_) {
+        limitsBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("警告"), QString(), QMessageBox::Ok, &form_);
+        limitsBox_->setObjectName(QStringLiteral("LimitsProblem"));
+        limitsBox_->setModal(false);
+    }
+    limitsBox_->setText(QStringLiteral("限值文件有误，修正前不作判定，测试结果记录为\"未判定\"：\n%1\n\n"
+                                       "verdicts are off until the limits file is fixed; runs are logged as not "
+                                       "judged:\n%2")
+                            .arg(limits.path, limits.error));
+    limitsBox_->show();
+}
+
 HistoryWindow* LogControls::showHistory()
 {
     if (!history_) {
+        // The trend shows the limits of the file as it stands; none while it cannot be read.
+        const LimitsFile& limits = judge_->limits().current();
+        VerdictProfile off;
+        off.classC = off.lampCrest = off.preheat = false;
         history_ = new HistoryWindow(
-            log_.target(), judge_->profiles(),
+            log_.target(), limits.ok() ? limits.profiles : ProfileSet{{off}},
             [this](const QByteArray& image) {
-                form_.openRecordImage(std::vector<uint8_t>(image.begin(), image.end()));
+                form_.openRecordImage(std::vector<uint8_t>(image.begin(), image.end()), QStringLiteral("log:"));
                 form_.raise();
                 form_.activateWindow();
             },

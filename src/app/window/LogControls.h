@@ -1,6 +1,8 @@
-// The results log in the window: the serial number field and its automatic increment on the
-// tool bar, the count of waiting entries in the status line, messages when entries cannot be
-// written, and the history window (menu 文件 → 历史记录).
+// The results log and the verdicts in the window: the serial number field and its automatic
+// increment on the tool bar, the count of waiting entries in the status line, messages when
+// entries cannot be written, the history window (menu 文件 → 历史记录), the judge whose
+// judgement the log keeps and the verdict panel shows, and the warning while the limits file
+// cannot be read.
 #pragma once
 
 #include <QtCore/QObject>
@@ -18,8 +20,8 @@ namespace korvex {
 
 class Controller;
 class HistoryWindow;
-class LogJudge;
 class ResultsLog;
+class RunJudge;
 class RunLogger;
 class TKORVEXForm;
 
@@ -37,7 +39,10 @@ class LogControls : public QObject {
     QLineEdit* serialField() const { return serial_; }
     QToolButton* autoIncrementButton() const { return autoIncrement_; }
     QLabel* statusLabel() const { return status_; }
+    /// Red in the status line while the limits file cannot be read (hidden otherwise).
+    QLabel* limitsLabel() const { return limitsStatus_; }
     RunLogger& logger() { return *logger_; }
+    RunJudge& judge() { return *judge_; }
     /// Shows the history window (created on first use).
     HistoryWindow* showHistory();
 
@@ -47,16 +52,20 @@ class LogControls : public QObject {
     void onSubmitted(const LogEntry& entry, bool single);
     void updateStatus();
     void onProblem(const QString& text);
+    void onLimits();
 
     TKORVEXForm& form_;
     Controller& controller_;
     ResultsLog& log_;
-    std::unique_ptr<LogJudge> judge_;
+    std::unique_ptr<RunJudge> judge_;
     std::unique_ptr<RunLogger> logger_;
     QLineEdit* serial_ = nullptr;
     QToolButton* autoIncrement_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* limitsStatus_ = nullptr;
     QPointer<QMessageBox> problemBox_;
+    QPointer<QMessageBox> limitsBox_;
+    QString limitsShown_; // the fault the operator was last told of
     QPointer<HistoryWindow> history_;
     int logged_ = 0;
     QString problem_;
