@@ -113,12 +113,12 @@ LimitsFile readLimitsFile(const QString& path, bool createMissing)
     f.log = readLogSection(doc, errors);
     if (errors.empty())
         return f;
-    std::stable_sort(errors.begin(), errors.end(), [](const IniError& a, const IniError& b) { return a.line < b.line; });
+    std::stable_sort(errors.begin(), errors.end(),
+                     [](const IniError& a, const IniError& b) { return a.line < b.line; });
     f.fault = QString::fromStdString(iniErrorText(errors.front()));
     f.error = name + QLatin1Char(' ') + f.fault;
-    f.logUsable = std::none_of(errors.begin(), errors.end(), [](const IniError& e) {
-        return !e.sectionKnown || e.section == kLogSectionName;
-    });
+    f.logUsable = std::none_of(errors.begin(), errors.end(),
+                               [](const IniError& e) { return !e.sectionKnown || e.section == kLogSectionName; });
     f.profiles = ProfileSet{};
     if (!f.logUsable)
         f.log = LogSettings{};

@@ -4,6 +4,7 @@
 #include <QtCore/QDateTime>
 #include <algorithm>
 
+#include "log/VerdictJson.h"
 #include "record/TextCodec.h"
 
 namespace korvex {
@@ -64,6 +65,24 @@ const Judgement& RunJudge::judgeStored(const TestRecord& r, const QString& sourc
     j.runs = 1;
     j.serial = QString::fromStdString(fieldUtf8(r.infoNo));
     j.source = source;
+    current_ = std::move(j);
+    emit judged();
+    return current_;
+}
+
+const Judgement& RunJudge::showLogged(const LogEntry& entry)
+{
+    series_.reset();
+    Judgement j;
+    if (const std::optional<Verdict> v = verdictFromJson(entry.verdictDetails))
+        j.verdict = *v;
+    else if (entry.verdict != VerdictResult::NoChecks) // kept without its details: its result alone
+        j.verdict = notJudgedVerdict("the log keeps no details of this verdict");
+    j.kind = entry.kind;
+    j.runs = std::max(entry.seriesRuns, 1);
+    j.serial = entry.serial();
+    j.atMs = entry.loggedAtMs;
+    j.source = QStringLiteral("log");
     current_ = std::move(j);
     emit judged();
     return current_;

@@ -9,6 +9,7 @@
 
 #include "kinds/Verdict.h"
 #include "log/LimitsFile.h"
+#include "log/LogEntry.h"
 
 namespace korvex {
 
@@ -18,7 +19,7 @@ struct Judgement {
     int runs = 0;     ///< runs of the series judged (0: nothing judged yet)
     QString serial;   ///< the serial number (infoNo) of the record judged
     qint64 atMs = 0;  ///< when the run completed (UTC ms); 0 for a stored record
-    QString source;   ///< a stored record: the file or logged run it came from
+    QString source;   ///< a stored record: the file it came from; "log" for a reopened logged run
 
     bool valid() const { return runs > 0; }
 };
@@ -41,6 +42,8 @@ class RunJudge : public QObject {
     const Judgement& judgeRun(const TestRecord& r, int32_t kind, int runs);
     /// A stored record was opened (a data file): everything it holds.
     const Judgement& judgeStored(const TestRecord& r, const QString& source);
+    /// A logged run was reopened: the judgement it was logged with, not one made again.
+    const Judgement& showLogged(const LogEntry& entry);
     /// Nothing is shown as judged (a new ballast is on the bench).
     void clear();
     const Judgement& current() const { return current_; }

@@ -9,6 +9,7 @@
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
+#include "log/VerdictJson.h"
 
 using namespace korvex;
 
@@ -201,6 +202,31 @@ TEST(LogVerdicts, noChecksAndNotJudgedAreNeitherPassNorFail)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->verdict, VerdictResult::NotJudged);
     EXPECT_TRUE(back->retest);
+}
+
+TEST(LogVerdicts, aLoggedVerdictReadsBackAsItWasWritten)
+{
+    // What a reopened run shows: the checks it was logged with, margins and series maxima too.
+    TestRecord r = sampleRecord();
+    r.Urms = 230.0f;
+    r.Irms = 0.16f;
+    r.harmI[3] = 0.05f;
+    r.pctI[3] = 31.0f;
+    r.Ilrms = 0.3f;
+    VerdictProfile p;
+    p.powerFactorOn = true;
+    VerdictSeries series;
+    series.add(r);
+    series.add(r);
+    const Verdict v = series.judge(r, KindComprehensive, p);
+    ASSERT_GE(v.sections.size(), 3u);
+    for (const Verdict& each : {v, judgeRun(r, KindStart, p), notJudgedVerdict("KORVEX-limits.ini line 4: x")}) {
+        const std::string json = verdictJson(each);
+        const std::optional<Verdict> back = verdictFromJson(QString::fromStdString(json));
+        ASSERT_TRUE(back) << json;
+        EXPECT_EQ(verdictJson(*back), json);
+    }
+    EXPECT_FALSE(verdictFromJson(QStringLiteral("{\"limits\":[]}")));
 }
 
 } // namespace

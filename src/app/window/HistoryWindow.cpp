@@ -59,8 +59,8 @@ struct HistoryWindow::Result {
     QString type;
 };
 
-HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles,
-                             std::function<void(const QByteArray&)> opener, QWidget* parent)
+HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const LogEntry&)> opener,
+                             QWidget* parent)
     : QWidget(parent, Qt::Window), target_(std::move(target)), profiles_(std::make_unique<ProfileSet>(profiles)),
       opener_(std::move(opener))
 {
@@ -386,7 +386,7 @@ void HistoryWindow::openRow(int row)
                 return;
             --self->pending_;
             if (e)
-                self->opener_(e->record);
+                self->opener_(*e);
             else
                 self->summary_->setText(error);
             emit self->refreshed();

@@ -8,9 +8,11 @@
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
 #include <memory>
+#include <optional>
 
 #include "log/LogEntry.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -38,6 +40,12 @@ class LogControls : public QObject {
 
     QLineEdit* serialField() const { return serial_; }
     QToolButton* autoIncrementButton() const { return autoIncrement_; }
+    /// Shown beside the serial number field when that number has passed before (a retest);
+    /// its tool tip says which tests.
+    QLabel* retestLabel() const { return retest_; }
+    bool retestShown() const;
+    /// The serial number the next run is logged with (the field's number).
+    QString pendingSerial() const;
     QLabel* statusLabel() const { return status_; }
     /// Red in the status line while the limits file cannot be read (hidden otherwise).
     QLabel* limitsLabel() const { return limitsStatus_; }
@@ -45,6 +53,9 @@ class LogControls : public QObject {
     RunJudge& judge() { return *judge_; }
     /// Shows the history window (created on first use).
     HistoryWindow* showHistory();
+    /// Shows a logged run in the window for viewing, printing, storing and export; the test
+    /// information of the next run (serial number included) stays as it was.
+    void openLoggedRun(const LogEntry& run);
 
   private:
     void takeSerial();
@@ -53,6 +64,9 @@ class LogControls : public QObject {
     void updateStatus();
     void onProblem(const QString& text);
     void onLimits();
+    void restorePending();
+    void lookUpSerial(const QString& serial);
+    void showRetest();
 
     TKORVEXForm& form_;
     Controller& controller_;
@@ -66,6 +80,14 @@ class LogControls : public QObject {
     QPointer<QMessageBox> problemBox_;
     QPointer<QMessageBox> limitsBox_;
     QString limitsShown_; // the fault the operator was last told of
+    QLabel* retest_ = nullptr;
+    QAction* retestAction_ = nullptr;
+    QPointer<QMessageBox> reopenBox_;
+    /// The record as it was before a logged run was opened for viewing: its test information
+    /// and filament parameters are the next run's, written back when that run starts.
+    std::unique_ptr<TestRecord> pending_;
+    QString lookedUp_;   // the serial number last looked up in the log
+    QString passedText_; // what passed before of the pending serial number
     QPointer<HistoryWindow> history_;
     int logged_ = 0;
     QString problem_;

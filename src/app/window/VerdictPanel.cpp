@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/canvas/ScreenCanvas.h"
@@ -221,7 +222,10 @@ void VerdictPanel::render(bool chinese)
 
     QStringList parts;
     if (j.kind != 0) {
-        parts << QString::fromUtf8(chinese ? kKindZh[j.kind] : kKindEn[j.kind]);
+        const int kind = std::clamp(j.kind, 0, 6);
+        parts << QString::fromUtf8(chinese ? kKindZh[kind] : kKindEn[kind]);
+        if (!j.source.isEmpty())
+            parts << t("历史记录中的判定", "as logged");
         if (j.runs > 1)
             parts << t("%1次连续测试", "series of %1 runs").arg(j.runs);
     } else {
