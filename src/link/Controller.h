@@ -193,6 +193,9 @@ class Controller : public QObject {
     void setProgress(int percent);
     void showAlarm(bool shown);
     void startWait(const SequenceSpec& seq);
+    void startLimit(int ms);
+    /// The step under way waits for the energy test's one-byte acknowledgement.
+    bool awaitingAcknowledgement() const;
     void stopReader();
     void postStep();
     bool ensurePortOpen();
@@ -218,6 +221,11 @@ class Controller : public QObject {
     int expectedBytes_ = 1;
     int32_t waitSince_ = kNoWait;
     bool waitActive_ = false; // a reply time limit runs (see checkReader)
+    // Start and energy: the instrument answers once the operator has switched the lamp, which
+    // may take any time. The block that follows that wait begins with its first byte; from
+    // then on every block has the reply limit, as in the measuring tests.
+    bool awaitFirstByte_ = false; // waiting, without limit, for the lamp-switch block to begin
+    bool lampWaitOver_ = false;   // that block has begun in this run
     int waitLimitMs_ = kReplyLimitMs;
     bool replyTimedOut_ = false;
     bool alarmShown_ = false;

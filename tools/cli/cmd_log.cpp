@@ -3,6 +3,7 @@
 #include <QtCore/QDateTime>
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -247,7 +248,7 @@ int show(LogQuery& q, const Options& o)
     if (!o.save.isEmpty()) {
         const std::string bytes(e->record.constData(), size_t(e->record.size()));
         if (!replaceFileAtomically(QFile::encodeName(o.save).toStdString(), bytes)) {
-            std::fprintf(stderr, "korvex-cli log: cannot write %s\n", qPrintable(o.save));
+            std::fprintf(stderr, "korvex-cli log: cannot write %s: %s\n", qPrintable(o.save), std::strerror(errno));
             return 2;
         }
     }

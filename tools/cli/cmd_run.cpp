@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -294,7 +295,7 @@ int cmdRun(int argc, char** argv)
     if (completed > 0 && !savePath.empty()) {
         const Notice n = writeDataFile(savePath, controller.record());
         if (!n.ok) {
-            std::fprintf(stderr, "korvex-cli run: %s: %s\n", savePath.c_str(), n.message.c_str());
+            std::fprintf(stderr, "korvex-cli run: cannot write the data file %s\n", n.detail.c_str());
             status = 2;
         }
     }
@@ -303,7 +304,7 @@ int cmdRun(int argc, char** argv)
         for (const std::string& line : valueLines)
             text += line + "\r\n";
         if (!replaceFileAtomically(csvPath, text)) {
-            std::fprintf(stderr, "korvex-cli run: cannot write %s\n", csvPath.c_str());
+            std::fprintf(stderr, "korvex-cli run: cannot write %s: %s\n", csvPath.c_str(), std::strerror(errno));
             status = 2;
         }
     }

@@ -447,10 +447,12 @@ void TKORVEXForm::syncOptionMarks()
     (r.chinese ? Chinese : English)->setChecked(true);
 }
 
-void TKORVEXForm::showNotice(bool ok, const std::string& message, const std::string& caption)
+void TKORVEXForm::showNotice(const Notice& n)
 {
-    if (!ok)
-        runner_.message(QString::fromStdString(message), QString::fromStdString(caption));
+    // The message and caption as ever; what failed and why on a line below.
+    if (!n.ok)
+        runner_.message(QString::fromStdString(n.detail.empty() ? n.message : n.message + "\n" + n.detail),
+                        QString::fromStdString(n.caption));
 }
 
 // ---- Test commands --------------------------------------------------------------------------
@@ -583,7 +585,7 @@ void TKORVEXForm::StoreFileClick()
     if (path.isEmpty())
         return;
     const Notice n = writeDataFile(localPath(path), record());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
 }
 
 void TKORVEXForm::OpenFileClick()
@@ -597,7 +599,7 @@ void TKORVEXForm::OpenFileClick()
 void TKORVEXForm::openDataFile(const QString& path)
 {
     const Notice n = controller_.loadFile(localPath(path)); // repaints
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
     syncOptionMarks();
 }
 
@@ -605,7 +607,7 @@ void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image, const QStri
 {
     lockForFileWork();
     const Notice n = controller_.loadImage(image, source); // repaints
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
     syncOptionMarks();
 }
 
@@ -615,7 +617,7 @@ void TKORVEXForm::ExportExcelClick()
     if (path.isEmpty())
         return;
     const Notice n = exportSpreadsheet(localPath(path), record());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
 }
 
 void TKORVEXForm::PrintClick()
@@ -729,7 +731,7 @@ void TKORVEXForm::FormClose()
 {
     closed_ = true;
     const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
     controller_.shutdown();
     if (AlarmForm)
         AlarmForm->setAlarmVisible(false);

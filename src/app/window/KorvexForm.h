@@ -11,6 +11,7 @@
 
 #include "link/Controller.h"
 #include "record/Configuration.h"
+#include "record/Notice.h"
 
 class QAction;
 class QActionGroup;
@@ -123,7 +124,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
-    void showNotice(bool ok, const std::string& message, const std::string& caption);
+    void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
     QString portSummary() const;
