@@ -15,12 +15,14 @@ struct OptionalKey {
     const char* key;
     bool VerdictProfile::*on;
     double VerdictProfile::*value;
+    double low, high; ///< the values that make sense
 };
 
 /// Plain numbers that belong to a switched limit but do not switch it.
 struct NumberKey {
     const char* key;
     double VerdictProfile::*value;
+    double low, high;
 };
 
 struct SwitchKey {
@@ -33,17 +35,18 @@ const SwitchKey kSwitches[] = {
     {"preheat_energy", &VerdictProfile::preheat},
 };
 
+// A crest factor is at least 1; a power factor at most 1; powers in W, shares in %.
 const OptionalKey kOptional[] = {
-    {"lamp_current_crest_factor_max", &VerdictProfile::lampCrest, &VerdictProfile::lampCrestMax},
-    {"power_factor_min", &VerdictProfile::powerFactorOn, &VerdictProfile::powerFactorMin},
-    {"current_thd_max", &VerdictProfile::currentThdOn, &VerdictProfile::currentThdMax},
-    {"input_power_rated", &VerdictProfile::inputPowerOn, &VerdictProfile::inputPowerRated},
-    {"lamp_power_min", &VerdictProfile::lampPowerOn, &VerdictProfile::lampPowerMin},
+    {"lamp_current_crest_factor_max", &VerdictProfile::lampCrest, &VerdictProfile::lampCrestMax, 1, 10},
+    {"power_factor_min", &VerdictProfile::powerFactorOn, &VerdictProfile::powerFactorMin, 0, 1},
+    {"current_thd_max", &VerdictProfile::currentThdOn, &VerdictProfile::currentThdMax, 0, 1000},
+    {"input_power_rated", &VerdictProfile::inputPowerOn, &VerdictProfile::inputPowerRated, 0, 10000},
+    {"lamp_power_min", &VerdictProfile::lampPowerOn, &VerdictProfile::lampPowerMin, 0, 10000},
 };
 
 const NumberKey kNumbers[] = {
-    {"input_power_tolerance", &VerdictProfile::inputPowerTolerance},
-    {"lamp_power_max", &VerdictProfile::lampPowerMax},
+    {"input_power_tolerance", &VerdictProfile::inputPowerTolerance, 0, 100},
+    {"lamp_power_max", &VerdictProfile::lampPowerMax, 0, 10000},
 };
 
 bool parseNumber(const std::string& s, double& out)
@@ -91,8 +94,9 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
                 return {};
             }
             double v = 0;
-            if (!parseNumber(value, v) || v < 0)
-                return mustBe(key, "off or a number not below 0", value);
+            if (!parseNumber(value, v) || v < k.low || v > k.high)
+                return mustBe(key, ("off or a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(),
+                              value);
             p.*k.on = true;
             p.*k.value = v;
             return {};
@@ -100,8 +104,8 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
     for (const NumberKey& k : kNumbers)
         if (key == k.key) {
             double v = 0;
-            if (!parseNumber(value, v) || v < 0)
-                return mustBe(key, "a number not below 0", value);
+            if (!parseNumber(value, v) || v < k.low || v > k.high)
+                return mustBe(key, ("a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(), value);
             p.*k.value = v;
             return {};
         }
@@ -128,7 +132,8 @@ const char* const kHeader =
     "# KORVEX verdict limits. One [section] per ballast type; the section whose name equals the\n"
     "# product type of the test information is used, else [default]. A section lists only what\n"
     "# differs from [default]. Lines starting with # are comments, and so is the rest of a line\n"
-    "# after a blank and #. The [log] section names the results log (see the README).\n"
+    "# after a blank and #. The [log] section names the results log (see the README). While a\n"
+    "# line cannot be read (an unknown key, no '=', a value out of range) nothing is judged.\n"
     "#\n"
     "# class_c_harmonics = on|off   input current harmonics, IEC 61000-3-2 Class C:\n"
     "#   above 25 W, % of the fundamental: 2nd 2, 3rd 30*PF, 5th 10, 7th 7, 9th 5, 11th-39th 3;\n"
@@ -137,11 +142,11 @@ const char* const kHeader =
     "#   <= 65 deg and ends >= 90 deg; below 5 W no limits. Harmonics below 0.6 % of the input\n"
     "#   current or below 5 mA are disregarded. Over repeated runs the average must be within\n"
     "#   the limit and no single run above 150 % of it.\n"
-    "# lamp_current_crest_factor_max = number|off   both half-waves of the lamp current\n"
+    "# lamp_current_crest_factor_max = 1..10|off   both half-waves of the lamp current\n"
     "# preheat_energy = on|off      Q + P*t <= energy at the end of preheat <= F*(Q + P*t),\n"
     "#                              with the filament parameters Q, P, F of the test\n"
-    "# power_factor_min, current_thd_max (%, IEC) = number|off\n"
-    "# input_power_rated (W) = number|off, within +-input_power_tolerance (%)\n"
+    "# power_factor_min = 0..1|off, current_thd_max (%, IEC) = 0..1000|off\n"
+    "# input_power_rated (W) = number|off, within +-input_power_tolerance (0..100 %)\n"
     "# lamp_power_min (W) = number|off, switches on the range lamp_power_min..lamp_power_max\n"
     "\n";
 

@@ -72,6 +72,8 @@ TEST(LimitsFile, everySectionNamesItsWrongLine)
         {"[lo\ndatabase = /tmp/other.db\n", 1, false},                  // maybe [log]: not read
         {"[log]\nbench = A\nbench = B\n", 3, false},                    // which one?
         {"[default]\npower_factor_min = 1.5x\n[log]\nbench = A\n", 2, true},
+        {"[T8]\n\n\npower_factor_min = 1.5\n", 4, true}, // out of range
+        {"[default]\nlamp_current_crest_factor_max = 0.7\n", 2, true},
     };
     for (const auto& c : cases) {
         LimitsDir d;
