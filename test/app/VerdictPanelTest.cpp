@@ -145,7 +145,7 @@ TEST(VerdictPanelView, ADamagedLimitsFileTurnsVerdictsOffUntilItIsFixed)
     EXPECT_TRUE(status->isVisible());
     const auto* notice = b.form->findChild<QMessageBox*>(QStringLiteral("LimitsProblem"));
     ASSERT_NE(notice, nullptr); // told at start, without opening the panel
-    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 2000));
     EXPECT_TRUE(status->text().contains(QStringLiteral("KORVEX-limits.ini line 2"))) << status->text().toStdString();
     EXPECT_TRUE(b.panel->limitsMessage().startsWith(QStringLiteral("not judged: KORVEX-limits.ini line 2")));
     b.form->OutputTestLockBtnClick();

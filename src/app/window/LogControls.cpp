@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include <QtCore/QThreadPool>
+#include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -340,7 +341,11 @@ void LogControls::onLimits()
                                        "verdicts are off until the limits file is fixed; runs are logged as not "
                                        "judged:\n%2")
                             .arg(limits.path, limits.error));
-    limitsBox_->show();
+    // At start the window is not on screen yet: the message follows it there.
+    if (form_.isVisible())
+        limitsBox_->show();
+    else
+        QTimer::singleShot(0, limitsBox_, &QWidget::show);
 }
 
 HistoryWindow* LogControls::showHistory()

@@ -198,7 +198,7 @@ void VerdictPanel::render(bool chinese)
     warning_->setVisible(!limits.isEmpty());
     if (judge_ && !limits.isEmpty())
         warning_->setText(t("判定已关闭，修正限值文件后恢复（", "Verdicts are off until the limits file is fixed (") +
-                          judge_->limits().path() + t("）：\n", "):\n") + limits);
+                          judge_->limits().path() + t("）：\n", "):\n") + judge_->limits().current().error);
 
     if (!ofThisBallast) {
         result_->setText(t("无结果", "NO RESULT"));
@@ -245,7 +245,7 @@ void VerdictPanel::render(bool chinese)
     QString text = parts.join(QStringLiteral(" · "));
     if (result == VerdictResult::NoChecks)
         text += t("\n该测试没有判定项目。", "\nNo limits apply to what this test measures.");
-    if (result == VerdictResult::NotJudged)
+    if (result == VerdictResult::NotJudged && limits.isEmpty()) // else the warning says why
         text += t("\n未判定: ", "\nnot judged: ") + u8(shown_.notJudged);
     detail_->setText(text);
     fillTable(chinese);
