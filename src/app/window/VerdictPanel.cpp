@@ -157,6 +157,8 @@ void VerdictPanel::showEvent(QShowEvent* event)
 
 void VerdictPanel::refresh()
 {
+    if (!isVisible())
+        return; // shown afresh when the dock is
     const TestRecord& r = controller_.record();
     const bool chinese = r.chinese != 0;
     QString key = QString::number(int(chinese));
@@ -171,8 +173,6 @@ void VerdictPanel::refresh()
     }
     if (key == shownKey_)
         return;
-    if (!isVisible())
-        return; // shown when the dock is
     shownKey_ = key;
     render(chinese);
 }
