@@ -502,7 +502,9 @@ TEST(DataFiles, StoreFailureIsReported)
     w.runner.fileAnswers = {w.path("no-folder/stored.kvx")};
     w.form->StoreFileClick();
     ASSERT_EQ(w.runner.messages.size(), 1u);
-    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("存数据失败!"));
+    // The fixed text first, then the file and the system's reason.
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("存数据失败!\n") + w.path("no-folder/stored.kvx") +
+                                              QStringLiteral(": No such file or directory"));
 }
 
 TEST(DataFiles, ExportWritesTwoLinesAndLeavesTheLockAlone)
@@ -522,7 +524,8 @@ TEST(DataFiles, ExportWritesTwoLinesAndLeavesTheLockAlone)
     w.runner.fileAnswers = {w.path("no-folder/values.csv")};
     w.form->ExportExcelClick();
     ASSERT_EQ(w.runner.messages.size(), 1u);
-    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("Export data failure!"));
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("Export data failure!\n") + w.path("no-folder/values.csv") +
+                                              QStringLiteral(": No such file or directory"));
     EXPECT_EQ(w.runner.messages[0].second, QStringLiteral("Notice"));
 }
 

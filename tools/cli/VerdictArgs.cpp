@@ -1,10 +1,11 @@
 // Limits file and profile selection for the command-line verdicts.
 #include "VerdictArgs.h"
 
+#include <QtCore/QFile>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "Commands.h"
 #include "record/FileUtil.h"
 #include "record/TextCodec.h"
 
@@ -24,47 +25,30 @@ bool takeVerdictOption(int argc, char** argv, int& i, VerdictChoice& choice, boo
     return true;
 }
 
-std::string programFolder()
+QString limitsPathOf(const VerdictChoice& choice)
 {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return "./";
-    return exe.parent_path().string() + "/";
+    // The same file the window judges with: beside the window program.
+    return choice.limitsPath.empty() ? limitsFilePath(defaultLogDir()) : QString::fromLocal8Bit(choice.limitsPath);
 }
 
-ProfileSet loadLimits(VerdictChoice& choice)
+bool loadLimits(const VerdictChoice& choice, LimitsFile& out)
 {
-    if (choice.limitsPath.empty()) {
-        const ProfileParse p = loadProfileFile(programFolder());
-        if (!p.ok)
-            std::fprintf(stderr, "korvex-cli: %s\n", p.error.c_str());
-        choice.limitsDamaged = !p.ok;
-        return p.set;
+    const QString path = limitsPathOf(choice);
+    if (!choice.limitsPath.empty() && !pathExists(choice.limitsPath)) {
+        std::fprintf(stderr, "korvex-cli: not judged: %s: no such file\n", choice.limitsPath.c_str());
+        return false;
     }
-    std::string text;
-    if (!readWholeFile(choice.limitsPath, text, 1 << 20)) {
-        std::fprintf(stderr, "korvex-cli: %s: cannot be read; the built-in default limits are used\n",
-                     choice.limitsPath.c_str());
-        choice.limitsDamaged = true;
-        return {};
-    }
-    const ProfileParse p = parseProfiles(text);
-    if (!p.ok)
-        std::fprintf(stderr, "korvex-cli: %s: %s; the built-in default limits are used\n", choice.limitsPath.c_str(),
-                     p.error.c_str());
-    choice.limitsDamaged = !p.ok;
-    return p.set;
+    out = readLimitsFile(path, choice.limitsPath.empty());
+    if (out.ok())
+        return true;
+    std::fprintf(stderr, "korvex-cli: not judged: %s (%s)\n", qPrintable(out.error), qPrintable(out.path));
+    return false;
 }
 
 bool chooseProfile(const ProfileSet& set, const VerdictChoice& choice, const TestRecord& r, VerdictProfile& out)
 {
     if (!choice.profileName.empty()) {
         const VerdictProfile* p = set.find(choice.profileName);
-        if (!p && choice.limitsDamaged) {
-            out = set.findOrDefault({});
-            return true;
-        }
         if (!p) {
             std::string known;
             for (const std::string& n : set.names())

@@ -11,6 +11,7 @@
 
 #include "link/Controller.h"
 #include "record/Configuration.h"
+#include "record/Notice.h"
 
 class QAction;
 class QActionGroup;
@@ -59,6 +60,7 @@ class TKORVEXForm : public QMainWindow {
     /// The record on screen; commands change it through the controller.
     const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
+    VerdictPanel* verdictPanel() const { return verdictPanel_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
     const int32_t* printSelection() const { return printSelection_; }
@@ -102,8 +104,9 @@ class TKORVEXForm : public QMainWindow {
 
     /// Loads a data file and shows its page with its options (open command and start-up).
     void openDataFile(const QString& path);
-    /// Loads a data file image (a run of the results log) as openDataFile loads a file.
-    void openRecordImage(const std::vector<uint8_t>& image);
+    /// Loads a data file image (a run of the results log, named by source) as openDataFile
+    /// loads a file.
+    void openRecordImage(const std::vector<uint8_t>& image, const QString& source);
     /// Sets the option check marks from the record's thdCsa, wideBand and chinese.
     void syncOptionMarks();
     /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
@@ -121,7 +124,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
-    void showNotice(bool ok, const std::string& message, const std::string& caption);
+    void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
     QString portSummary() const;
@@ -201,9 +204,8 @@ class TKORVEXForm : public QMainWindow {
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;
-    bool drawingPrompt_ = false;     // the paint under way draws the start prompt page
-    std::vector<char> drawnRecord_;  // the drawn part of the record as last painted (empty: none)
-    std::vector<char> judgedRecord_; // the same part as the verdict dock last saw it
+    bool drawingPrompt_ = false;    // the paint under way draws the start prompt page
+    std::vector<char> drawnRecord_; // the drawn part of the record as last painted (empty: none)
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it
