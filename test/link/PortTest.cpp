@@ -89,6 +89,16 @@ TEST(MemoryPort, AnnouncesArrivalsOnlyOnceTheWakeLevelIsReached)
     port.setWakeLevel(0);
     port.deliver(QByteArray("y"));
     EXPECT_EQ(arrivals.count(), 2);
+
+    // Held back under a level of 200, then reached by a lower one: announced from the event
+    // loop, not inside the call.
+    port.purgeInput();
+    port.setWakeLevel(200);
+    port.deliver(chunk);
+    port.setWakeLevel(20);
+    EXPECT_EQ(arrivals.count(), 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(arrivals.count(), 3);
 }
 
 // Lets the event loop run for msecs (the ports announce through it).
