@@ -32,7 +32,7 @@ void usage(FILE* out)
                       "Plays the instrument on a pseudo-terminal for 'korvex-cli run KIND --count N' and prints, per\n"
                       "mode, the time from the last byte of each reply block to the program's next command byte\n"
                       "(median, 90th percentile, largest) and the time from one handshake to the next (a cycle),\n"
-                      "beside the ideal cycle: every byte at 1920 per second plus the 500 ms pause.\n"
+                      "beside the ideal cycle: the 500 ms pause, plus every byte at 1920 per second when paced.\n"
                       "  --cli PATH     the korvex-cli to measure (default: the one built beside this probe)\n"
                       "  --mode MODE    burst: each block written at once; paced: in chunks at 19200 baud, each\n"
                       "                 chunk written when the line would have carried its last byte; both (default)\n"
@@ -49,12 +49,19 @@ double nowMs()
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
 }
 
-void sleepUntil(double ms)
+/// Returns at the moment ms (CLOCK_MONOTONIC): sleeps until shortly before, as a sleeping thread
+/// wakes some tens of microseconds late, and spins for the rest.
+void waitUntil(double ms)
 {
+    constexpr double kSpinMs = 0.3;
+    const double wake = ms - kSpinMs;
     timespec at{};
-    at.tv_sec = time_t(ms / 1e3);
-    at.tv_nsec = long((ms - double(at.tv_sec) * 1e3) * 1e6);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    at.tv_sec = time_t(wake / 1e3);
+    at.tv_nsec = long((wake - double(at.tv_sec) * 1e3) * 1e6);
+    if (wake > nowMs())
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+    while (nowMs() < ms) {
     }
 }
 
@@ -85,6 +92,7 @@ struct Figures {
     std::vector<double> responses; // ms from a block's last byte to the next command byte
     std::vector<double> cycles;    // ms from one handshake byte to the next
     std::vector<double> pauses;    // ms from the last byte of a run to the next handshake byte
+    std::vector<double> lateness;  // ms each paced chunk was written after its moment
 };
 
 void printFigures(const char* mode, Figures f, double idealCycleMs)
@@ -104,6 +112,12 @@ void printFigures(const char* mode, Figures f, double idealCycleMs)
     std::sort(f.pauses.begin(), f.pauses.end());
     std::printf("%-6s pause from a run's last byte to the next handshake: median %8.3f ms  p90 %8.3f ms\n", mode,
                 percentile(f.pauses, 50), percentile(f.pauses, 90));
+    if (!f.lateness.empty()) {
+        std::sort(f.lateness.begin(), f.lateness.end());
+        std::printf(
+            "%-6s the probe's own pacing: chunks written after their moment by median %.3f ms, at most %.3f ms\n", mode,
+            percentile(f.lateness, 50), f.lateness.back());
+    }
 }
 
 /// One mode: a fresh pseudo-terminal, korvex-cli run against it, the instrument served here.
@@ -164,9 +178,11 @@ bool measure(const std::string& cli, const char* kindName, int32_t kind, int cou
             // Chunk by chunk, each when the line would have carried its last byte.
             for (size_t done = 0; done < n;) {
                 const size_t piece = std::min(chunk, n - done);
-                sleepUntil(commandAt + double(done + piece) * 1000.0 / kBytesPerSecond);
+                const double due = commandAt + double(done + piece) * 1000.0 / kBytesPerSecond;
+                waitUntil(due);
                 writeAll(master, data + done, piece);
                 done += piece;
+                out.lateness.push_back(nowMs() - due);
             }
         }
         lastByteAt = nowMs();
@@ -269,8 +285,9 @@ int main(int argc, char** argv)
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    // One handshake answer and the blocks of one run at 1920 bytes a second, then the pause.
-    const double idealCycleMs = double(1 + korvex::replyBytesOf(kind)) * 1000.0 / kBytesPerSecond + kRepeatPauseMs;
+    // Paced: one handshake answer and the blocks of one run at 1920 bytes a second, then the
+    // pause. Burst: the bytes take no time, the pause alone remains.
+    const double pacedCycleMs = double(1 + korvex::replyBytesOf(kind)) * 1000.0 / kBytesPerSecond + kRepeatPauseMs;
     std::printf("korvex-link-probe: %s --count %d, %s\n", kindName.c_str(), count, cli.c_str());
     bool ok = true;
     for (const bool paced : {false, true}) {
@@ -279,7 +296,7 @@ int main(int argc, char** argv)
         Figures f;
         if (!measure(cli, kindName.c_str(), kind, count, paced, size_t(chunk), f))
             ok = false;
-        printFigures(paced ? "paced" : "burst", f, idealCycleMs);
+        printFigures(paced ? "paced" : "burst", f, paced ? pacedCycleMs : kRepeatPauseMs);
         std::fflush(stdout);
     }
     return ok ? 0 : 2;
