@@ -220,7 +220,6 @@ bool measure(const std::string& cli, const char* kindName, int32_t kind, int cou
                     send(&answer, 1, at);
                 } else if (b == seq->command) {
                     blocks = model.measurement(kind);
-                    nextBlock = 0;
                     send(blocks[0].data(), blocks[0].size(), at);
                     nextBlock = 1;
                 } else if (b == korvex::kCmdNext && nextBlock < blocks.size()) {
