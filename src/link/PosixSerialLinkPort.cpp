@@ -93,8 +93,8 @@ bool PosixSerialLinkPort::configureLine(QString& why)
         why = QStringLiteral("not a serial device (%1)").arg(systemText(errno));
         return false;
     }
-    // Exclusive: other programs that open the device find it busy (TIOCEXCL; root ignores it)
-    // or locked (flock, as pyserial and libserialport take it).
+    // Exclusive: other programs that open the device find it busy (TIOCEXCL, which root
+    // ignores) or locked (flock); the lock file is for those that look for one.
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         why = errno == EWOULDBLOCK ? QStringLiteral("in use by another program (the device is locked)")
                                    : systemText(errno);
