@@ -11,7 +11,7 @@
 #include "link/InputThread.h"
 #include "link/MemoryLinkPort.h"
 #include "link/PortDevice.h"
-#include "link/SerialLinkPort.h"
+#include "link/SerialPortFactory.h"
 #include "link/SimInstrument.h"
 #include "link/SystemClock.h"
 #include "record/DataFile.h"
@@ -144,7 +144,7 @@ std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
         sim->reset();
         return port;
     }
-    return std::make_unique<SerialLinkPort>(device);
+    return makeSerialPort(device);
 }
 
 int Controller::openPort()

@@ -197,7 +197,7 @@ TEST(LogControls, theHistorySaysWhatKeepsItFromReadingTheLog)
 {
     QTemporaryDir dir;
     const auto summaryFor = [&](const QString& path) {
-        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const QByteArray&) {});
+        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const LogEntry&) {});
         history.refresh();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !history.busy(); }, 10000));
         return history.summaryLabel()->text();
