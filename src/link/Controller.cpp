@@ -683,7 +683,8 @@ void Controller::sendCommand(const SequenceSpec& seq)
 
     expectedBytes_ = seq.steps.front().bytes;
     stopReader(); // the handshake's reader must not take the reply for its answer
-    port_->writeByte(seq.command);
+    if (port_)
+        port_->writeByte(seq.command); // a failed write closes the port: checked below
     if (!port_ || !port_->isOpen()) {
         if (testRunning_)
             linkFailure(lastFailure_.isEmpty() ? QStringLiteral("port closed") : lastFailure_);
@@ -717,7 +718,7 @@ void Controller::replyStep(const SequenceSpec& seq)
         return;
     }
 
-    std::array<uint8_t, 2048> rx{};
+    std::array<uint8_t, kLargestReplyBlock> rx{};
     port_->read(rx.data(), expectedBytes_);
     const ReplyStep& following = seq.steps[index + 1];
     if (step.block == Block::EnergyAck) {
@@ -745,7 +746,7 @@ void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
 {
     stopReader();
     awaitFirstByte_ = false;
-    std::array<uint8_t, 2048> rx{};
+    std::array<uint8_t, kLargestReplyBlock> rx{};
     port_->read(rx.data(), expectedBytes_);
     storeBlock(record_, step, rx.data());
     stepIndex_ = 0;

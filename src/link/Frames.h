@@ -77,6 +77,10 @@ struct ReplyStep {
     int32_t countValue;
 };
 
+/// The largest reply block of any sequence (each energy curve, 1000 samples); a buffer of this
+/// size takes any block. Frames.cpp checks it against the sequences' step tables.
+inline constexpr int kLargestReplyBlock = 2000;
+
 /// A test's command sequence: step 0 (handshake and command) followed by `steps`.
 struct SequenceSpec {
     int32_t kind;
@@ -94,7 +98,8 @@ const SequenceSpec* sequenceFor(int32_t kind);
 int replyBytesOf(int32_t kind);
 
 /// Applies the step's count setting and copies its block (exactly step.bytes bytes) to the
-/// destination. The energy acknowledgement is not stored; use it with isEnergyAck().
+/// destination. The energy acknowledgement is not stored; use it with isEnergyAck(). step is
+/// one of the sequences' steps: their sizes are checked against the destinations at compile time.
 void storeBlock(TestRecord& r, const ReplyStep& step, const uint8_t* data);
 
 inline bool isEnergyAck(uint8_t b)
