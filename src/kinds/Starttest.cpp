@@ -18,11 +18,6 @@ constexpr float kFilamentPresence = 0.01f;    // A
 constexpr float kCathodePresence = 0.02f;     // A
 constexpr float kCaptureSeconds = 5.0f;
 
-float word(const uint8_t* block, int n)
-{
-    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
-}
-
 void clearEnvelope(float* w)
 {
     std::fill(w, w + kStartSamples, 0.0f);
@@ -80,15 +75,15 @@ void evaluateStart(TestRecord& r)
 
     // The reply lists the peaks in envelope order, then the preheat time, then the peak times.
     const uint8_t* b = r.work.startBlock;
-    r.StrUlp = word(b, 0);
-    r.StrIfp = word(b, 1);
-    r.StrIlp = word(b, 2);
-    r.StrIkp = word(b, 3);
-    r.StrT = word(b, 4);
-    r.UlpT = word(b, 5);
-    r.IfpT = word(b, 6);
-    r.IlpT = word(b, 7);
-    r.IkpT = word(b, 8);
+    r.StrUlp = floatAt(b, 0);
+    r.StrIfp = floatAt(b, 1);
+    r.StrIlp = floatAt(b, 2);
+    r.StrIkp = floatAt(b, 3);
+    r.StrT = floatAt(b, 4);
+    r.UlpT = floatAt(b, 5);
+    r.IfpT = floatAt(b, 6);
+    r.IlpT = floatAt(b, 7);
+    r.IkpT = floatAt(b, 8);
 
     // The instrument says when its filament and cathode channels are wired the other way round.
     if (r.work.startSwapFlag != 0) {

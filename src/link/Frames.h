@@ -2,6 +2,7 @@
 // reply blocks of each test with their sizes and destinations in the record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -25,6 +26,11 @@ float decodeInstrumentFloat(const uint8_t* b);
 /// Inverse of decodeInstrumentFloat for finite values (used by the simulator and tests).
 /// Zero (and negative zero) encode as 00 00 00 00 / 01 00 00 80; infinities and NaN as 0.
 void encodeInstrumentFloat(float value, uint8_t* out);
+/// Instrument float n of a block of them (4 bytes each), as the parameter blocks carry them.
+inline float floatAt(const uint8_t* block, int n)
+{
+    return decodeInstrumentFloat(block + static_cast<std::ptrdiff_t>(4) * n);
+}
 /// Signed 16-bit sample, low byte first.
 inline int16_t decodeSample(const uint8_t* b)
 {

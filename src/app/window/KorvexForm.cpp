@@ -377,8 +377,9 @@ void TKORVEXForm::connectController()
         ProgressBar1->setUpdatesEnabled(true); // schedules the repaint
     });
     connect(&controller_, &Controller::repaintRequested, this, &TKORVEXForm::repaintPage);
-    // The prompt page is drawn at once, over whatever page is current, before the handshake
-    // blocks the window's thread; the next repaint draws the page of currentTest again.
+    // The start and energy commands show the prompt page at once, over whatever page is
+    // current (step 0 then makes their kind current, whose page is the prompt until the results
+    // come): painted now, not at the next paint event, so it is on screen before the step runs.
     connect(&controller_, &Controller::startPromptRequested, this, [this] {
         drawingPrompt_ = true;
         PaintBox1->repaint();

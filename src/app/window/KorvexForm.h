@@ -154,10 +154,10 @@ class TKORVEXForm : public QMainWindow {
 
     QMenu* File = nullptr;
     QMenu* Test = nullptr;
-    QMenu* C1 = nullptr;
-    QMenu* N3 = nullptr;
-    QMenu* WideFreq = nullptr;
-    QMenu* HanZi = nullptr;
+    QMenu* C1 = nullptr;       // 选择: the options (THD method, band, language), the port, Back and Next
+    QMenu* N3 = nullptr;       // 总谐波计算, in C1: the THD method, IEC or CSA
+    QMenu* WideFreq = nullptr; // 测试频带, in C1: the band, narrow or wide
+    QMenu* HanZi = nullptr;    // 语言选择, in C1: the language of the pages, Chinese or English
     QMenu* Information = nullptr;
     QAction* OpenFile = nullptr;
     QAction* StoreFile = nullptr;
