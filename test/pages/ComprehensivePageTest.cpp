@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "PageTestData.h"
-#include "kinds/RecordingCanvas.h"
 #include "kinds/StatictestPage.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -10,7 +10,7 @@
 #include "PageTestData.h"
 #include "kinds/CursorInput.h"
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

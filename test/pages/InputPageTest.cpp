@@ -5,7 +5,7 @@
 #include "PageTestData.h"
 #include "kinds/InputtestPage.h"
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "PageTestData.h"
 #include "kinds/OutputtestPage.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "PageTestData.h"
 #include "kinds/PhasetestPage.h"
-#include "kinds/RecordingCanvas.h"
 #include "record/NumberFormat.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

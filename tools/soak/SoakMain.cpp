@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "kinds/Evaluate.h"
+#include "link/Capture.h"
 #include "link/Controller.h"
 #include "link/SimModel.h"
 #include "record/TestRecord.h"
