@@ -6,6 +6,7 @@
 
 #include "LogTestSupport.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"

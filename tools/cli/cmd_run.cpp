@@ -18,6 +18,7 @@
 #include "KindNames.h"
 #include "VerdictArgs.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"

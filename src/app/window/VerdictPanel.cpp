@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "app/canvas/ScreenCanvas.h"
+#include "kinds/VerdictNames.h"
 #include "kinds/VerdictPage.h"
 #include "link/Controller.h"
 #include "log/RunJudge.h"
