@@ -326,21 +326,33 @@ void Controller::showPage(int32_t kind)
         return;
     record_.currentTest = kind;
     record_.resultsShown = 1;
+    preparePage();
     emit repaintRequested();
 }
 
 // ---- Record edits of the window -------------------------------------------------------------
 
-Controller::DisplayOptions Controller::options() const
+void Controller::setPagePreparation(PagePreparation prepare)
 {
-    return {record_.chinese != 0, record_.wideBand != 0, record_.thdCsa != 0};
+    preparePage_ = std::move(prepare);
 }
 
-void Controller::setOptions(const DisplayOptions& options)
+void Controller::preparePage()
 {
-    record_.chinese = options.chinese ? 1 : 0;
-    record_.wideBand = options.wideBand ? 1 : 0;
-    record_.thdCsa = options.thdCsa ? 1 : 0;
+    if (preparePage_)
+        preparePage_(record_);
+}
+
+void Controller::setDisplayOptions(const DisplayOptions& options)
+{
+    storeDisplayOptions(record_, options);
+    emit repaintRequested();
+}
+
+void Controller::takeEntries(const TestRecord& from)
+{
+    copyEntries(from, record_);
+    preparePage(); // Q, P and F draw the energy page's limits
     emit repaintRequested();
 }
 
@@ -366,8 +378,10 @@ Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, co
     Notice n = read(record_);
     if (testRunning_)
         record_.currentTest = runningKind;
-    if (n.ok)
+    if (n.ok) {
         emit recordLoaded(source);
+        preparePage();
+    }
     emit repaintRequested();
     return n;
 }
@@ -756,6 +770,8 @@ void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
         evaluate_(seq.kind, record_);
     testRunning_ = false;
     emit runCompleted(seq.kind);
+    // The run's page is the one shown now (after the run was handed on as it was evaluated).
+    preparePage();
     if (closeRequested_)
         closeWindow();
     else if (seq.repeats)

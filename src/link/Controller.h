@@ -42,6 +42,11 @@ class Controller : public QObject {
     /// The evaluation that fills the record once the last block of a kind's run is stored.
     /// The link knows only the bytes; whoever builds the controller supplies the evaluations.
     using Evaluator = std::function<void(int32_t kind, TestRecord& record)>;
+    /// What the page shown needs in the record (the energy page's axis scales): whoever shows
+    /// the pages supplies it, and the controller runs it whenever a page becomes the one shown
+    /// (a run's end, Back and Next, a loaded record, a page printed) and after the operator's
+    /// entries change. Without it the record stays as the run left it.
+    using PagePreparation = std::function<void(TestRecord& record)>;
 
     explicit Controller(Evaluator evaluate, QObject* parent = nullptr);
     /// A controller measuring its time limits with clock (tests drive it).
@@ -56,15 +61,14 @@ class Controller : public QObject {
     // The window changes the record only through these, so the rules of the loop (a running
     // sequence keeps its kind) hold whichever command asks.
 
-    /// The display choices the pages follow.
-    struct DisplayOptions {
-        bool chinese = true;
-        bool wideBand = false;
-        bool thdCsa = false;
-    };
-    DisplayOptions options() const;
-    /// Takes new display choices; nothing is sent to the instrument.
-    void setOptions(const DisplayOptions& options);
+    /// Brings the page shown up to date in the record from now on (see PagePreparation).
+    void setPagePreparation(PagePreparation prepare);
+    /// Takes the display choices the pages follow; nothing is sent to the instrument.
+    void setDisplayOptions(const DisplayOptions& options);
+    /// Takes the operator's entries from `from`: the test information and the filament
+    /// parameters Q, P and F (what the information and filament dialogs edit); nothing else
+    /// of `from` is used.
+    void takeEntries(const TestRecord& from);
     /// Start-up: reads the configuration in programDir into cfg, the record and the settings
     /// (writing the defaults when there is none), then resets all results.
     void loadSettings(const std::string& programDir, Configuration& cfg);
@@ -204,7 +208,11 @@ class Controller : public QObject {
     void dropPort();
     void closeWindow();
 
+    /// Runs the page preparation on the record, when there is one.
+    void preparePage();
+
     Evaluator evaluate_;
+    PagePreparation preparePage_;
     Clock& clock_;
     TestRecord record_;
     Settings settings_;

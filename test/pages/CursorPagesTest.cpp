@@ -22,11 +22,14 @@ struct Placed {
     int x, y;
 };
 
-// Draws the screen page (through the dispatch, as the window does) or the print page.
+// Draws the screen page as the window shows it (made the page shown, which prepares what it
+// needs in the record, then drawn through the dispatch), or the print page as it stands.
 RecordingCanvas page(TestRecord& r, bool print, bool chinese)
 {
     r.chinese = chinese;
     RecordingCanvas c = print ? RecordingCanvas(29700, 21000) : RecordingCanvas(640, 385);
+    if (!print)
+        prepareShownPage(r);
     print ? drawPrintPage(c, r, r.currentTest, 0) : drawScreenPage(c, r);
     return c;
 }
@@ -193,9 +196,9 @@ TEST_F(EnergyPage, CursorFollowsTheDragAndTheEndMarkStays)
     EXPECT_EQ(countLines(paper, 7413, -17038, 7413, -17500), 1);
 }
 
-TEST_F(EnergyPage, PrintTakesTheScalesOfTheLastScreenDrawing)
+TEST_F(EnergyPage, PrintTakesTheScalesPreparedWhenThePageWasLastShown)
 {
-    r.energyScale = 100.0f; // left by an earlier drawing with other limits and a smaller current
+    r.energyScale = 100.0f; // left by an earlier showing with other limits and a smaller current
     r.energyCurrentScale = 0.5f;
     expectTexts(page(r, true, false), {{"100", 3400, -11300}, {"0.100A/div", 21500, -8050}});
     page(r, false, false);

@@ -68,7 +68,8 @@ QIcon glyph(const char* name)
 
 TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
-      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      entries_(std::make_unique<TestRecord>())
 {
     initKorvexResources();
     setObjectName(QStringLiteral("KORVEXForm"));
@@ -102,6 +103,8 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
 
     buildFileDialogs();
     connectController();
+    // The window shows the pages: the controller brings what the page shown needs up to date.
+    controller_.setPagePreparation(prepareShownPage);
 
     // Start-up: configuration (written with its defaults when there is none), results, port.
     controller_.loadSettings(localPath(programDir_), CfgMemo);
@@ -355,13 +358,14 @@ void TKORVEXForm::buildDialogs()
             return resolvePortDevice(name);
         },
         this);
-    // The information and filament dialogs edit their texts and parameters in the record itself.
-    InfoForm = new TInfoForm(controller_.record(), this);
+    // The information and filament dialogs edit the operator's entries in a copy of the record,
+    // which the controller takes back once they close (editEntries).
+    InfoForm = new TInfoForm(*entries_, this);
     AlarmForm = new TAlarmForm(this);
     PrinterForm = new TPrinterForm(printerFamily_, this);
-    PrintForm = new TPrintForm(printSelection_, controller_.record().currentTest, this);
+    PrintForm = new TPrintForm(printSelection_, record().currentTest, this);
     PictureForm = new TPictureForm(this);
-    FilamentForm = new TFilamentForm(controller_.record(), runner_, this);
+    FilamentForm = new TFilamentForm(*entries_, runner_, this);
 }
 
 void TKORVEXForm::connectController()
@@ -425,8 +429,7 @@ void TKORVEXForm::renderPage(ScreenCanvas& canvas)
         drawStartPrompt(canvas);
         drawnRecord_.clear(); // the next request draws the record's page again
     } else {
-        // The page routine may bring its derived display scales up to date in the record.
-        drawScreenPage(canvas, controller_.record());
+        drawScreenPage(canvas, record());
         keepRecord(drawnRecord_, record());
     }
 }
@@ -525,37 +528,37 @@ void TKORVEXForm::NextClick()
 
 // ---- Options --------------------------------------------------------------------------------
 
-void TKORVEXForm::setOption(bool Controller::DisplayOptions::*choice, bool value)
+void TKORVEXForm::setOption(bool DisplayOptions::*choice, bool value)
 {
-    Controller::DisplayOptions options = controller_.options();
+    DisplayOptions options = displayOptions(record());
     options.*choice = value;
-    controller_.setOptions(options); // repaints
+    controller_.setDisplayOptions(options); // repaints
     syncOptionMarks();
 }
 
 void TKORVEXForm::IECThdClick()
 {
-    setOption(&Controller::DisplayOptions::thdCsa, false);
+    setOption(&DisplayOptions::thdCsa, false);
 }
 void TKORVEXForm::CSAThdClick()
 {
-    setOption(&Controller::DisplayOptions::thdCsa, true);
+    setOption(&DisplayOptions::thdCsa, true);
 }
 void TKORVEXForm::NarrowClick()
 {
-    setOption(&Controller::DisplayOptions::wideBand, false);
+    setOption(&DisplayOptions::wideBand, false);
 }
 void TKORVEXForm::WideClick()
 {
-    setOption(&Controller::DisplayOptions::wideBand, true);
+    setOption(&DisplayOptions::wideBand, true);
 }
 void TKORVEXForm::ChineseClick()
 {
-    setOption(&Controller::DisplayOptions::chinese, true);
+    setOption(&DisplayOptions::chinese, true);
 }
 void TKORVEXForm::EnglishClick()
 {
-    setOption(&Controller::DisplayOptions::chinese, false);
+    setOption(&DisplayOptions::chinese, false);
 }
 
 // ---- Dialog commands ------------------------------------------------------------------------
@@ -570,16 +573,24 @@ void TKORVEXForm::lockForFileWork()
     controller_.setLocked(true);
 }
 
+int TKORVEXForm::editEntries(QDialog& dialog)
+{
+    *entries_ = record();
+    const int result = runner_.exec(dialog);
+    if (result == QDialog::Accepted)
+        controller_.takeEntries(*entries_); // repaints
+    return result;
+}
+
 void TKORVEXForm::InputInfoClick()
 {
     lockForFileWork();
-    runner_.exec(*InfoForm);
+    editEntries(*InfoForm);
 }
 
 void TKORVEXForm::FilamentParaClick()
 {
-    if (runner_.exec(*FilamentForm) == QDialog::Accepted)
-        repaintPage();
+    editEntries(*FilamentForm);
 }
 
 void TKORVEXForm::StoreFileClick()
@@ -587,7 +598,7 @@ void TKORVEXForm::StoreFileClick()
     if (record().currentTest == KindNone)
         return;
     lockForFileWork();
-    runner_.exec(*InfoForm); // whichever button closed it, the save dialog follows
+    editEntries(*InfoForm); // whichever button closed it, the save dialog follows
     const QString path = runner_.chooseFile(*SaveDialog1);
     if (path.isEmpty())
         return;
@@ -629,13 +640,13 @@ void TKORVEXForm::ExportExcelClick()
 
 void TKORVEXForm::PrintClick()
 {
-    TestRecord& r = controller_.record();
+    const TestRecord& r = record();
     if (r.currentTest == KindNone)
         return;
     lockForFileWork();
     for (int k = KindInput; k <= KindEnergy; ++k)
         printSelection_[k - 1] = r.hasResult(k) ? 1 : 0;
-    runner_.exec(*InfoForm);
+    editEntries(*InfoForm);
     runner_.exec(*PrintForm);
     printer_->setPageOrientation(QPageLayout::Landscape);
     if (!runner_.choosePrinter(*printer_))
@@ -647,8 +658,8 @@ void TKORVEXForm::PrintClick()
     job.printerFamily = printerFamily_;
     bool familyAsked = false;
     job.beforePage = [&](int32_t k, PrintJob& j) {
-        // The printed kind becomes the current page, except while a sequence runs: its kind
-        // stays current and the page is printed all the same.
+        // The printed kind becomes the page shown (with what it needs in the record), except
+        // while a sequence runs: its kind stays current and the page is printed all the same.
         controller_.showPage(k);
         if (!r.chinese && k == KindComprehensive && !familyAsked) {
             familyAsked = true;

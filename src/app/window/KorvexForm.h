@@ -14,6 +14,7 @@
 #include "record/Notice.h"
 
 class QAction;
+class QDialog;
 class QActionGroup;
 class QFileDialog;
 class QLabel;
@@ -128,7 +129,10 @@ class TKORVEXForm : public QMainWindow {
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
     QString portSummary() const;
-    void setOption(bool Controller::DisplayOptions::*choice, bool value);
+    void setOption(bool DisplayOptions::*choice, bool value);
+    /// Shows an information or filament dialog on a copy of the record; the controller takes
+    /// the entries back when it is accepted. Returns the dialog's result.
+    int editEntries(QDialog& dialog);
 
     // Widgets, named as the operator's manual names them; tests find them by object name.
     QToolBar* Panel1 = nullptr;
@@ -201,6 +205,7 @@ class TKORVEXForm : public QMainWindow {
     QString startFile_;
     Configuration CfgMemo;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TestRecord> entries_; // what the information and filament dialogs edit
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;

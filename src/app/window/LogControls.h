@@ -9,6 +9,7 @@
 #include <QtCore/QPointer>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "log/LogEntry.h"
 
@@ -58,6 +59,9 @@ class LogControls : public QObject {
     void openLoggedRun(const LogEntry& run);
 
   private:
+    /// The serial number of the next run (code page 936): the record's, or while a logged run
+    /// is on view the one kept for the next run.
+    void setPendingSerial(const std::string& number);
     void takeSerial();
     void showSerial();
     void onSubmitted(const LogEntry& entry, bool single);
