@@ -31,24 +31,22 @@ float physical(float envelope, float instrumentPeak, float envelopePeak)
 
 } // namespace
 
-void updateStartReadouts(TestRecord& r)
+StartCursor startCursorAt(const TestRecord& r, int32_t index, float time)
 {
     // An index from a damaged file starts again at the first sample.
-    if (r.cursorIndex < 0 || r.cursorIndex >= kStartSamples)
-        r.cursorIndex = 0;
-    const int c = r.cursorIndex;
-    r.cursorUl = physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl);
-    r.cursorIl = physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl);
-    r.cursorIf = physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf);
-    r.cursorIk = physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk);
+    const int c = index < 0 || index >= kStartSamples ? 0 : index;
+    return {c,
+            time,
+            physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl),
+            physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl),
+            physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf),
+            physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk)};
 }
 
 void setStartCursor(TestRecord& r, int32_t index)
 {
     const int32_t c = std::clamp<int32_t>(index, 0, kStartSamples - 1);
-    r.cursorIndex = c;
-    r.cursorTime = static_cast<float>(c) * kCaptureSeconds / kStartSamples;
-    updateStartReadouts(r);
+    storeStartCursor(r, startCursorAt(r, c, static_cast<float>(c) * kCaptureSeconds / kStartSamples));
 }
 
 void evaluateStart(TestRecord& r)

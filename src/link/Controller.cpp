@@ -386,15 +386,15 @@ Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, co
     return n;
 }
 
-void Controller::setCursors(const TestRecord& source)
+void Controller::moveStartCursor(const StartCursor& cursor)
 {
-    record_.cursorIndex = source.cursorIndex;
-    record_.cursorTime = source.cursorTime;
-    record_.cursorUl = source.cursorUl;
-    record_.cursorIl = source.cursorIl;
-    record_.cursorIf = source.cursorIf;
-    record_.cursorIk = source.cursorIk;
-    record_.energyCursor = source.energyCursor;
+    storeStartCursor(record_, cursor);
+    emit repaintRequested();
+}
+
+void Controller::moveEnergyCursor(int32_t index)
+{
+    record_.energyCursor = index;
     emit repaintRequested();
 }
 

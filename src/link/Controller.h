@@ -80,9 +80,11 @@ class Controller : public QObject {
     /// Shows the page of kind with its results (not the start prompt); ignored while a sequence
     /// runs, whose kind stays on screen.
     void showPage(int32_t kind);
-    /// Takes the cursor positions and readouts of the start and preheat-energy pages from
-    /// source (computed by the page's own arithmetic); nothing else of source is used.
-    void setCursors(const TestRecord& source);
+    /// Moves the start page's cursor (its position and read-outs, worked out by the page's own
+    /// arithmetic) and repaints.
+    void moveStartCursor(const StartCursor& cursor);
+    /// Moves the preheat-energy page's cursor to a sample index and repaints.
+    void moveEnergyCursor(int32_t index);
 
     int32_t currentTest() const { return record_.currentTest; }
     int32_t pendingTest() const { return pendingTest_; }

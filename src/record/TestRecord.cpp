@@ -50,6 +50,16 @@ void storeDisplayOptions(TestRecord& r, const DisplayOptions& options)
     r.thdCsa = options.thdCsa ? 1 : 0;
 }
 
+void storeStartCursor(TestRecord& r, const StartCursor& cursor)
+{
+    r.cursorIndex = cursor.index;
+    r.cursorTime = cursor.time;
+    r.cursorUl = cursor.ul;
+    r.cursorIl = cursor.il;
+    r.cursorIf = cursor.iff;
+    r.cursorIk = cursor.ik;
+}
+
 void copyEntries(const TestRecord& from, TestRecord& to)
 {
     auto text = [](char* dst, const char* src, size_t size) { std::memcpy(dst, src, size); };

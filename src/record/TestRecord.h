@@ -159,6 +159,14 @@ DisplayOptions displayOptions(const TestRecord& r);
 /// Stores the choices in the record's flags (0 or 1).
 void storeDisplayOptions(TestRecord& r, const DisplayOptions& options);
 
+/// The start page's cursor: a sample index of the 5 s start capture, its time in s and the
+/// four envelopes there in V or A (the record's cursor fields).
+struct StartCursor {
+    int32_t index = 0;
+    float time = 0, ul = 0, il = 0, iff = 0, ik = 0;
+};
+void storeStartCursor(TestRecord& r, const StartCursor& cursor);
+
 /// Copies the operator's entries from one record to another: the ten test-information texts
 /// (not testDate) and the filament parameters Q, P and F, as the dialogs edit them.
 void copyEntries(const TestRecord& from, TestRecord& to);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,7 @@ TEST_F(StartPage, CursorLineFollowsClicksInsideThePlotAndTheArrowKeys)
     EXPECT_EQ(countLines(page(r, false, false), 240, 120, 240, 83), 1);
 
     setStartCursor(r, 299);
-    startCursorStep(r, +1); // right arrow at the last sample: the first one
+    storeStartCursor(r, startCursorStep(r, +1)); // right arrow at the last sample: the first one
     c = page(r, false, false);
     EXPECT_EQ(countLines(c, 40, 120, 40, 83), 2); // the curve's first step and the cursor line
     EXPECT_EQ(c.textsEqual("Time:      0.00 S").size(), 4u);
@@ -184,9 +185,11 @@ TEST_F(EnergyPage, CursorFollowsTheDragAndTheEndMarkStays)
     EXPECT_EQ(countLines(c, 150, 346, 150, 358), 1); // up to 6 J of 78 J
     expectTexts(c, {{"5.00 V", 288, 47}, {"0.400 A", 288, 61}, {"1.50 s", 288, 75}});
 
-    ASSERT_TRUE(energyCursorDrag(r, 140, 640)); // 99 px into the plot: sample 330
-    EXPECT_FALSE(energyCursorDrag(r, 340, 640));
-    EXPECT_FALSE(energyCursorClick(r, 39, 640));
+    const std::optional<int32_t> dragged = energyCursorDrag(140, 640); // 99 px into the plot: sample 330
+    ASSERT_TRUE(dragged);
+    r.energyCursor = *dragged;
+    EXPECT_FALSE(energyCursorDrag(340, 640));
+    EXPECT_FALSE(energyCursorClick(39, 640));
     c = page(r, false, false);
     EXPECT_EQ(countLines(c, 139, 144, 139, 178), 1);
     EXPECT_EQ(countLines(c, 150, 346, 150, 358), 1);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -682,24 +683,23 @@ void TKORVEXForm::ExitClick()
 void TKORVEXForm::PaintBox1MouseDown(int x)
 {
     cursorDragging_ = true;
-    // The cursor arithmetic works on a copy; the controller takes the cursor fields from it.
-    TestRecord moved = record();
-    bool changed = false;
-    if (moved.currentTest == KindStart)
-        changed = startCursorClick(moved, x, PaintBox1->width());
-    else if (moved.currentTest == KindEnergy)
-        changed = energyCursorClick(moved, x, PaintBox1->width());
-    if (changed)
-        controller_.setCursors(moved);
+    const TestRecord& r = record();
+    const int width = PaintBox1->width();
+    if (r.currentTest == KindStart) {
+        if (const std::optional<StartCursor> cursor = startCursorClick(r, x, width))
+            controller_.moveStartCursor(*cursor);
+    } else if (r.currentTest == KindEnergy) {
+        if (const std::optional<int32_t> sample = energyCursorClick(x, width))
+            controller_.moveEnergyCursor(*sample);
+    }
 }
 
 void TKORVEXForm::PaintBox1MouseMove(int x)
 {
     if (!cursorDragging_ || record().currentTest != KindEnergy)
         return;
-    TestRecord moved = record();
-    if (energyCursorDrag(moved, x, PaintBox1->width()))
-        controller_.setCursors(moved);
+    if (const std::optional<int32_t> sample = energyCursorDrag(x, PaintBox1->width()))
+        controller_.moveEnergyCursor(*sample);
 }
 
 void TKORVEXForm::PaintBox1MouseUp()
@@ -711,9 +711,7 @@ void TKORVEXForm::FormKeyDown(int key)
 {
     if (record().currentTest != KindStart || (key != Qt::Key_Left && key != Qt::Key_Right))
         return;
-    TestRecord moved = record();
-    startCursorStep(moved, key == Qt::Key_Left ? -1 : +1);
-    controller_.setCursors(moved);
+    controller_.moveStartCursor(startCursorStep(record(), key == Qt::Key_Left ? -1 : +1));
 }
 
 // ---- Showing and closing --------------------------------------------------------------------
