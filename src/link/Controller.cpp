@@ -9,12 +9,7 @@
 
 #include "link/Frames.h"
 #include "link/InputThread.h"
-#include "link/MemoryLinkPort.h"
-#include "link/PortDevice.h"
-#include "link/SerialPortFactory.h"
-#include "link/SimInstrument.h"
 #include "link/SystemClock.h"
-#include "record/DataFile.h"
 
 namespace korvex {
 
@@ -62,89 +57,35 @@ bool Controller::readerActive() const
     return reader_ && reader_->running();
 }
 
-bool Controller::replyDeadlineArmed() const
-{
-    return readerActive() && reader_->deadlineArmed();
-}
-
 // ---- Where the port comes from ------------------------------------------------------------
 
 QString Controller::portDevice() const
 {
-    if (!deviceOverride_.isEmpty())
-        return deviceOverride_;
-    if (useSim_)
-        return QStringLiteral("sim");
-    const QString name = QString::fromLatin1(settings_.portName);
-    return resolvePortDevice(name.isEmpty() ? QStringLiteral("COM1") : name);
+    return ports_.deviceFor(portName_);
 }
 
-void Controller::useSimulator(const QString& scenario, bool paced, const QString& fault)
+void Controller::setPortName(const QString& name)
 {
-    dropPort();
-    useSim_ = true;
-    deviceOverride_.clear();
-    simScenario_ = scenario;
-    simPaced_ = paced;
-    simFault_ = fault;
-    sim_.reset();
+    portName_ = name;
 }
 
-void Controller::useDevice(const QString& device)
+void Controller::setPortSource(PortSource source)
 {
-    dropPort();
-    deviceOverride_ = device;
-}
-
-void Controller::dropPort()
-{
-    // The next openPort or step 0 makes a port for the new source; the old one (and the
-    // simulated instrument wired to it) must not outlive the switch.
+    // The old port, and whatever instrument is wired to it, must not outlive the switch.
     abandonHandshake(QStringLiteral("port changed during the handshake"));
     stopReader();
     if (port_)
         port_->close();
     port_.reset();
-}
-
-void Controller::setPortFactory(PortFactory factory)
-{
-    factory_ = std::move(factory);
+    ports_ = std::move(source);
 }
 
 std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
 {
-    if (factory_)
-        return factory_(device);
-    if (device == QLatin1String("sim")) {
-        if (!sim_) {
-            sim_ = std::make_unique<SimInstrument>(simScenario_.isEmpty() ? QStringLiteral("pfc") : simScenario_,
-                                                   simPaced_);
-            SimFault fault;
-            if (!simFault_.isEmpty() && SimFault::parse(simFault_, fault))
-                sim_->setFault(fault);
-        }
-        auto port = std::make_unique<MemoryLinkPort>(QStringLiteral("sim"));
-        SimInstrument* sim = sim_.get();
-        port->onWrite = [sim](uint8_t b) { sim->receive(b); };
-        QPointer<MemoryLinkPort> target(port.get());
-        sim->output = [target](const uint8_t* data, size_t n) {
-            if (target)
-                target->deliver(data, n);
-        };
-        sim->hangUp = [target]() {
-            if (target)
-                target->hangUp(QStringLiteral("simulated instrument disconnected"));
-        };
-        sim->wanted = [target]() -> int64_t { return target ? target->bytesWanted() : 1; };
-        port->onWakeLevelChanged = [instrument = QPointer<SimInstrument>(sim)] {
-            if (instrument)
-                instrument->wantChanged();
-        };
-        sim->reset();
-        return port;
-    }
-    return makeSerialPort(device);
+    std::unique_ptr<LinkPort> port = ports_.make(device);
+    if (port)
+        connect(port.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
+    return port;
 }
 
 int Controller::openPort()
@@ -158,14 +99,11 @@ int Controller::openPort()
     port_.reset();
     const QString device = portDevice();
     port_ = makePort(device);
-    if (port_)
-        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
         // The second line says which port, on which device, and why, in the system's words.
-        const QString name = QString::fromLatin1(settings_.portName);
         emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
-                                  (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(": ") +
+                                  (portName_.isEmpty() ? QStringLiteral("COM1") : portName_) + QStringLiteral(": ") +
                                   lastFailure_,
                               QString::fromUtf8(kPortWarning));
         // The run in progress lost its port and its reader with the old device: without
@@ -193,10 +131,7 @@ bool Controller::ensurePortOpen()
         port_ = makePort(portDevice());
         if (!port_)
             return false;
-        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     }
-    if (sim_ && port_->deviceName() == QLatin1String("sim"))
-        sim_->reset();
     return port_->open();
 }
 
@@ -356,34 +291,15 @@ void Controller::takeEntries(const TestRecord& from)
     emit repaintRequested();
 }
 
-void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
-{
-    loadConfiguration(programDir, cfg, record_, settings_);
-    resetAllResults(record_);
-}
-
-Notice Controller::loadFile(const std::string& path)
-{
-    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); }, QString::fromLocal8Bit(path));
-}
-
-Notice Controller::loadImage(const std::vector<uint8_t>& image, const QString& source)
-{
-    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
-}
-
-Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source)
+void Controller::replaceRecord(const TestRecord& stored, const QString& source)
 {
     const int32_t runningKind = record_.currentTest;
-    Notice n = read(record_);
+    record_ = stored;
     if (testRunning_)
         record_.currentTest = runningKind;
-    if (n.ok) {
-        emit recordLoaded(source);
-        preparePage();
-    }
+    emit recordLoaded(source);
+    preparePage();
     emit repaintRequested();
-    return n;
 }
 
 void Controller::moveStartCursor(const StartCursor& cursor)
@@ -552,7 +468,6 @@ void Controller::setStatusText(const QString& text)
 
 void Controller::setProgress(int percent)
 {
-    progress_ = percent;
     emit progressChanged(percent);
 }
 

@@ -48,8 +48,11 @@
 #include "kinds/StarttestPage.h"
 #include "link/Controller.h"
 #include "link/PortDevice.h"
+#include "link/SerialPortFactory.h"
+#include "link/sim/SimPorts.h"
 #include "record/DataFile.h"
 #include "record/TextCodec.h"
+#include "support/RecordEdits.h"
 
 namespace korvex {
 namespace {
@@ -67,13 +70,13 @@ struct Window {
     explicit Window(const QString& dataFile = {}, bool paced = false, const QString& dir = {},
                     const QString& fault = {})
     {
-        controller.useSimulator(QString(), paced, fault);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString(), paced, fault)));
         TKORVEXForm::StartOptions options;
         options.programDir = (dir.isEmpty() ? temp.path() : dir) + QLatin1Char('/');
         options.dataFile = dataFile;
         form = std::make_unique<TKORVEXForm>(controller, runner, options);
     }
-    TestRecord& record() { return controller.record(); }
+    const TestRecord& record() const { return controller.record(); }
     template <class T> T* find(const char* name) const { return korvex::find<T>(*form, name); }
     QString path(const char* name) const { return temp.filePath(QLatin1String(name)); }
 
@@ -197,7 +200,6 @@ TEST(WindowStartUp, WritesTheDefaultConfigurationAndFollowsIt)
     EXPECT_TRUE(w.find<QAction>("IECThd")->isChecked());
     EXPECT_FLOAT_EQ(w.record().qPara, 7.0f);
     EXPECT_EQ(w.controller.pendingTest(), 0); // no test starts by itself
-    EXPECT_FALSE(w.controller.timer1Active());
     EXPECT_TRUE(w.runner.messages.empty());
 }
 
@@ -205,7 +207,7 @@ TEST(WindowStartUp, PortFailureIsOnlyReported)
 {
     QTemporaryDir dir;
     Controller controller{evaluateKind};
-    controller.useDevice(dir.filePath(QStringLiteral("no-such-tty")));
+    controller.setPortSource(PortSource(makeSerialPort, dir.filePath(QStringLiteral("no-such-tty"))));
     ScriptedRunner runner;
     TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
     ASSERT_EQ(runner.messages.size(), 1u);
@@ -255,7 +257,7 @@ TEST(TestCommands, MeasuringCommandResetsReleasesTheLockAndQueuesTheKind)
     Window w;
     w.find<QToolButton>("LockTestBtn")->click();
     ASSERT_TRUE(w.controller.testLocked());
-    w.record().Fout = 42.0f;
+    test::openEdited(w.controller, [](TestRecord& r) { r.Fout = 42.0f; });
     w.form->OutputTestClick();
     EXPECT_EQ(w.controller.pendingTest(), KindOutput);
     EXPECT_FALSE(w.controller.testLocked());
@@ -289,7 +291,7 @@ TEST(TestCommands, LockButtonInvertsTheLock)
 TEST(TestCommands, StartCommandShowsThePromptWithTheButtonPressedButUnlocked)
 {
     Window w;
-    w.record().resultsShown = 1;
+    w.controller.showPage(KindInput); // results shown
     w.form->StartTestComdClick();
     EXPECT_EQ(w.record().resultsShown, 0);
     EXPECT_EQ(w.controller.pendingTest(), KindStart);
@@ -573,14 +575,14 @@ TEST(PageBrowsing, ARunningTestKeepsItsKind)
 TEST(CursorInput, ArrowKeysMoveOnlyTheStartPageCursor)
 {
     Window w;
-    w.record().currentTest = KindStart;
-    w.record().cursorIndex = 0;
+    w.controller.showPage(KindStart);
+    ASSERT_EQ(w.record().cursorIndex, 0);
     w.form->FormKeyDown(Qt::Key_Left);
     EXPECT_EQ(w.record().cursorIndex, 299);
     EXPECT_FLOAT_EQ(w.record().cursorTime, 299.0f * 5.0f / 300.0f);
     w.form->FormKeyDown(Qt::Key_Up);
     EXPECT_EQ(w.record().cursorIndex, 299);
-    w.record().currentTest = KindInput;
+    w.controller.showPage(KindInput);
     w.form->FormKeyDown(Qt::Key_Right);
     EXPECT_EQ(w.record().cursorIndex, 299);
 }
@@ -595,7 +597,7 @@ TEST(CursorInput, DragMovesTheEnergyCursorButNotTheStartCursor)
     const double s = width / 640.0;
     const int x1 = int(100 * s), x2 = int(200 * s);
 
-    w.record().currentTest = KindStart;
+    w.controller.showPage(KindStart);
     w.form->PaintBox1MouseDown(x1);
     EXPECT_TRUE(w.form->cursorDragging());
     const int32_t index = w.record().cursorIndex;
@@ -605,7 +607,7 @@ TEST(CursorInput, DragMovesTheEnergyCursorButNotTheStartCursor)
     w.form->PaintBox1MouseUp();
     EXPECT_FALSE(w.form->cursorDragging());
 
-    w.record().currentTest = KindEnergy;
+    w.controller.showPage(KindEnergy);
     w.form->PaintBox1MouseDown(x1);
     const int32_t first = w.record().energyCursor;
     w.form->PaintBox1MouseMove(x2);
@@ -622,8 +624,8 @@ TEST(CursorInput, RealMouseClickOnThePaintBoxReachesTheHandler)
     w.form->resize(800, 600);
     w.form->show();
     QTest::qWait(20);
-    w.record().currentTest = KindEnergy;
-    w.record().energyCursor = 555;
+    w.controller.showPage(KindEnergy);
+    w.controller.moveEnergyCursor(555);
     const int x = int(40 * w.find<PaintBox>("PaintBox1")->width() / 640.0) + 1;
     QTest::mouseClick(w.find<PaintBox>("PaintBox1"), Qt::LeftButton, {}, QPoint(x, 100));
     EXPECT_LT(w.record().energyCursor, 10);
@@ -691,9 +693,11 @@ int pdfPageCount(const QString& path)
 TEST(Printing, PrintsEachSelectedPageAndEndsOnTheLast)
 {
     Window w;
-    w.record().chinese = 1;
-    w.record().hasInputResult = 1;
-    w.record().hasPhaseResult = 1;
+    test::openEdited(w.controller, [](TestRecord& r) {
+        r.chinese = 1;
+        r.hasInputResult = 1;
+        r.hasPhaseResult = 1;
+    });
     w.form->NextClick();
     w.form->printer().setOutputFormat(QPrinter::PdfFormat);
     w.form->printer().setOutputFileName(w.path("pages.pdf"));
@@ -715,9 +719,11 @@ TEST(Printing, PrintsEachSelectedPageAndEndsOnTheLast)
 TEST(Printing, EnglishComprehensivePageAsksForThePrinterFamilyOnce)
 {
     Window w;
-    w.record().chinese = 0;
-    w.record().hasCompResult = 1;
-    w.record().hasStartResult = 1;
+    test::openEdited(w.controller, [](TestRecord& r) {
+        r.chinese = 0;
+        r.hasCompResult = 1;
+        r.hasStartResult = 1;
+    });
     w.form->NextClick();
     w.form->printer().setOutputFormat(QPrinter::PdfFormat);
     w.form->printer().setOutputFileName(w.path("comp.pdf"));
@@ -766,7 +772,7 @@ TEST(LinkAlarm, ShownWhileTheInstrumentIsSilentAndHiddenWhenItAnswers)
     EXPECT_FALSE(w.controller.testLocked()); // unlocked: the loop keeps trying
     EXPECT_TRUE(w.runner.messages.empty());
 
-    w.controller.useSimulator(QString(), false); // the instrument answers again
+    w.controller.setPortSource(simulatedPorts(makeSimInstrument(QString(), false))); // the instrument answers again
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.record().hasInputResult == 1; }, 8000));
     EXPECT_FALSE(w.find<TAlarmForm>("AlarmForm")->isVisible());
 }
@@ -992,8 +998,6 @@ TEST(Closing, DuringARunTheWindowWaitsForTheSequenceToEnd)
     QFile::remove(w.path("KORVEX.cfg"));
     w.form->ExitClick();
     EXPECT_TRUE(w.form->isVisible());
-    EXPECT_TRUE(w.controller.closeRequested());
-    EXPECT_TRUE(w.controller.timer2Active());
     EXPECT_FALSE(QFile::exists(w.path("KORVEX.cfg")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form->isVisible(); }, 3900)); // before Timer2
     EXPECT_EQ(w.record().hasInputResult, 1);
@@ -1010,7 +1014,8 @@ TEST(Closing, Timer2ClosesAWindowWhoseSequenceDoesNotEnd)
     EXPECT_TRUE(w.form->isVisible());
     w.controller.timer2Timer(); // as if the 4000 ms had passed
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form->isVisible(); }, 1000));
-    EXPECT_FALSE(w.controller.timer1Active());
+    QTest::qWait(800); // nothing starts again
+    EXPECT_FALSE(w.controller.testRunning());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@
 #include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
 #include "link/PortDevice.h"
-#include "link/SimInstrument.h"
-#include "link/SimModel.h"
+#include "link/SerialPortFactory.h"
+#include "link/sim/SimModel.h"
+#include "link/sim/SimPorts.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"
@@ -31,6 +33,7 @@
 #include "record/DataFile.h"
 #include "record/FileUtil.h"
 #include "record/Spreadsheet.h"
+#include "record/TextCodec.h"
 
 namespace korvex::cli {
 
@@ -154,14 +157,19 @@ int cmdRun(int argc, char** argv)
     std::string cfgBytes;
     if (readWholeFile(programDir + kConfigFileName, cfgBytes))
         cfg.setLines(Configuration::splitLines(cfgBytes));
-    cfg.applyTo(controller.record(), controller.settings());
+    auto configured = std::make_unique<TestRecord>(controller.record());
+    Settings settings;
+    cfg.applyTo(*configured, settings);
+    controller.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
+    controller.setDisplayOptions(displayOptions(*configured));
+    controller.takeEntries(*configured);
 
     // "COM1".."COM4" resolve as in the window (KORVEX_COMn, else /dev/ttyS0..3).
     const QString resolved = resolvePortDevice(QString::fromStdString(device));
     if (resolved == QStringLiteral("sim"))
-        controller.useSimulator(QString::fromStdString(scenario), pace);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString::fromStdString(scenario), pace)));
     else
-        controller.useDevice(resolved);
+        controller.setPortSource(PortSource(makeSerialPort, resolved));
 
     // Each run is judged once, as it completes: the log keeps that judgement and --verdict
     // prints it.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -108,7 +109,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     controller_.setPagePreparation(prepareShownPage);
 
     // Start-up: configuration (written with its defaults when there is none), results, port.
-    controller_.loadSettings(localPath(programDir_), CfgMemo);
+    loadSettings();
     syncOptionMarks();
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
@@ -126,6 +127,18 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
 }
 
 TKORVEXForm::~TKORVEXForm() = default;
+
+void TKORVEXForm::loadSettings()
+{
+    // Read over a copy of the record: the controller takes the port name, the display options
+    // and the operator's entries from it (the results are reset already).
+    auto configured = std::make_unique<TestRecord>(record());
+    Settings settings;
+    loadConfiguration(localPath(programDir_), CfgMemo, *configured, settings);
+    controller_.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
+    controller_.setDisplayOptions(displayOptions(*configured));
+    controller_.takeEntries(*configured);
+}
 
 const TestRecord& TKORVEXForm::record() const
 {
@@ -348,11 +361,15 @@ void TKORVEXForm::buildDialogs()
 {
     // Created once, hidden, in this order; they live as long as the window.
     PortForm = new TPortForm(
-        controller_.settings(), [this] { controller_.openPort(); },
+        portChoice_,
+        [this] {
+            controller_.setPortName(QString::fromLatin1(fieldText(portChoice_.portName).c_str()));
+            controller_.openPort();
+        },
         [this](const QString& name) {
             // On the simulated instrument (or a device given at start) every name opens that
             // one device; say so rather than name a serial device that would not be used.
-            const QString chosen = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+            const QString chosen = controller_.portName();
             const QString used = controller_.portDevice();
             if (used != resolvePortDevice(chosen.isEmpty() ? QStringLiteral("COM1") : chosen))
                 return used;
@@ -446,7 +463,7 @@ void TKORVEXForm::repaintPage()
 
 QString TKORVEXForm::portSummary() const
 {
-    const QString name = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+    const QString name = controller_.portName();
     return (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(" → ") + controller_.portDevice();
 }
 
@@ -566,6 +583,7 @@ void TKORVEXForm::EnglishClick()
 
 void TKORVEXForm::SerialPortClick()
 {
+    storeText(portChoice_.portName, controller_.portName().toLatin1().toStdString());
     runner_.exec(*PortForm);
 }
 
@@ -615,9 +633,21 @@ void TKORVEXForm::OpenFileClick()
         openDataFile(path);
 }
 
+Notice TKORVEXForm::loadStored(const std::function<Notice(TestRecord&)>& read, const QString& source)
+{
+    // A refused file leaves the copy, and so the record, as it was.
+    auto stored = std::make_unique<TestRecord>(record());
+    const Notice n = read(*stored);
+    if (n.ok)
+        controller_.replaceRecord(*stored, source); // repaints
+    return n;
+}
+
 void TKORVEXForm::openDataFile(const QString& path)
 {
-    const Notice n = controller_.loadFile(localPath(path)); // repaints
+    const std::string file = localPath(path);
+    const Notice n =
+        loadStored([&file](TestRecord& r) { return readDataFile(file, r); }, QString::fromLocal8Bit(file.c_str()));
     showNotice(n);
     syncOptionMarks();
 }
@@ -625,7 +655,7 @@ void TKORVEXForm::openDataFile(const QString& path)
 void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image, const QString& source)
 {
     lockForFileWork();
-    const Notice n = controller_.loadImage(image, source); // repaints
+    const Notice n = loadStored([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
     showNotice(n);
     syncOptionMarks();
 }
@@ -746,7 +776,9 @@ void TKORVEXForm::closeEvent(QCloseEvent* event)
 void TKORVEXForm::FormClose()
 {
     closed_ = true;
-    const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
+    Settings settings;
+    storeText(settings.portName, controller_.portName().toLatin1().toStdString());
+    const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), settings);
     showNotice(n);
     controller_.shutdown();
     if (AlarmForm)

@@ -1,8 +1,9 @@
-// TKORVEXForm: the main window. Holds the controller's record on screen, the tool bar, menus,
+// TKORVEXForm: the main window. Shows the controller's record, holds the tool bar, menus,
 // drawing area and dialogs, and turns the operator's commands into controller calls.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -118,6 +119,11 @@ class TKORVEXForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
 
   private:
+    /// Start-up: the configuration (written with its defaults when there is none) gives the
+    /// controller the port name, the display options and the operator's entries.
+    void loadSettings();
+    /// Reads a stored record over a copy of the record and hands it to the controller.
+    Notice loadStored(const std::function<Notice(TestRecord&)>& read, const QString& source);
     void buildToolBar();
     void buildMenus();
     void buildFileDialogs();
@@ -204,6 +210,7 @@ class TKORVEXForm : public QMainWindow {
     QString programDir_;
     QString startFile_;
     Configuration CfgMemo;
+    Settings portChoice_; // what the port dialog edits
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<TestRecord> entries_; // what the information and filament dialogs edit
     int printerFamily_ = 0;
