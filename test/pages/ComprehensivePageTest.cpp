@@ -74,11 +74,17 @@ TEST_F(ComprehensivePage, ScreenGridTablesAndSideLabels)
     EXPECT_EQ(urms.colour, colours::blue);
     EXPECT_EQ(textAt(en, "5.5", 552, 349).colour, colours::red);
     EXPECT_TRUE(en.textsEqual("4.1").empty()); // order 2 is not listed
-    // English side labels read upwards, centred on their points.
-    const Text input = textAt(en, "Input", 20, 115);
-    EXPECT_EQ(input.escapement, 900);
-    EXPECT_EQ(input.align, TextAlign::Centre);
-    EXPECT_EQ(textAt(en, "Lamp Current", 45, 325).escapement, 900);
+    // All five English side labels read upwards, centred on their points: the input side's two
+    // lines, the output side's, and the two envelope panels'.
+    for (const At& label : {At{"Input", 20, 115},
+                            {"Characteristic", 40, 115},
+                            {"Output Characteristic", 20, 285},
+                            {"Lamp Voltage", 45, 225},
+                            {"Lamp Current", 45, 325}}) {
+        const Text t = textAt(en, label.text, label.x, label.y);
+        EXPECT_EQ(t.escapement, 900) << label.text;
+        EXPECT_EQ(t.align, TextAlign::Centre) << label.text;
+    }
     EXPECT_EQ(urms.escapement, 0);
     // Chinese ones stand one character under the other: 输入特性分析 at x 36 from y 65 by 16,
     // 输出特性分析 at x 20 from 189 by 32, 灯管电压 at x 45 from 189 by 18.
@@ -115,8 +121,12 @@ TEST_F(ComprehensivePage, PrintHeaderTablesAndTurnedLabels)
         EXPECT_EQ(title.height, 800);
         // HP-compatible printers turn by 900, the others by 2700.
         const int angle = family == 1 ? 900 : 2700;
-        EXPECT_EQ(textAt(p, "Input", 2800, -7700).escapement, angle);
-        EXPECT_EQ(textAt(p, "Lamp Voltage", 3800, -12500).escapement, angle);
+        for (const At& label : {At{"Input", 2800, -7700},
+                                {"Characteristic", 3800, -7700},
+                                {"Output Characteristic", 2800, -14500},
+                                {"Lamp Voltage", 3800, -12500},
+                                {"Lamp Current", 3800, -16500}})
+            EXPECT_EQ(textAt(p, label.text, label.x, label.y).escapement, angle) << label.text;
         EXPECT_EQ(textAt(p, "No. :", 3500, -4300).escapement, 0);
         EXPECT_FALSE(p.metricMode());
     }
