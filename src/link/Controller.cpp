@@ -64,6 +64,12 @@ QString Controller::portDevice() const
     return ports_.deviceFor(portName_);
 }
 
+void Controller::setLimits(int handshakeMs, int replyMs)
+{
+    handshakeLimitMs_ = handshakeMs > 0 ? handshakeMs : kHandshakeLimitMs;
+    replyLimitMs_ = replyMs > 0 ? replyMs : kReplyLimitMs;
+}
+
 void Controller::setPortName(const QString& name)
 {
     portName_ = name;
@@ -116,7 +122,7 @@ int Controller::openPort()
     if (readerWasActive && testRunning_) {
         reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
         if (waitActive_)
-            reader_->armDeadline(kReplyLimitMs + 1);
+            reader_->armDeadline(replyLimitMs_ + 1);
     }
     return 0;
 }
@@ -395,7 +401,7 @@ void Controller::checkReader()
         awaitFirstByte_ = false;
         lampWaitOver_ = true;
         if (waiting < expectedBytes_)
-            startLimit(kReplyLimitMs);
+            startLimit(replyLimitMs_);
     }
     if (waiting >= expectedBytes_) {
         port_->setWakeLevel(0); // the next block may be shorter: its first bytes set its level
@@ -438,7 +444,7 @@ void Controller::startWait(const SequenceSpec& seq)
         awaitFirstByte_ = true; // the lamp may be switched at any time; checkReader waits
         return;
     }
-    startLimit(kReplyLimitMs);
+    startLimit(replyLimitMs_);
 }
 
 void Controller::startLimit(int ms)
@@ -503,9 +509,9 @@ void Controller::checkLink()
     reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
     handshakePending_ = true;
     waitSince_ = static_cast<int32_t>(clock_.ticks());
-    waitLimitMs_ = kHandshakeLimitMs;
+    waitLimitMs_ = handshakeLimitMs_;
     waitActive_ = true;
-    reader_->armDeadline(kHandshakeLimitMs + 1);
+    reader_->armDeadline(handshakeLimitMs_ + 1);
     port_->writeByte(kCmdHandshake);
 }
 
@@ -549,7 +555,7 @@ void Controller::handshakeFailed(const QString& reason)
     if (!reason.isEmpty())
         lastFailure_ = reason;
     else if (port_ && port_->isOpen())
-        lastFailure_ = QStringLiteral("no answer to the handshake within %1 ms").arg(kHandshakeLimitMs);
+        lastFailure_ = QStringLiteral("no answer to the handshake within %1 ms").arg(handshakeLimitMs_);
     else
         lastFailure_ =
             QStringLiteral("port %1 is not open%2")
@@ -635,7 +641,7 @@ void Controller::replyStep(const SequenceSpec& seq)
     const ReplyStep& step = seq.steps[index];
     const bool last = index + 1 == seq.steps.size();
     if (replyTimedOut_) {
-        linkFailure(QStringLiteral("reply of step %1 not complete within %2 ms").arg(stepIndex_).arg(kReplyLimitMs));
+        linkFailure(QStringLiteral("reply of step %1 not complete within %2 ms").arg(stepIndex_).arg(replyLimitMs_));
         return;
     }
     if (last && !seq.repeats)

@@ -29,10 +29,10 @@ class Controller : public QObject {
     static constexpr QEvent::Type kStepEvent = static_cast<QEvent::Type>(QEvent::User + 1);
     /// waitSince while no time limit runs.
     static constexpr int32_t kNoWait = 2147483647;
-    static constexpr int kHandshakeLimitMs = 2000;
-    static constexpr int kReplyLimitMs = 4000;
-    static constexpr int kRepeatPauseMs = 500; // Timer1
-    static constexpr int kCloseWaitMs = 4000;  // Timer2
+    static constexpr int kHandshakeLimitMs = 2000; // the instrument's, and the window's
+    static constexpr int kReplyLimitMs = 4000;     // the instrument's, and the window's
+    static constexpr int kRepeatPauseMs = 500;     // Timer1
+    static constexpr int kCloseWaitMs = 4000;      // Timer2
 
     /// The evaluation that fills the record once the last block of a kind's run is stored.
     /// The link knows only the bytes; whoever builds the controller supplies the evaluations.
@@ -89,6 +89,12 @@ class Controller : public QObject {
     void setPortName(const QString& name);
     /// The device the port name stands for right now ("/dev/ttyS0", "sim", "COM1" ...).
     QString portDevice() const;
+    /// The time the handshake's answer (kHandshakeLimitMs) and a reply block after its command
+    /// (kReplyLimitMs) may take, unless others are given (0 keeps the instrument's): a slow line,
+    /// or a machine whose load may hold either end back, may be given more.
+    void setLimits(int handshakeMs, int replyMs);
+    int handshakeLimit() const { return handshakeLimitMs_; }
+    int replyLimit() const { return replyLimitMs_; }
     /// From now on ports come from source (the simulated instrument, a device given at start,
     /// tests' scripted instruments); the port in use is closed, and the next openPort or step 0
     /// makes one from source.
@@ -209,6 +215,8 @@ class Controller : public QObject {
     // then on every block has the reply limit, as in the measuring tests.
     bool awaitFirstByte_ = false; // waiting, without limit, for the lamp-switch block to begin
     bool lampWaitOver_ = false;   // that block has begun in this run
+    int handshakeLimitMs_ = kHandshakeLimitMs;
+    int replyLimitMs_ = kReplyLimitMs;
     int waitLimitMs_ = kReplyLimitMs;
     bool replyTimedOut_ = false;
     bool alarmShown_ = false;

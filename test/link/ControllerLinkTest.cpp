@@ -209,6 +209,31 @@ TEST(ReplyLimit, EachBlockGetsItsOwn4000ms)
     EXPECT_TRUE(f.failures.isEmpty());
 }
 
+TEST(ReplyLimit, LongerLimitsGivenAreKeptToTheMillisecondAndNamed)
+{
+    LinkFixture h;
+    h.controller->setLimits(5000, 0);
+    h.instrument.answerHandshake = false;
+    h.run(KindInput, true, true);
+    h.passTime(5000);
+    EXPECT_TRUE(h.awaitingHandshake());
+    h.passTime(1);
+    EXPECT_EQ(h.failures, QStringList{QStringLiteral("no answer to the handshake within 5000 ms")});
+
+    LinkFixture f;
+    f.controller->setLimits(0, 10000);
+    EXPECT_EQ(f.controller->handshakeLimit(), Controller::kHandshakeLimitMs);
+    f.run(KindInput, false);
+    f.instrument.sendNext(100);
+    f.passTime(10000);
+    EXPECT_TRUE(f.controller->testRunning()); // the instrument's 4000 ms no longer apply
+    f.passTime(1);
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.failures, QStringList{QStringLiteral("reply of step 1 not complete within 10000 ms")});
+    f.controller->setLimits(0, 0); // nothing sensible: the instrument's again
+    EXPECT_EQ(f.controller->replyLimit(), Controller::kReplyLimitMs);
+}
+
 TEST(ReplyLimit, StartAndEnergyWaitForTheLampWithoutLimit)
 {
     LinkFixture f;
