@@ -93,8 +93,6 @@ class Controller : public QObject {
     /// (kReplyLimitMs) may take, unless others are given (0 keeps the instrument's): a slow line,
     /// or a machine whose load may hold either end back, may be given more.
     void setLimits(int handshakeMs, int replyMs);
-    int handshakeLimit() const { return handshakeLimitMs_; }
-    int replyLimit() const { return replyLimitMs_; }
     /// From now on ports come from source (the simulated instrument, a device given at start,
     /// tests' scripted instruments); the port in use is closed, and the next openPort or step 0
     /// makes one from source.
