@@ -39,8 +39,13 @@ LogSettings readLogSettings(const QString& dir)
 
 LogTarget configuredLogTarget(const QString& dir)
 {
+    return configuredLogTarget(dir, dir);
+}
+
+LogTarget configuredLogTarget(const QString& limitsDir, const QString& dataDir)
+{
     const QString env = qEnvironmentVariable("KORVEX_DB");
-    return LogTarget::parse(env.isEmpty() ? readLogSettings(dir).database : env, dir);
+    return LogTarget::parse(env.isEmpty() ? readLogSettings(limitsDir).database : env, dataDir);
 }
 
 QString configuredBenchName(const QString& dir)

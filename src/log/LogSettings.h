@@ -18,6 +18,8 @@ struct LogSettings {
 LogSettings readLogSettings(const QString& dir);
 /// KORVEX_DB, else the settings' database, else the default file; the queue lives in dir.
 LogTarget configuredLogTarget(const QString& dir);
+/// The same with the limits file in limitsDir and the default file and queue in dataDir.
+LogTarget configuredLogTarget(const QString& limitsDir, const QString& dataDir);
 /// KORVEX_BENCH, else the settings' bench, else the host name.
 QString configuredBenchName(const QString& dir);
 

@@ -1,10 +1,11 @@
 // Limits file and profile selection for the command-line verdicts.
 #include "VerdictArgs.h"
 
+#include <QtCore/QFile>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "Commands.h"
 #include "record/FileUtil.h"
 #include "record/TextCodec.h"
 
@@ -24,19 +25,10 @@ bool takeVerdictOption(int argc, char** argv, int& i, VerdictChoice& choice, boo
     return true;
 }
 
-std::string programFolder()
-{
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return "./";
-    return exe.parent_path().string() + "/";
-}
-
 ProfileSet loadLimits(VerdictChoice& choice)
 {
     if (choice.limitsPath.empty()) {
-        const ProfileParse p = loadProfileFile(programFolder());
+        const ProfileParse p = loadProfileFile(QFile::encodeName(writableLocations().limitsDir).toStdString());
         if (!p.ok)
             std::fprintf(stderr, "korvex-cli: %s\n", p.error.c_str());
         choice.limitsDamaged = !p.ok;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -47,7 +48,7 @@ void runUsage(FILE* out)
                       "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
                       "           harmonics of repeated input runs are averaged over the series\n"
                       "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
-                      "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it)\n"
+                      "           KORVEX_DB, else the one 'korvex-cli paths' names, as 'korvex-cli log' reads it)\n"
                       "Exit status: 0 every run completed, every file written (and the verdict passed); 1 usage\n"
                       "error; 2 the port cannot be opened, a link failure (no answer, overdue reply, wrong\n"
                       "acknowledgement, device disconnected), the time limit, or a file or log that cannot be\n"
@@ -145,9 +146,9 @@ int cmdRun(int argc, char** argv)
     // The configuration supplies the display options and test information stored with the
     // data file; it is read, never written.
     Configuration cfg;
-    const std::string programDir = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+    const Locations& where = logRuns || verdict ? writableLocations() : locations();
     std::string cfgBytes;
-    if (readWholeFile(programDir + kConfigFileName, cfgBytes))
+    if (readWholeFile(QFile::encodeName(where.configFile()).toStdString(), cfgBytes))
         cfg.setLines(Configuration::splitLines(cfgBytes));
     cfg.applyTo(controller.record(), controller.settings());
 
@@ -163,9 +164,9 @@ int cmdRun(int argc, char** argv)
     if (logRuns) {
         log = std::make_unique<ResultsLog>(logTargetFor(logText));
         logger = std::make_unique<RunLogger>(controller, *log);
-        logger->setBench(configuredBenchName(defaultLogDir()));
+        logger->setBench(configuredBenchName(where.limitsDir));
         // Every logged run carries its verdict; a series the verdict accumulated over its runs.
-        auto judge = std::make_shared<LogJudge>(defaultLogDir());
+        auto judge = std::make_shared<LogJudge>(where.limitsDir);
         logger->setJudge([judge](LogEntry& e, const TestRecord& r, int runs) { judge->judge(e, r, runs); });
         QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
             std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));

@@ -68,7 +68,8 @@ QIcon glyph(const char* name)
 
 TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
-      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+      limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir), startFile_(options.dataFile),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     initKorvexResources();
     setObjectName(QStringLiteral("KORVEXForm"));
@@ -110,7 +111,7 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     controller_.openPort(); // a failure is only reported; the window starts all the same
 
     // The verdict panel follows the controller's runs itself; its menu shows and hides it.
-    verdictPanel_ = new VerdictPanel(controller_, programDir_, this);
+    verdictPanel_ = new VerdictPanel(controller_, limitsDir_, this);
     addDockWidget(Qt::RightDockWidgetArea, verdictPanel_);
     verdictPanel_->hide();
     QAction* verdictToggle = verdictPanel_->toggleViewAction();

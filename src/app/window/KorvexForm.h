@@ -45,6 +45,7 @@ class TKORVEXForm : public QMainWindow {
     struct StartOptions {
         QString programDir; ///< folder of KORVEX.cfg, with trailing separator
         QString dataFile;   ///< opened when the window is first shown (empty: none)
+        QString limitsDir;  ///< folder of the limits file; empty: programDir
     };
 
     /// Start-up: configuration, result reset, port; the controller and the runner outlive the
@@ -59,6 +60,7 @@ class TKORVEXForm : public QMainWindow {
     /// The record on screen; commands change it through the controller.
     const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
+    const QString& limitsDir() const { return limitsDir_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
     const int32_t* printSelection() const { return printSelection_; }
@@ -195,6 +197,7 @@ class TKORVEXForm : public QMainWindow {
     Controller& controller_;
     DialogRunner& runner_;
     QString programDir_;
+    QString limitsDir_;
     QString startFile_;
     Configuration CfgMemo;
     std::unique_ptr<QPrinter> printer_;

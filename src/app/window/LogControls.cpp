@@ -27,9 +27,9 @@ namespace korvex {
 
 LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      judge_(std::make_unique<LogJudge>(form.programDir())), logger_(std::make_unique<RunLogger>(controller, log))
+      judge_(std::make_unique<LogJudge>(form.limitsDir())), logger_(std::make_unique<RunLogger>(controller, log))
 {
-    logger_->setBench(configuredBenchName(form.programDir()));
+    logger_->setBench(configuredBenchName(form.limitsDir()));
     logger_->setJudge([this](LogEntry& e, const TestRecord& r, int runs) { judge_->judge(e, r, runs); });
     connect(logger_.get(), &RunLogger::entrySubmitted, this, &LogControls::onSubmitted);
 

@@ -1,0 +1,36 @@
+// The help menu and its about box.
+#include "app/window/AboutBox.h"
+
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QMessageBox>
+
+#include "app/dialogs/DialogRunner.h"
+#include "app/window/KorvexForm.h"
+
+namespace korvex {
+
+void addHelpMenu(TKORVEXForm& form, DialogRunner& runner, const Locations& where)
+{
+    QMenu* help = form.menuBar()->addMenu(QStringLiteral("帮助&H"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    QAction* about = help->addAction(QStringLiteral("关于 KORVEX &A"));
+    about->setObjectName(QStringLiteral("About"));
+    // The files are looked up again when the box opens: a limits file may have come or gone.
+    const QString programDir = where.programDir;
+    about->setStatusTip(QStringLiteral("版本与文件位置"));
+    QObject::connect(about, &QAction::triggered, &form, [&form, &runner, programDir] {
+        const Locations now = locationsFor(programDir);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("关于 KORVEX"),
+                        QStringLiteral("KORVEX 电子镇流器综合性能测试仪 %1\n%2")
+                            .arg(QStringLiteral(KORVEX_VERSION),
+                                 now.portable ? QStringLiteral("便携版：全部文件保存在程序文件夹中")
+                                              : QStringLiteral("安装版：设置与测试结果保存在用户文件夹中")),
+                        QMessageBox::Ok, &form);
+        box.setObjectName(QStringLiteral("AboutBox"));
+        box.setInformativeText(describeLocations(now));
+        runner.exec(box);
+    });
+}
+
+} // namespace korvex
