@@ -1,8 +1,17 @@
 // Port name resolution.
 #include "link/PortDevice.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace korvex {
 
@@ -20,6 +29,39 @@ QString resolvePortDevice(const QString& comName)
     if (!overridden.isEmpty())
         return overridden;
     return QStringLiteral("/dev/ttyS%1").arg(m.captured(1).toInt() - 1);
+#endif
+}
+
+QString portPermissionAdvice(const QString& device, bool chinese)
+{
+#ifdef Q_OS_UNIX
+    // QSerialPort takes a bare name ("ttyUSB0", "pts/3") as one under /dev.
+    const QByteArray path =
+        QFile::encodeName(device.startsWith(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device);
+    if (::access(path.constData(), R_OK | W_OK) == 0 || errno != EACCES)
+        return {};
+    // The group the device lets read and write; serial ports on Debian belong to dialout, and
+    // that is the advice when the device grants no group the right.
+    QString group = QStringLiteral("dialout");
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP) &&
+        st.st_gid != 0) {
+        if (const struct group* g = ::getgrgid(st.st_gid))
+            group = QString::fromLocal8Bit(g->gr_name);
+    }
+    const struct passwd* pw = ::getpwuid(::geteuid());
+    const QString user = pw ? QString::fromLocal8Bit(pw->pw_name) : qEnvironmentVariable("USER");
+    const QString command = QStringLiteral("sudo adduser %1 %2").arg(user, group);
+    const QString where = QFile::decodeName(path);
+    if (chinese)
+        return QStringLiteral("用户 %1 无权使用 %2：请将该用户加入 %3 组（%4），然后重新登录")
+            .arg(user, where, group, command);
+    return QStringLiteral("user %1 has no permission to use %2: add the user to the group %3 (%4), then log in again")
+        .arg(user, where, group, command);
+#else
+    Q_UNUSED(device);
+    Q_UNUSED(chinese);
+    return {};
 #endif
 }
 

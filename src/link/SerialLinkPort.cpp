@@ -1,6 +1,8 @@
 // The QSerialPort port.
 #include "link/SerialLinkPort.h"
 
+#include "link/PortDevice.h"
+
 #ifndef Q_OS_WIN
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -37,7 +39,9 @@ bool SerialLinkPort::open()
     // port is never checked against it. QSerialPort opens exclusively (lock file and TIOCEXCL).
     serial_.setPortName(device_);
     if (!serial_.open(QIODevice::ReadWrite)) {
-        errorText_ = QStringLiteral("cannot open %1: %2").arg(device_, serial_.errorString());
+        const QString denied = portPermissionAdvice(device_, false);
+        errorText_ =
+            denied.isEmpty() ? QStringLiteral("cannot open %1: %2").arg(device_, serial_.errorString()) : denied;
         return false;
     }
     // Only the line settings change; QSerialPort keeps no read or write timeouts. The driver
