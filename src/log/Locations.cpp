@@ -89,10 +89,10 @@ Locations locationsFor(const QString& programDir)
         l.configDir = l.dataDir = l.limitsDir = l.programDir;
         return l;
     }
-    l.configDir =
-        withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + kFolderName);
-    l.dataDir =
-        withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + kFolderName);
+    l.configDir = withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                QLatin1Char('/') + kFolderName);
+    l.dataDir = withSeparator(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                              kFolderName);
     // The user's own file first, then the system's folders in their order (XDG_CONFIG_DIRS).
     const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation,
                                                  kFolderName + QLatin1Char('/') + QLatin1String(kProfileFileName));
@@ -127,7 +127,8 @@ QString describeLocations(const Locations& where)
     auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
     QString limits = native(where.limitsFile());
     if (where.limitsSystemWide)
-        limits += QStringLiteral(" (plant-wide; the user has no %1)").arg(native(where.configDir + QLatin1String(kProfileFileName)));
+        limits += QStringLiteral(" (plant-wide; the user has no %1)")
+                      .arg(native(where.configDir + QLatin1String(kProfileFileName)));
     else if (!QFileInfo::exists(where.limitsFile()))
         limits += QStringLiteral(" (written with the defaults on first use)");
     QString text = QStringLiteral("mode       %1\n").arg(where.reason);

@@ -11,11 +11,11 @@ namespace korvex {
 /// The folders one run of a program uses. Every folder ends with a separator.
 struct Locations {
     bool portable = false;
-    QString programDir; ///< the running program's folder
-    QString reason;     ///< why the copy counts as portable or installed (English, for `paths`)
-    QString configDir;  ///< KORVEX.cfg and the user's limits file
-    QString dataDir;    ///< the results log, its queue and the file of runs set aside
-    QString limitsDir;  ///< the folder of the limits file in use
+    QString programDir;            ///< the running program's folder
+    QString reason;                ///< why the copy counts as portable or installed (English, for `paths`)
+    QString configDir;             ///< KORVEX.cfg and the user's limits file
+    QString dataDir;               ///< the results log, its queue and the file of runs set aside
+    QString limitsDir;             ///< the folder of the limits file in use
     bool limitsSystemWide = false; ///< the plant-wide file is used: the user has none
 
     QString configFile() const;
