@@ -28,7 +28,8 @@ void addHelpMenu(TKORVEXForm& form, DialogRunner& runner, const Locations& where
                                               : QStringLiteral("安装版：设置与测试结果保存在用户文件夹中")),
                         QMessageBox::Ok, &form);
         box.setObjectName(QStringLiteral("AboutBox"));
-        box.setInformativeText(describeLocations(now));
+        // One line per file, as korvex-cli paths prints it: paths are not broken across lines.
+        box.setInformativeText(QStringLiteral("<pre>%1</pre>").arg(describeLocations(now).toHtmlEscaped()));
         runner.exec(box);
     });
 }
