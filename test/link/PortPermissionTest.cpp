@@ -71,8 +71,9 @@ TEST_F(UnopenablePort, theWindowSaysHowToGetTheRightInItsLanguage)
 
 TEST_F(UnopenablePort, theCommandLineToolSaysTheSame)
 {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("KORVEX_TEST_CLI")) << "run through run-as-user.sh";
     QProcess p;
-    p.start(QStringLiteral(KORVEX_CLI_PATH), {"run", "input", "--port", device_});
+    p.start(qEnvironmentVariable("KORVEX_TEST_CLI"), {"run", "input", "--port", device_});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 2);
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
