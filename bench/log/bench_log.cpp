@@ -133,7 +133,7 @@ class BigLog {
             e.texts[2] = (i / 6) % 2 ? QStringLiteral("T8-36W") : QStringLiteral("T5-28W");
             for (size_t k = 0; k < e.values.size(); ++k)
                 e.values[k] *= 1.0f + float((i * 7919 + int(k) * 104729) % 1000 - 500) / 10000.0f;
-            e.verdictPass = i % 20 != 0;
+            e.verdict = i % 20 != 0 ? VerdictResult::Pass : VerdictResult::Fail;
             insertLogEntry(db, e, &error, false);
         }
         db.commit();

@@ -217,18 +217,34 @@ void addOptional(const TestRecord& r, const InputValues& in, const VerdictProfil
     sections.push_back(std::move(s));
 }
 
-Verdict judgeWith(const TestRecord& r, const InputValues& in, const VerdictProfile& p, int runs)
+/// Which groups of results a verdict judges.
+struct Measured {
+    bool input = false, output = false, energy = false;
+};
+
+Measured measuredByRecord(const TestRecord& r)
+{
+    return {r.hasInputResult != 0, r.hasOutputResult != 0, r.hasEnergyResult != 0};
+}
+
+Measured measuredByRun(int32_t kind)
+{
+    return {kind == KindInput || kind == KindPhase || kind == KindComprehensive,
+            kind == KindOutput || kind == KindComprehensive, kind == KindEnergy};
+}
+
+Verdict judgeWith(const TestRecord& r, const InputValues& in, const VerdictProfile& p, int runs, Measured m)
 {
     Verdict v;
     v.profile = p.name;
     v.runs = runs;
-    const bool input = r.hasInputResult != 0;
-    const bool output = r.hasOutputResult != 0;
+    const bool input = m.input;
+    const bool output = m.output;
     if (input && p.classC)
         v.sections.push_back(judgeClassC(in));
     if (output && p.lampCrest)
         v.sections.push_back(judgeLampCrest(r, p));
-    if (r.hasEnergyResult && p.preheat)
+    if (m.energy && p.preheat)
         v.sections.push_back(judgePreheat(r));
     addOptional(r, in, p, input, output, v.sections);
     v.pass =
@@ -246,9 +262,31 @@ const VerdictSection* Verdict::section(SectionKind kind) const
     return nullptr;
 }
 
+VerdictResult Verdict::result() const
+{
+    if (!notJudged.empty())
+        return VerdictResult::NotJudged;
+    if (sections.empty())
+        return VerdictResult::NoChecks;
+    return pass ? VerdictResult::Pass : VerdictResult::Fail;
+}
+
 Verdict judgeRecord(const TestRecord& r, const VerdictProfile& profile)
 {
-    return judgeWith(r, inputOf(r), profile, 1);
+    return judgeWith(r, inputOf(r), profile, 1, measuredByRecord(r));
+}
+
+Verdict judgeRun(const TestRecord& r, int32_t kind, const VerdictProfile& profile)
+{
+    return judgeWith(r, inputOf(r), profile, 1, measuredByRun(kind));
+}
+
+Verdict notJudgedVerdict(const std::string& reason)
+{
+    Verdict v;
+    v.profile.clear();
+    v.notJudged = reason;
+    return v;
 }
 
 // ---- Series ------------------------------------------------------------------------------------
@@ -281,10 +319,11 @@ void VerdictSeries::add(const TestRecord& r)
     worstEnd_ = first ? r.PhaseEnd : std::min(worstEnd_, double(r.PhaseEnd));
 }
 
-Verdict VerdictSeries::judge(const TestRecord& latest, const VerdictProfile& profile) const
+Verdict VerdictSeries::judge(const TestRecord& latest, int32_t kind, const VerdictProfile& profile) const
 {
-    if (runs_ < 2 || !latest.hasInputResult)
-        return judgeRecord(latest, profile);
+    const Measured measured = measuredByRun(kind);
+    if (runs_ < 2 || !measured.input)
+        return judgeRun(latest, kind, profile);
     InputValues in;
     const double k = 1.0 / runs_;
     for (int n = 0; n < kHarmonics; ++n) {
@@ -301,7 +340,7 @@ Verdict VerdictSeries::judge(const TestRecord& latest, const VerdictProfile& pro
     in.start = worstStart_;
     in.peak = worstPeak_;
     in.end = worstEnd_;
-    return judgeWith(latest, in, profile, runs_);
+    return judgeWith(latest, in, profile, runs_, measured);
 }
 
 // ---- Names -------------------------------------------------------------------------------------
@@ -433,6 +472,28 @@ const char* outcomeText(Outcome o, bool chinese)
     return "";
 }
 
+const char* resultText(VerdictResult r, bool chinese)
+{
+    switch (r) {
+    case VerdictResult::Pass: return chinese ? "合格" : "PASS";
+    case VerdictResult::Fail: return chinese ? "不合格" : "FAIL";
+    case VerdictResult::NoChecks: return chinese ? "无判定项目" : "NO CHECKS";
+    case VerdictResult::NotJudged: return chinese ? "未判定" : "NOT JUDGED";
+    }
+    return "";
+}
+
+const char* resultKey(VerdictResult r)
+{
+    switch (r) {
+    case VerdictResult::Pass: return "pass";
+    case VerdictResult::Fail: return "fail";
+    case VerdictResult::NoChecks: return "none";
+    case VerdictResult::NotJudged: return "unjudged";
+    }
+    return "";
+}
+
 // ---- JSON, text, CSV ---------------------------------------------------------------------------
 
 namespace {
@@ -467,7 +528,7 @@ std::string quoted(const std::string& s)
     return out + "\"";
 }
 
-const char* resultKey(Outcome o)
+const char* outcomeKey(Outcome o)
 {
     switch (o) {
     case Outcome::Pass: return "pass";
@@ -526,8 +587,10 @@ std::string csvField(const std::string& s)
 
 std::string verdictJson(const Verdict& v)
 {
-    std::string o = "{\"result\":" + quoted(v.judged() ? (v.pass ? "pass" : "fail") : "none");
-    o += ",\"pass\":" + std::string(v.pass ? "true" : "false");
+    std::string o = "{\"result\":" + quoted(resultKey(v.result()));
+    o += ",\"pass\":" + std::string(v.pass && v.judged() ? "true" : "false");
+    if (!v.notJudged.empty())
+        o += ",\"reason\":" + quoted(v.notJudged);
     o += ",\"profile\":" + quoted(v.profile);
     o += ",\"runs\":" + std::to_string(v.runs);
     o += ",\"sections\":[";
@@ -560,7 +623,7 @@ std::string verdictJson(const Verdict& v)
             o += ",\"margin\":" + num(c.margin);
             if (std::isfinite(c.maxValue))
                 o += ",\"max\":" + num(c.maxValue);
-            o += ",\"result\":" + quoted(resultKey(c.result)) + "}";
+            o += ",\"result\":" + quoted(outcomeKey(c.result)) + "}";
         }
         o += "]}";
     }
@@ -570,8 +633,10 @@ std::string verdictJson(const Verdict& v)
 std::string verdictText(const Verdict& v, bool chinese)
 {
     std::string t;
+    if (!v.notJudged.empty())
+        return (chinese ? "未判定: " : "not judged: ") + v.notJudged + "\n";
     if (!v.judged())
-        return chinese ? "无可判定的结果\n" : "no results to judge\n";
+        return chinese ? "无判定项目 (测试结果无限值)\n" : "no checks (no limits apply to the results)\n";
     const std::string runs =
         v.runs > 1 ? (chinese ? std::to_string(v.runs) + "次平均" : "average of " + std::to_string(v.runs) + " runs")
                    : (chinese ? "单次测量" : "single capture");
@@ -604,8 +669,9 @@ std::string verdictCsvTitle()
 
 std::string verdictCsvLine(const std::string& file, const Verdict& v)
 {
-    std::string line = csvField(file) + "," + (v.judged() ? (v.pass ? "PASS" : "FAIL") : "NONE") + "," +
-                       csvField(v.profile) + "," + std::to_string(v.runs);
+    const char* const results[] = {"PASS", "FAIL", "NONE", "NOT JUDGED"};
+    std::string line =
+        csvField(file) + "," + results[int(v.result())] + "," + csvField(v.profile) + "," + std::to_string(v.runs);
     std::string failed;
     for (SectionKind k :
          {SectionKind::ClassC, SectionKind::LampCrest, SectionKind::PreheatEnergy, SectionKind::Optional}) {
@@ -619,7 +685,7 @@ std::string verdictCsvLine(const std::string& file, const Verdict& v)
                 if (c.result == Outcome::Fail)
                     failed += (failed.empty() ? "" : ";") + checkKey(c);
     }
-    return line + "," + csvField(failed);
+    return line + "," + csvField(v.notJudged.empty() ? failed : v.notJudged);
 }
 
 } // namespace korvex

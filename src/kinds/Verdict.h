@@ -75,20 +75,38 @@ struct VerdictSection {
     std::vector<LimitCheck> checks;
 };
 
+/// The outcome as a whole: passed or failed checks, no check for what was measured (a start
+/// test), or not judged at all because the limits could not be read.
+enum class VerdictResult : uint8_t { Pass, Fail, NoChecks, NotJudged };
+
 struct Verdict {
     std::string profile; ///< name of the profile used
     int runs = 1;        ///< input runs the harmonics were averaged over; 1 = single capture
     bool pass = false;   ///< every section passes, and there is at least one
     std::vector<VerdictSection> sections;
+    /// Why nothing was judged (the limits file is damaged: "KORVEX-limits.ini line 4: ...");
+    /// empty when the limits were read.
+    std::string notJudged;
 
-    bool judged() const { return !sections.empty(); }
+    /// Checks were made (it passed or failed).
+    bool judged() const { return !sections.empty() && notJudged.empty(); }
+    VerdictResult result() const;
     const VerdictSection* section(SectionKind kind) const;
 };
 
 /// Judges every kind the record holds results of (its result flags): input harmonics and the
 /// input optional limits from an input, phase-angle or comprehensive result, the lamp limits
-/// from an output or comprehensive result, the preheat energy from an energy result.
+/// from an output or comprehensive result, the preheat energy from an energy result. For a
+/// stored record, which holds one ballast's results.
 Verdict judgeRecord(const TestRecord& r, const VerdictProfile& profile);
+
+/// Judges only what a run of kind measured, whatever else the record still holds from earlier
+/// runs: input and phase angle the input limits, output the lamp limits, comprehensive both,
+/// preheat energy its energy limits; a start run has no checks.
+Verdict judgeRun(const TestRecord& r, int32_t kind, const VerdictProfile& profile);
+
+/// A verdict that was not made, and why.
+Verdict notJudgedVerdict(const std::string& reason);
 
 /// Repeated input (or comprehensive) runs since the page was last reset: per harmonic order the
 /// average and the largest value. Harmonics pass when the average is within the limit and no
@@ -99,9 +117,9 @@ class VerdictSeries {
     /// Adds the input values of a completed run; records without input results are ignored.
     void add(const TestRecord& r);
     int runs() const { return runs_; }
-    /// The verdict of latest with its harmonics judged over the series (a single run, or an
-    /// empty series, is judged as judgeRecord does).
-    Verdict judge(const TestRecord& latest, const VerdictProfile& profile) const;
+    /// The verdict of latest, a run of kind, with its harmonics judged over the series (a single
+    /// run, or an empty series, is judged as judgeRun does).
+    Verdict judge(const TestRecord& latest, int32_t kind, const VerdictProfile& profile) const;
 
   private:
     int runs_ = 0;
@@ -122,9 +140,14 @@ const char* sectionKey(SectionKind kind);
 std::string sectionLabel(const VerdictSection& s, bool chinese);
 /// "PASS"/"FAIL"/"disregarded" or "合格"/"不合格"/"不计".
 const char* outcomeText(Outcome o, bool chinese);
+/// "PASS"/"FAIL"/"NO CHECKS"/"NOT JUDGED" or "合格"/"不合格"/"无判定项目"/"未判定".
+const char* resultText(VerdictResult r, bool chinese);
+/// The stable key of a result in JSON, CSV and the log: "pass", "fail", "none", "unjudged".
+const char* resultKey(VerdictResult r);
 
-/// The verdict as one JSON object (UTF-8): overall result, profile, runs and every check with
-/// value, limit, margin and result. Non-finite numbers are written as null.
+/// The verdict as one JSON object (UTF-8): overall result (resultKey), profile, runs, the reason
+/// when not judged, and every check with value, limit, margin and result. Non-finite numbers
+/// are written as null.
 std::string verdictJson(const Verdict& v);
 /// A plain-text table for a terminal, in English or Chinese.
 std::string verdictText(const Verdict& v, bool chinese);

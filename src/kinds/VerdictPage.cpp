@@ -190,12 +190,13 @@ void drawVerdictSheet(PageCanvas& c, const TestRecord& r, const Verdict& v, bool
     drawInfoBlock(c, r, chinese, info);
 
     // The overall result.
+    const VerdictResult result = v.result();
     const bool judged = v.judged();
     c.setFont(kFontSong, 700, judged ? (v.pass ? kPassGreen : kFailRed) : black, kDefaultCharset);
     c.setTextAlign(TextAlign::Left);
-    const std::string overall = !judged ? (chinese ? "无可判定的结果" : "No results to judge")
-                                        : (chinese ? "判定: " : "Verdict: ") +
-                                              std::string(outcomeText(v.pass ? Outcome::Pass : Outcome::Fail, chinese));
+    std::string overall = (chinese ? "判定: " : "Verdict: ") + std::string(resultText(result, chinese));
+    if (result == VerdictResult::NotJudged)
+        overall += ": " + v.notJudged;
     printText(c, 2000, 5200, overall);
     c.setFont(kFontSong, 350, black, kDefaultCharset);
     const std::string runs = v.runs > 1 ? (chinese ? std::to_string(v.runs) + "次测量平均"

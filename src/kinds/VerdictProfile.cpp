@@ -1,12 +1,10 @@
-// The profile file: "[name]" sections of "key = value" lines, "#" comments.
+// The verdict profiles of the limits file: what each key of a ballast type's section means.
 #include "kinds/VerdictProfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-
-#include "record/FileUtil.h"
 
 namespace korvex {
 
@@ -17,12 +15,14 @@ struct OptionalKey {
     const char* key;
     bool VerdictProfile::*on;
     double VerdictProfile::*value;
+    double low, high; ///< the values that make sense
 };
 
 /// Plain numbers that belong to a switched limit but do not switch it.
 struct NumberKey {
     const char* key;
     double VerdictProfile::*value;
+    double low, high;
 };
 
 struct SwitchKey {
@@ -35,27 +35,19 @@ const SwitchKey kSwitches[] = {
     {"preheat_energy", &VerdictProfile::preheat},
 };
 
+// A crest factor is at least 1; a power factor at most 1; powers in W, shares in %.
 const OptionalKey kOptional[] = {
-    {"lamp_current_crest_factor_max", &VerdictProfile::lampCrest, &VerdictProfile::lampCrestMax},
-    {"power_factor_min", &VerdictProfile::powerFactorOn, &VerdictProfile::powerFactorMin},
-    {"current_thd_max", &VerdictProfile::currentThdOn, &VerdictProfile::currentThdMax},
-    {"input_power_rated", &VerdictProfile::inputPowerOn, &VerdictProfile::inputPowerRated},
-    {"lamp_power_min", &VerdictProfile::lampPowerOn, &VerdictProfile::lampPowerMin},
+    {"lamp_current_crest_factor_max", &VerdictProfile::lampCrest, &VerdictProfile::lampCrestMax, 1, 10},
+    {"power_factor_min", &VerdictProfile::powerFactorOn, &VerdictProfile::powerFactorMin, 0, 1},
+    {"current_thd_max", &VerdictProfile::currentThdOn, &VerdictProfile::currentThdMax, 0, 1000},
+    {"input_power_rated", &VerdictProfile::inputPowerOn, &VerdictProfile::inputPowerRated, 0, 10000},
+    {"lamp_power_min", &VerdictProfile::lampPowerOn, &VerdictProfile::lampPowerMin, 0, 10000},
 };
 
 const NumberKey kNumbers[] = {
-    {"input_power_tolerance", &VerdictProfile::inputPowerTolerance},
-    {"lamp_power_max", &VerdictProfile::lampPowerMax},
+    {"input_power_tolerance", &VerdictProfile::inputPowerTolerance, 0, 100},
+    {"lamp_power_max", &VerdictProfile::lampPowerMax, 0, 10000},
 };
-
-std::string trim(const std::string& s)
-{
-    const size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos)
-        return {};
-    const size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
-}
 
 bool parseNumber(const std::string& s, double& out)
 {
@@ -102,8 +94,9 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
                 return {};
             }
             double v = 0;
-            if (!parseNumber(value, v) || v < 0)
-                return mustBe(key, "off or a number not below 0", value);
+            if (!parseNumber(value, v) || v < k.low || v > k.high)
+                return mustBe(key, ("off or a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(),
+                              value);
             p.*k.on = true;
             p.*k.value = v;
             return {};
@@ -111,8 +104,8 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
     for (const NumberKey& k : kNumbers)
         if (key == k.key) {
             double v = 0;
-            if (!parseNumber(value, v) || v < 0)
-                return mustBe(key, "a number not below 0", value);
+            if (!parseNumber(value, v) || v < k.low || v > k.high)
+                return mustBe(key, ("a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(), value);
             p.*k.value = v;
             return {};
         }
@@ -138,7 +131,9 @@ void writeProfile(std::string& out, const VerdictProfile& p)
 const char* const kHeader =
     "# KORVEX verdict limits. One [section] per ballast type; the section whose name equals the\n"
     "# product type of the test information is used, else [default]. A section lists only what\n"
-    "# differs from [default]. Lines starting with # are comments.\n"
+    "# differs from [default]. Lines starting with # are comments, and so is the rest of a line\n"
+    "# after a blank and #. The [log] section names the results log (see the README). While a\n"
+    "# line cannot be read (an unknown key, no '=', a value out of range) nothing is judged.\n"
     "#\n"
     "# class_c_harmonics = on|off   input current harmonics, IEC 61000-3-2 Class C:\n"
     "#   above 25 W, % of the fundamental: 2nd 2, 3rd 30*PF, 5th 10, 7th 7, 9th 5, 11th-39th 3;\n"
@@ -147,11 +142,11 @@ const char* const kHeader =
     "#   <= 65 deg and ends >= 90 deg; below 5 W no limits. Harmonics below 0.6 % of the input\n"
     "#   current or below 5 mA are disregarded. Over repeated runs the average must be within\n"
     "#   the limit and no single run above 150 % of it.\n"
-    "# lamp_current_crest_factor_max = number|off   both half-waves of the lamp current\n"
+    "# lamp_current_crest_factor_max = 1..10|off   both half-waves of the lamp current\n"
     "# preheat_energy = on|off      Q + P*t <= energy at the end of preheat <= F*(Q + P*t),\n"
     "#                              with the filament parameters Q, P, F of the test\n"
-    "# power_factor_min, current_thd_max (%, IEC) = number|off\n"
-    "# input_power_rated (W) = number|off, within +-input_power_tolerance (%)\n"
+    "# power_factor_min = 0..1|off, current_thd_max (%, IEC) = 0..1000|off\n"
+    "# input_power_rated (W) = number|off, within +-input_power_tolerance (0..100 %)\n"
     "# lamp_power_min (W) = number|off, switches on the range lamp_power_min..lamp_power_max\n"
     "\n";
 
@@ -180,68 +175,43 @@ std::vector<std::string> ProfileSet::names() const
     return out;
 }
 
-ProfileParse parseProfiles(const std::string& text)
+ProfileSet readProfiles(const IniDocument& doc, std::vector<IniError>& errors)
 {
-    ProfileParse result;
     ProfileSet set;
-    VerdictProfile* current = &set.profiles.front();
-    auto fail = [&](int line, const std::string& why) {
-        ProfileParse bad;
-        bad.ok = false;
-        bad.errorLine = line;
-        bad.error = "line " + std::to_string(line) + ": " + why;
-        return bad;
-    };
-    int lineNo = 0;
-    size_t pos = 0;
-    bool inLog = false; // the [log] section holds the results log's settings, not limits
-    while (pos <= text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        ++lineNo;
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (lineNo == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            line.erase(0, 3); // a byte order mark left by an editor
-        line = trim(line);
-        if (line.empty() || line[0] == '#' || line[0] == ';')
-            continue;
-        if (line.front() == '[') {
-            if (line.back() != ']')
-                return fail(lineNo, "a section line must end with ']'");
-            const std::string name = trim(line.substr(1, line.size() - 2));
-            if (name.empty())
-                return fail(lineNo, "empty section name");
-            inLog = name == kLogSectionName;
-            if (inLog)
-                continue;
-            if (name == kDefaultProfileName) {
-                current = &set.profiles.front();
-                continue;
-            }
-            if (set.find(name))
-                return fail(lineNo, "section [" + name + "] appears twice");
+    for (const IniSection& section : doc.sections) {
+        if (section.name == kLogSectionName)
+            continue; // the results log's settings, not limits
+        VerdictProfile* current = &set.profiles.front();
+        if (!section.name.empty() && section.name != kDefaultProfileName) {
+            // A ballast type starts from [default] as it stands above its section.
             VerdictProfile p = set.profiles.front();
-            p.name = name;
+            p.name = section.name;
             set.profiles.push_back(p);
             current = &set.profiles.back();
-            continue;
         }
-        if (inLog)
-            continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            return fail(lineNo, "expected 'key = value' or '[name]', found '" + line + "'");
-        // A value may carry a trailing comment.
-        std::string value = line.substr(eq + 1);
-        if (const size_t hash = value.find('#'); hash != std::string::npos)
-            value.erase(hash);
-        const std::string why = applyKey(*current, trim(line.substr(0, eq)), trim(value));
-        if (!why.empty())
-            return fail(lineNo, why);
+        for (const IniEntry& e : section.entries) {
+            const std::string why = applyKey(*current, e.key, e.value);
+            if (!why.empty())
+                errors.push_back(IniError{e.line, why, section.name, true});
+        }
     }
-    result.set = std::move(set);
+    return set;
+}
+
+ProfileParse parseProfiles(const std::string& text)
+{
+    const IniDocument doc = parseIni(text);
+    std::vector<IniError> errors = doc.errors;
+    ProfileParse result;
+    result.set = readProfiles(doc, errors);
+    if (errors.empty())
+        return result;
+    const IniError& first = *std::min_element(errors.begin(), errors.end(),
+                                              [](const IniError& a, const IniError& b) { return a.line < b.line; });
+    result = ProfileParse{};
+    result.ok = false;
+    result.errorLine = first.line;
+    result.error = iniErrorText(first);
     return result;
 }
 
@@ -253,29 +223,6 @@ std::string profileFileText(const ProfileSet& set)
         out += "\n";
     }
     return out;
-}
-
-ProfileParse loadProfileFile(const std::string& dir)
-{
-    const std::string path = dir + kProfileFileName;
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(std::filesystem::path(path), ec);
-    std::string text;
-    if (!exists && !ec) {
-        ProfileParse defaults;
-        replaceFileAtomically(path, profileFileText(defaults.set));
-        return defaults;
-    }
-    if (!readWholeFile(path, text, 1 << 20)) {
-        ProfileParse unreadable;
-        unreadable.ok = false;
-        unreadable.error = path + ": cannot be read; the built-in default limits are used";
-        return unreadable;
-    }
-    ProfileParse parsed = parseProfiles(text);
-    if (!parsed.ok)
-        parsed.error = path + ": " + parsed.error + "; the built-in default limits are used";
-    return parsed;
 }
 
 } // namespace korvex

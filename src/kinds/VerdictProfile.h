@@ -1,9 +1,11 @@
-// Verdict profiles: the limits a ballast type is judged against, and their human-readable file
-// (one [section] per ballast type) kept beside KORVEX.cfg.
+// Verdict profiles: the limits a ballast type is judged against, one [section] per ballast type
+// in the human-readable limits file kept beside KORVEX.cfg.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "record/IniFile.h"
 
 namespace korvex {
 
@@ -48,8 +50,8 @@ struct ProfileSet {
     std::vector<std::string> names() const;
 };
 
-/// The outcome of reading a profile file. On any error the set holds the defaults only and
-/// error names the line ("line 7: ...").
+/// The outcome of reading profile text. On any error the set holds the defaults only and
+/// error names the first line that is wrong ("line 7: ...").
 struct ProfileParse {
     ProfileSet set;
     bool ok = true;
@@ -57,17 +59,17 @@ struct ProfileParse {
     std::string error; ///< English, names the line
 };
 
-/// Parses profile file text (UTF-8). Sections other than [default] start from the values of
-/// [default] as read so far, so a ballast type lists only what differs.
+/// The profiles of a limits file read by parseIni: every section but [log], whose settings
+/// belong to the results log. Sections other than [default] start from the values of [default]
+/// as read so far, so a ballast type lists only what differs. Each key that is unknown or has a
+/// value out of range is added to errors with its line; the set then must not be used.
+ProfileSet readProfiles(const IniDocument& doc, std::vector<IniError>& errors);
+
+/// The profiles of a text: its syntax and its profile sections checked ([log] is not).
 ProfileParse parseProfiles(const std::string& text);
 
 /// The file text of a set: a comment header explaining the limits, then each profile with
 /// every key (LF line ends).
 std::string profileFileText(const ProfileSet& set);
-
-/// Reads dir + kProfileFileName. A missing file is created with the defaults (a failure to
-/// create it is ignored: the defaults are used). A damaged file is left as it is; the result
-/// carries the defaults and the message.
-ProfileParse loadProfileFile(const std::string& dir);
 
 } // namespace korvex

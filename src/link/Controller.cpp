@@ -11,7 +11,7 @@
 #include "link/InputThread.h"
 #include "link/MemoryLinkPort.h"
 #include "link/PortDevice.h"
-#include "link/SerialLinkPort.h"
+#include "link/SerialPortFactory.h"
 #include "link/SimInstrument.h"
 #include "link/SystemClock.h"
 #include "record/DataFile.h"
@@ -144,7 +144,7 @@ std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
         sim->reset();
         return port;
     }
-    return std::make_unique<SerialLinkPort>(device);
+    return makeSerialPort(device);
 }
 
 int Controller::openPort()
@@ -165,7 +165,8 @@ int Controller::openPort()
         // The second line says which port, on which device, and why, in the system's words;
         // a port this user may not use says how to get the right, in the window's language.
         const QString name = QString::fromLatin1(settings_.portName);
-        const QString denied = portPermissionAdvice(device, record_.chinese != 0);
+        const QString denied =
+            port_ && port_->accessDenied() ? portPermissionAdvice(device, record_.chinese != 0) : QString();
         emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
                                   (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(": ") +
                                   (denied.isEmpty() ? lastFailure_ : denied),
@@ -354,20 +355,22 @@ void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
 
 Notice Controller::loadFile(const std::string& path)
 {
-    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); });
+    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); }, QString::fromLocal8Bit(path));
 }
 
-Notice Controller::loadImage(const std::vector<uint8_t>& image)
+Notice Controller::loadImage(const std::vector<uint8_t>& image, const QString& source)
 {
-    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); });
+    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
 }
 
-Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read)
+Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source)
 {
     const int32_t runningKind = record_.currentTest;
     Notice n = read(record_);
     if (testRunning_)
         record_.currentTest = runningKind;
+    if (n.ok)
+        emit recordLoaded(source);
     emit repaintRequested();
     return n;
 }
@@ -459,7 +462,15 @@ void Controller::checkReader()
 {
     if (!readerActive() || !port_)
         return;
-    if (port_->bytesWaiting() >= expectedBytes_) {
+    const int64_t waiting = port_->bytesWaiting();
+    if (waiting > 0 && awaitFirstByte_ && !handshakePending_ && !awaitingAcknowledgement()) {
+        // The lamp was switched and the capture is on its way: it must now come whole.
+        awaitFirstByte_ = false;
+        lampWaitOver_ = true;
+        if (waiting < expectedBytes_)
+            startLimit(kReplyLimitMs);
+    }
+    if (waiting >= expectedBytes_) {
         port_->setWakeLevel(0); // the next block may be shorter: its first bytes set its level
         replyTimedOut_ = false;
         waitSince_ = kNoWait;
@@ -469,8 +480,8 @@ void Controller::checkReader()
         return;
     }
     // Not complete: the port need not wake the reader before it is (the time limit has a
-    // timer of its own).
-    port_->setWakeLevel(expectedBytes_);
+    // timer of its own), except for the first byte that ends a wait for the lamp.
+    port_->setWakeLevel(awaitFirstByte_ ? 1 : expectedBytes_);
     if (!waitActive_)
         return;
     const int32_t waited = tickDifference(clock_.ticks(), static_cast<uint32_t>(waitSince_));
@@ -496,15 +507,29 @@ void Controller::stopReader()
 
 void Controller::startWait(const SequenceSpec& seq)
 {
-    if (!seq.timeLimit)
-        return; // start and energy replies may take any time
+    if (!seq.timeLimit && !lampWaitOver_) {
+        awaitFirstByte_ = true; // the lamp may be switched at any time; checkReader waits
+        return;
+    }
+    startLimit(kReplyLimitMs);
+}
+
+void Controller::startLimit(int ms)
+{
     waitSince_ = static_cast<int32_t>(clock_.ticks());
-    waitLimitMs_ = kReplyLimitMs;
+    waitLimitMs_ = ms;
     // waitSince alone cannot mark "no limit": once the tick counter passes 2^31 the sentinel
     // 2147483647 lies in the past and would time out a start test waiting for its lamp.
     waitActive_ = true;
     if (reader_)
-        reader_->armDeadline(kReplyLimitMs + 1);
+        reader_->armDeadline(ms + 1);
+}
+
+bool Controller::awaitingAcknowledgement() const
+{
+    const SequenceSpec* seq = sequenceFor(record_.currentTest);
+    return seq && stepIndex_ >= 1 && stepIndex_ <= int(seq->steps.size()) &&
+           seq->steps[size_t(stepIndex_ - 1)].block == Block::EnergyAck;
 }
 
 // ---- Status ---------------------------------------------------------------------------------
@@ -539,6 +564,7 @@ void Controller::showAlarm(bool shown)
 void Controller::checkLink()
 {
     expectedBytes_ = 1;
+    awaitFirstByte_ = false;
     if (!port_ || !port_->isOpen()) {
         // A port that is closed (never opened, or gone) cannot answer: fail at once rather
         // than wait 2000 ms.
@@ -622,6 +648,7 @@ void Controller::linkFailure(const QString& reason)
     stepIndex_ = 0;
     expectedBytes_ = 1;
     waitActive_ = false;
+    awaitFirstByte_ = false;
     waitSince_ = kNoWait;
     timer1_.start();
     showAlarm(true);
@@ -635,6 +662,7 @@ void Controller::linkFailure(const QString& reason)
 void Controller::stepZero(const SequenceSpec& seq)
 {
     const int32_t kind = seq.kind;
+    emit runStarting(kind);
     if (isMeasuring(kind) && record_.currentTest != pendingTest_)
         resetKind(pendingTest_);
     record_.currentTest = pendingTest_;
@@ -667,6 +695,8 @@ void Controller::sendCommand(const SequenceSpec& seq)
     stepIndex_ = 1;
     waitSince_ = kNoWait;
     waitActive_ = false;
+    awaitFirstByte_ = false;
+    lampWaitOver_ = false;
 
     reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
     startWait(seq);
@@ -717,6 +747,7 @@ void Controller::replyStep(const SequenceSpec& seq)
 void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
 {
     stopReader();
+    awaitFirstByte_ = false;
     std::array<uint8_t, 2048> rx{};
     port_->read(rx.data(), expectedBytes_);
     storeBlock(record_, step, rx.data());

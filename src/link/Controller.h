@@ -70,8 +70,9 @@ class Controller : public QObject {
     void loadSettings(const std::string& programDir, Configuration& cfg);
     /// Reads a data file into the record; a running sequence keeps its kind.
     Notice loadFile(const std::string& path);
-    /// The same for the bytes of a data file held in memory (a logged run).
-    Notice loadImage(const std::vector<uint8_t>& image);
+    /// The same for the bytes of a data file held in memory (a logged run); source says what
+    /// they are for recordLoaded.
+    Notice loadImage(const std::vector<uint8_t>& image, const QString& source);
     /// Shows the page of kind with its results (not the start prompt); ignored while a sequence
     /// runs, whose kind stays on screen.
     void showPage(int32_t kind);
@@ -157,8 +158,13 @@ class Controller : public QObject {
     void closeWindowRequested();
     /// The pressed state of LockTestBtn.
     void lockChanged(bool pressed);
+    /// Step 0 of a run of kind begins (before the handshake); the record is the run's from here.
+    void runStarting(int32_t kind);
     /// A run finished and its evaluation filled the record.
     void runCompleted(int32_t kind);
+    /// A stored record replaced the record's contents (source: the file's path, or what the
+    /// loaded bytes were).
+    void recordLoaded(const QString& source);
     /// A test command or a step 0 cleared the results of kind (a new series begins).
     void resultsReset(int32_t kind);
     /// A handshake, a reply, an acknowledgement or the port failed; reason in English.
@@ -168,7 +174,7 @@ class Controller : public QObject {
     bool event(QEvent* e) override;
 
   private:
-    Notice loadRecord(const std::function<Notice(TestRecord&)>& read);
+    Notice loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source);
     void measuringCommand(int32_t kind, bool locked);
     void promptCommand(int32_t kind);
     void setLockState(bool locked);
@@ -187,6 +193,9 @@ class Controller : public QObject {
     void setProgress(int percent);
     void showAlarm(bool shown);
     void startWait(const SequenceSpec& seq);
+    void startLimit(int ms);
+    /// The step under way waits for the energy test's one-byte acknowledgement.
+    bool awaitingAcknowledgement() const;
     void stopReader();
     void postStep();
     bool ensurePortOpen();
@@ -212,6 +221,11 @@ class Controller : public QObject {
     int expectedBytes_ = 1;
     int32_t waitSince_ = kNoWait;
     bool waitActive_ = false; // a reply time limit runs (see checkReader)
+    // Start and energy: the instrument answers once the operator has switched the lamp, which
+    // may take any time. The block that follows that wait begins with its first byte; from
+    // then on every block has the reply limit, as in the measuring tests.
+    bool awaitFirstByte_ = false; // waiting, without limit, for the lamp-switch block to begin
+    bool lampWaitOver_ = false;   // that block has begun in this run
     int waitLimitMs_ = kReplyLimitMs;
     bool replyTimedOut_ = false;
     bool alarmShown_ = false;

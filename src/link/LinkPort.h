@@ -31,13 +31,18 @@ class LinkPort : public QObject {
     /// Blocks up to msecs for more bytes to arrive (without spinning); true when some did.
     virtual bool waitForData(int msecs) = 0;
     /// The reader can go on only once `waiting` bytes wait in all: until then the port may hold
-    /// back dataArrived, so a block streaming in does not wake the reader at every chunk. 0
-    /// announces every arrival. Counts and reads are the same. A level stays until it is set
-    /// again: the reader sets 0 once its block is complete.
+    /// back dataArrived, so a block streaming in does not wake the reader at every chunk; once
+    /// they are there it announces them without delay. 0 announces every arrival. Counts and
+    /// reads are the same. A level stays until it is set again: the reader sets 0 once its
+    /// block is complete. Bytes held back that a lowered level reaches are announced from the
+    /// event loop, never inside this call.
     virtual void setWakeLevel(int64_t waiting) { (void)waiting; }
     /// The device this port talks to ("/dev/ttyS0", "sim", ...).
     virtual QString deviceName() const = 0;
     QString errorText() const { return errorText_; }
+    /// The last open() failed because this user may not use the device (errorText() then
+    /// says how to get the right); the caller may say the same in its own language.
+    bool accessDenied() const { return accessDenied_; }
 
   signals:
     /// New bytes are waiting.
@@ -47,6 +52,7 @@ class LinkPort : public QObject {
 
   protected:
     QString errorText_;
+    bool accessDenied_ = false;
 };
 
 } // namespace korvex

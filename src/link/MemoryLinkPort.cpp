@@ -1,6 +1,7 @@
 // The in-memory port.
 #include "link/MemoryLinkPort.h"
 
+#include <QMetaObject>
 #include <QThread>
 #include <algorithm>
 #include <cstring>
@@ -27,11 +28,13 @@ void MemoryLinkPort::close()
 {
     open_ = false;
     rx_.clear();
+    unannounced_ = false;
 }
 
 void MemoryLinkPort::purgeInput()
 {
     rx_.clear();
+    unannounced_ = false;
 }
 
 int64_t MemoryLinkPort::bytesWaiting()
@@ -76,6 +79,10 @@ void MemoryLinkPort::setWakeLevel(int64_t waiting)
     if (waiting == wakeLevel_)
         return;
     wakeLevel_ = waiting;
+    if (unannounced_ && rx_.size() >= wakeLevel_) {
+        unannounced_ = false;
+        QMetaObject::invokeMethod(this, &LinkPort::dataArrived, Qt::QueuedConnection);
+    }
     if (onWakeLevelChanged)
         onWakeLevelChanged();
 }
@@ -85,7 +92,8 @@ void MemoryLinkPort::deliver(const uint8_t* data, size_t n)
     if (!open_ || n == 0)
         return;
     rx_.append(reinterpret_cast<const char*>(data), qsizetype(n));
-    if (rx_.size() >= wakeLevel_)
+    unannounced_ = rx_.size() < wakeLevel_;
+    if (!unannounced_)
         emit dataArrived();
 }
 

@@ -57,6 +57,7 @@ class MemoryLinkPort final : public LinkPort {
     bool open_ = false;
     bool present_ = true;
     int64_t wakeLevel_ = 0;
+    bool unannounced_ = false; // bytes came under a level they did not reach
 };
 
 } // namespace korvex

@@ -7,6 +7,7 @@
 #include <QtCore/QStandardPaths>
 
 #include "kinds/VerdictProfile.h"
+#include "log/LimitsFile.h"
 #include "log/LogSettings.h"
 #include "record/Configuration.h"
 
@@ -48,12 +49,14 @@ QString Locations::configFile() const
 
 QString Locations::limitsFile() const
 {
-    return limitsDir + QLatin1String(kProfileFileName);
+    return limitsFilePath(limitsDir);
 }
 
 LogTarget Locations::logTarget() const
 {
-    return configuredLogTarget(limitsDir, dataDir);
+    // The [log] section of the limits file in use names the log; the default file, the queue
+    // and the set-aside file lie in the data folder, never in a plant-wide one.
+    return logTargetOf(readLimitsFile(limitsFile(), false), dataDir);
 }
 
 LogTarget Locations::logTarget(const QString& text) const
@@ -123,7 +126,8 @@ bool makeLocationFolders(const Locations& where, QString* error)
 
 QString describeLocations(const Locations& where)
 {
-    const LogTarget log = where.logTarget();
+    const LimitsFile file = readLimitsFile(where.limitsFile(), false);
+    const LogTarget log = logTargetOf(file, where.dataDir);
     auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
     QString limits = native(where.limitsFile());
     if (where.limitsSystemWide)
@@ -131,10 +135,15 @@ QString describeLocations(const Locations& where)
                       .arg(native(where.configDir + QLatin1String(kProfileFileName)));
     else if (!QFileInfo::exists(where.limitsFile()))
         limits += QStringLiteral(" (written with the defaults on first use)");
+    if (!file.ok())
+        limits += QStringLiteral(" (damaged, %1: nothing is judged)").arg(file.fault);
     QString text = QStringLiteral("mode       %1\n").arg(where.reason);
     text += QStringLiteral("settings   %1\n").arg(native(where.configFile()));
     text += QStringLiteral("limits     %1\n").arg(limits);
-    text += QStringLiteral("log        %1\n").arg(log.isServer() ? log.display() : native(log.path));
+    if (!log.unusable.isEmpty())
+        text += QStringLiteral("log        %1 (%2)\n").arg(log.display(), log.unusable);
+    else
+        text += QStringLiteral("log        %1\n").arg(log.isServer() ? log.display() : native(log.path));
     if (log.isServer())
         text += QStringLiteral("queue      %1\n").arg(native(log.queuePath));
     text += QStringLiteral("set aside  %1\n").arg(native(log.unwrittenPath));

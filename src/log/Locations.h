@@ -21,7 +21,8 @@ struct Locations {
     QString configFile() const;
     QString limitsFile() const;
     /// KORVEX_DB, else the [log] section of the limits file in use, else the log in dataDir;
-    /// the queue and the file of runs set aside live in dataDir.
+    /// the queue and the file of runs set aside live in dataDir. While that [log] section
+    /// cannot be read the target is unusable and says why (the runs are held, not redirected).
     LogTarget logTarget() const;
     /// A log named on a command line (--db), or logTarget() when text is empty.
     LogTarget logTarget(const QString& text) const;

@@ -41,6 +41,11 @@ const char* const kMigration1[] = {
     "CREATE TABLE records (id TEXT PRIMARY KEY, image {blob} NOT NULL)",
 };
 
+// Version 2: a run can be marked as a retest of a serial number that had passed.
+const char* const kMigration2[] = {
+    "ALTER TABLE runs ADD COLUMN retest INTEGER NOT NULL DEFAULT 0",
+};
+
 QString expand(const char* statement, bool server)
 {
     QString s = QString::fromLatin1(statement);
@@ -101,6 +106,11 @@ bool migrate(QSqlDatabase& db, bool server, QString* error)
             if (!exec(db, expand(s, server), error))
                 return fail();
     }
+    if (version < 2) {
+        for (const char* s : kMigration2)
+            if (!exec(db, expand(s, server), error))
+                return fail();
+    }
     if (version < kLogSchemaVersion &&
         !exec(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kLogSchemaVersion), error))
         return fail();
@@ -133,6 +143,8 @@ LogTarget LogTarget::parse(const QString& text, const QString& defaultDir)
 
 QString LogTarget::display() const
 {
+    if (!unusable.isEmpty())
+        return QStringLiteral("(not known while its settings cannot be read)");
     if (!isServer())
         return path;
     QUrl u(url);
@@ -142,6 +154,8 @@ QString LogTarget::display() const
 
 QString LogTarget::key() const
 {
+    if (!unusable.isEmpty())
+        return QStringLiteral(""); // not NULL: the column is NOT NULL
     return isServer() ? display() : QFileInfo(path).absoluteFilePath();
 }
 
@@ -177,6 +191,11 @@ QSqlDatabase LogConnection::db() const
 
 bool LogConnection::open(const LogTarget& target, bool queue, QString* error, SqlUse use)
 {
+    if (!target.unusable.isEmpty()) {
+        if (error)
+            *error = target.unusable;
+        return false;
+    }
     if (!target.isServer() || queue)
         return openFile(queue ? target.queuePath : target.path, error, use);
     close();
@@ -320,7 +339,8 @@ QStringList runColumns()
         cols << QLatin1String(t.column);
     for (const LogValueColumn& c : logValueColumns())
         cols << QLatin1String(c.column);
-    cols << QStringLiteral("verdict") << QStringLiteral("verdict_details") << QStringLiteral("program_version");
+    cols << QStringLiteral("verdict") << QStringLiteral("verdict_details") << QStringLiteral("program_version")
+         << QStringLiteral("retest");
     return cols;
 }
 
@@ -373,10 +393,10 @@ bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error, bool ow
         q.addBindValue(text(e.texts.value(i)));
     for (size_t i = 0; i < logValueColumns().size(); ++i)
         q.addBindValue(i < e.values.size() ? double(e.values[i]) : 0.0);
-    q.addBindValue(e.verdictPass ? QVariant(*e.verdictPass ? QStringLiteral("pass") : QStringLiteral("fail"))
-                                 : QVariant(QMetaType::fromType<QString>()));
-    q.addBindValue(e.verdictPass ? QVariant(text(e.verdictDetails)) : QVariant(QMetaType::fromType<QString>()));
+    q.addBindValue(QString::fromLatin1(resultKey(e.verdict)));
+    q.addBindValue(e.verdictDetails.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(e.verdictDetails));
     q.addBindValue(text(e.programVersion));
+    q.addBindValue(e.retest ? 1 : 0);
     image.addBindValue(e.id);
     image.addBindValue(qCompress(e.record, 6));
     if (ownTransaction && !db.transaction()) {
@@ -415,10 +435,10 @@ LogEntry readLogEntry(const QSqlQuery& q, bool withImage)
     for (size_t c = 0; c < logValueColumns().size(); ++c)
         e.values.push_back(q.value(i++).toFloat());
     const QVariant verdict = q.value(i++);
-    if (!verdict.isNull())
-        e.verdictPass = verdict.toString() == QLatin1String("pass");
+    e.verdict = verdictResultOf(verdict.toString(), verdict.isNull());
     e.verdictDetails = q.value(i++).toString();
     e.programVersion = q.value(i++).toString();
+    e.retest = q.value(i++).toInt() != 0;
     if (withImage)
         e.record = qUncompress(q.value(i++).toByteArray());
     return e;

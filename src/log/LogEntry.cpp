@@ -35,6 +35,22 @@ LogEntry makeLogEntry(const TestRecord& r, int32_t kind, const LogSource& source
     return e;
 }
 
+VerdictResult verdictResultOf(const QString& key, bool isNull)
+{
+    if (isNull)
+        return VerdictResult::NoChecks;
+    for (const VerdictResult r : {VerdictResult::Pass, VerdictResult::Fail, VerdictResult::NoChecks})
+        if (key == QLatin1String(resultKey(r)))
+            return r;
+    return VerdictResult::NotJudged;
+}
+
+void setVerdict(LogEntry& entry, const Verdict& verdict)
+{
+    entry.verdict = verdict.result();
+    entry.verdictDetails = QString::fromStdString(verdictJson(verdict));
+}
+
 QString defaultBenchName()
 {
     const QString set = qEnvironmentVariable("KORVEX_BENCH");

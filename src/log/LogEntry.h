@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "kinds/Verdict.h"
 #include "record/TestRecord.h"
 
 namespace korvex {
@@ -18,11 +19,15 @@ struct LogEntry {
     QString bench;         ///< bench name (the host name unless set)
     QString port;          ///< the device the run used ("/dev/ttyUSB0", "sim")
     int32_t kind = 0;
-    int seriesRuns = 1;              ///< runs of the repeating series this entry ends; 1 for a single run
-    QStringList texts;               ///< logTextColumns() in order, UTF-8
-    std::vector<float> values;       ///< logValueColumns() in order
-    std::optional<bool> verdictPass; ///< empty when the run was not judged
-    QString verdictDetails;          ///< JSON, empty when not judged
+    int seriesRuns = 1;        ///< runs of the repeating series this entry ends; 1 for a single run
+    QStringList texts;         ///< logTextColumns() in order, UTF-8
+    std::vector<float> values; ///< logValueColumns() in order
+    /// Passed or failed its checks, had no checks (a start run), or was not judged because the
+    /// limits file could not be read.
+    VerdictResult verdict = VerdictResult::NoChecks;
+    QString verdictDetails; ///< the verdict as JSON (verdictJson); empty in entries of old logs
+    /// The serial number had passed before: the ballast was tested again on purpose.
+    bool retest = false;
     QString programVersion;
     QByteArray record; ///< the data file image, 23129 bytes
 
@@ -37,6 +42,12 @@ struct LogSource {
 
 /// An entry for the record as it is now (a fresh id and time).
 LogEntry makeLogEntry(const TestRecord& r, int32_t kind, const LogSource& source, int seriesRuns = 1);
+
+/// The result of a logged verdict column ("pass", "fail", "none", "unjudged"); NULL in old logs
+/// is "none". An unknown word is taken as not judged, never as a pass.
+VerdictResult verdictResultOf(const QString& key, bool isNull);
+/// The entry carries the verdict (its result and its JSON).
+void setVerdict(LogEntry& entry, const Verdict& verdict);
 
 /// The bench name: KORVEX_BENCH when set, else the host name.
 QString defaultBenchName();

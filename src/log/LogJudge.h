@@ -1,12 +1,9 @@
-// The verdict of a logged run: the record judged against the profile of its product type; over a
-// repeating series the harmonics are judged on the accumulated runs.
+// The limits a verdict profile sets on the logged values, for the trend plots of the history.
 #pragma once
 
-#include <QtCore/QString>
 #include <limits>
 
-#include "kinds/Verdict.h"
-#include "log/LogEntry.h"
+#include "kinds/VerdictProfile.h"
 
 namespace korvex {
 
@@ -18,20 +15,5 @@ struct ValueLimits {
     double high = std::numeric_limits<double>::quiet_NaN();
 };
 ValueLimits valueLimits(const VerdictProfile& profile, const LogValueColumn& column);
-
-class LogJudge {
-  public:
-    /// Profiles of dir/KORVEX-limits.ini (the defaults when it is missing or damaged).
-    explicit LogJudge(const QString& dir);
-    explicit LogJudge(ProfileSet profiles) : profiles_(std::move(profiles)) {}
-    const ProfileSet& profiles() const { return profiles_; }
-
-    /// Fills the entry's verdict; runs is the run's number in its series (1 starts a series).
-    void judge(LogEntry& entry, const TestRecord& record, int runs);
-
-  private:
-    ProfileSet profiles_;
-    VerdictSeries series_;
-};
 
 } // namespace korvex

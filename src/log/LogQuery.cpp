@@ -72,7 +72,8 @@ Where whereOf(const LogFilter& f, bool server)
     case LogFilter::Verdict::Any: break;
     case LogFilter::Verdict::Pass: w.sql += QStringLiteral(" AND verdict = 'pass'"); break;
     case LogFilter::Verdict::Fail: w.sql += QStringLiteral(" AND verdict = 'fail'"); break;
-    case LogFilter::Verdict::Unjudged: w.sql += QStringLiteral(" AND verdict IS NULL"); break;
+    case LogFilter::Verdict::NoChecks: w.sql += QStringLiteral(" AND (verdict = 'none' OR verdict IS NULL)"); break;
+    case LogFilter::Verdict::NotJudged: w.sql += QStringLiteral(" AND verdict = 'unjudged'"); break;
     }
     return w;
 }
@@ -188,11 +189,11 @@ bool LogQuery::localStats(const LogFilter& f, const std::vector<const LogValueCo
         ++out.count;
         const int32_t kind = q.value(0).toInt();
         const QVariant verdict = q.value(1);
-        if (!verdict.isNull()) {
+        const VerdictResult result = verdictResultOf(verdict.toString(), verdict.isNull());
+        if (result == VerdictResult::Pass || result == VerdictResult::Fail)
             ++out.judged;
-            if (verdict.toString() == QLatin1String("pass"))
-                ++out.passed;
-        }
+        if (result == VerdictResult::Pass)
+            ++out.passed;
         for (size_t k = 0; k < columns.size(); ++k) {
             if (!measuredBy(*columns[k], kind))
                 continue;
@@ -224,7 +225,7 @@ bool LogQuery::serverStats(const LogFilter& f, const std::vector<const LogValueC
     // First pass: counts, means and extremes; second pass: the spread around the means (two
     // passes keep sigma exact where the values are large and their spread small).
     QStringList cols = {QStringLiteral("COUNT(*)"),
-                        QStringLiteral("SUM(CASE WHEN verdict IS NOT NULL THEN 1 ELSE 0 END)"),
+                        QStringLiteral("SUM(CASE WHEN verdict IN ('pass', 'fail') THEN 1 ELSE 0 END)"),
                         QStringLiteral("SUM(CASE WHEN verdict = 'pass' THEN 1 ELSE 0 END)")};
     for (const LogValueColumn* c : columns) {
         const QString v = measured(*c);

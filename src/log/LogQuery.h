@@ -21,7 +21,9 @@ struct LogFilter {
     QString operatorName;
     QString bench;
     int32_t kind = 0; ///< 0 any
-    enum class Verdict { Any, Pass, Fail, Unjudged } verdict = Verdict::Any;
+    /// NoChecks: runs without checks (a start run); NotJudged: runs logged while the limits
+    /// file could not be read.
+    enum class Verdict { Any, Pass, Fail, NoChecks, NotJudged } verdict = Verdict::Any;
 };
 
 struct LogValueStats {
@@ -32,7 +34,7 @@ struct LogValueStats {
 
 struct LogStats {
     qint64 count = 0;  ///< runs in the set
-    qint64 judged = 0; ///< runs with a verdict
+    qint64 judged = 0; ///< runs that passed or failed (no checks and not judged are neither)
     qint64 passed = 0;
     std::vector<LogValueStats> values;
     /// Passed in % of the judged runs; nothing when none was judged.

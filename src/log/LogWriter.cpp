@@ -101,7 +101,8 @@ LogWriter::~LogWriter() = default;
 
 void LogWriter::start()
 {
-    // Entries set aside when the program last closed go first, in their order.
+    // Entries set aside when the program last closed go first, in their order: those of this
+    // log and those held while the settings naming the log could not be read.
     restoreUnwritten();
     // Open at once, so a wrong path or an unreachable server is reported before the first run.
     if (target_.isServer()) {
@@ -212,7 +213,7 @@ void LogWriter::restoreUnwritten()
     }
     QSqlQuery q(c.db());
     q.prepare(QStringLiteral("SELECT %1, records.image FROM unwritten JOIN runs ON runs.id = unwritten.id"
-                             " JOIN records ON records.id = runs.id WHERE unwritten.target = ?"
+                             " JOIN records ON records.id = runs.id WHERE unwritten.target IN (?, '')"
                              " ORDER BY unwritten.rowid")
                   .arg(logColumnList()));
     q.addBindValue(target_.key());

@@ -8,18 +8,51 @@ namespace korvex {
 ResultsLog::ResultsLog(const LogTarget& target, QObject* parent) : QObject(parent), target_(target)
 {
     thread_.setObjectName(QStringLiteral("korvex-log"));
-    writer_ = new LogWriter(target);
-    writer_->moveToThread(&thread_);
+    writer_ = makeWriter(target);
     connect(&thread_, &QThread::started, writer_, &LogWriter::start);
-    connect(writer_, &LogWriter::logged, this, &ResultsLog::logged);
-    connect(writer_, &LogWriter::queued, this, &ResultsLog::queued);
-    connect(writer_, &LogWriter::forwarded, this, &ResultsLog::forwarded);
-    connect(writer_, &LogWriter::problem, this, &ResultsLog::problem);
-    connect(writer_, &LogWriter::waitingChanged, this, [this](int n) {
+    thread_.start();
+}
+
+LogWriter* ResultsLog::makeWriter(const LogTarget& target)
+{
+    auto* w = new LogWriter(target);
+    w->moveToThread(&thread_);
+    connect(w, &LogWriter::logged, this, &ResultsLog::logged);
+    connect(w, &LogWriter::queued, this, &ResultsLog::queued);
+    connect(w, &LogWriter::forwarded, this, &ResultsLog::forwarded);
+    connect(w, &LogWriter::problem, this, &ResultsLog::problem);
+    connect(w, &LogWriter::waitingChanged, this, [this](int n) {
         waiting_ = n;
         emit waitingChanged(n);
     });
-    thread_.start();
+    return w;
+}
+
+void ResultsLog::retarget(const LogTarget& target)
+{
+    if (closed_)
+        return;
+    target_ = target;
+    LogWriter* old = writer_;
+    LogWriter* fresh = makeWriter(target);
+    writer_ = fresh;
+    // On the writer's thread, after every entry handed to the old writer and before any handed
+    // to the new one: the old one sets aside what it holds, the new one starts by taking it up.
+    QMetaObject::invokeMethod(
+        fresh,
+        [this, old, fresh, unwritten = target.unwrittenPath] {
+            const LogFinish f = old->finish();
+            delete old;
+            fresh->start();
+            if (f.lost > 0) {
+                const QString text =
+                    QStringLiteral("%1 run(s) could not be set aside in %2 for the results log and are lost")
+                        .arg(f.lost)
+                        .arg(unwritten);
+                QMetaObject::invokeMethod(this, [this, text] { emit problem(text); });
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 ResultsLog::~ResultsLog()

@@ -37,6 +37,10 @@ class ResultsLog : public QObject {
     void setRetryInterval(int ms);
     /// Tries at once to write what waits (the operator freed the file, a test drives it).
     void retry();
+    /// From now on entries go to target: what waits for the old one is set aside (as at close)
+    /// and the new writer takes it up with the entries set aside before. Used when the settings
+    /// that name the log could not be read and have been fixed.
+    void retarget(const LogTarget& target);
 
   signals:
     /// The entry is committed to the log (for a server target: on the server).
@@ -51,6 +55,8 @@ class ResultsLog : public QObject {
     void problem(const QString& text);
 
   private:
+    LogWriter* makeWriter(const LogTarget& target);
+
     LogTarget target_;
     QThread thread_;
     LogWriter* writer_ = nullptr;

@@ -1,13 +1,27 @@
-// Series bookkeeping on the controller's signals.
+// Series bookkeeping on the controller's signals, and the judgement of each run.
 #include "log/RunLogger.h"
 
 #include "link/Controller.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 
 namespace korvex {
 
-RunLogger::RunLogger(Controller& controller, ResultsLog& log, QObject* parent)
-    : QObject(parent), controller_(controller), log_(log)
+namespace {
+
+QString passKey(const QString& serial, int32_t kind)
+{
+    return QString::number(kind) + QLatin1Char(' ') + serial;
+}
+
+} // namespace
+
+RunLogger::RunLogger(Controller& controller, ResultsLog& log, QObject* parent) : RunLogger(controller, parent)
+{
+    log_ = &log;
+}
+
+RunLogger::RunLogger(Controller& controller, QObject* parent) : QObject(parent), controller_(controller)
 {
     // Direct connections: the record is taken before any later command can reset it.
     connect(&controller_, &Controller::runCompleted, this, &RunLogger::onRunCompleted, Qt::DirectConnection);
@@ -19,21 +33,34 @@ RunLogger::RunLogger(Controller& controller, ResultsLog& log, QObject* parent)
     });
 }
 
+void RunLogger::notePassed(const QString& serial, int32_t kind)
+{
+    if (!serial.isEmpty())
+        passed_.insert(passKey(serial, kind));
+}
+
+bool RunLogger::hasPassed(const QString& serial, int32_t kind) const
+{
+    return !serial.isEmpty() && passed_.contains(passKey(serial, kind));
+}
+
 void RunLogger::onRunCompleted(int32_t kind)
 {
     const LogSource source{bench_, controller_.portDevice()};
-    const bool continues = pending_ && pending_->kind == kind;
-    const int runs = continues ? pending_->seriesRuns + 1 : 1;
+    LogEntry entry = makeLogEntry(controller_.record(), kind, source);
+    // A new serial number is a new ballast: the series of the one before ends with its runs.
+    const bool continues = pending_ && pending_->kind == kind && pending_->serial() == entry.serial();
     if (pending_ && !continues)
         finishSeries();
-    LogEntry entry = makeLogEntry(controller_.record(), kind, source, runs);
+    entry.seriesRuns = continues ? pending_->seriesRuns + 1 : 1;
+    entry.retest = hasPassed(entry.serial(), kind);
     if (judge_)
-        judge_(entry, controller_.record(), runs);
+        setVerdict(entry, judge_->judgeRun(controller_.record(), kind, entry.seriesRuns).verdict);
     if (controller_.testLocked()) {
         // A single run, or the run under way when the operator locked a series: its last.
         pending_.reset();
         awaitingLast_ = false;
-        submit(entry, runs == 1);
+        submit(entry, entry.seriesRuns == 1);
     } else {
         pending_ = std::move(entry);
     }
@@ -69,7 +96,10 @@ void RunLogger::finishSeries()
 
 void RunLogger::submit(const LogEntry& entry, bool single)
 {
-    log_.submit(entry);
+    if (entry.verdict == VerdictResult::Pass)
+        notePassed(entry.serial(), entry.kind);
+    if (log_)
+        log_->submit(entry);
     emit entrySubmitted(entry, single);
 }
 

@@ -1,10 +1,11 @@
 // Decides what the log keeps of the controller's runs: every single run when its evaluation
-// completes, and a repeating series once, when it ends (the lock, another test, closing), as
-// its last run with the number of runs it had.
+// completes, and a repeating series once, when it ends (the lock, another test, a new serial
+// number, closing), as its last run with the number of runs it had. Each run is judged once,
+// as it completes, by the run judge; the entry carries that judgement.
 #pragma once
 
 #include <QtCore/QObject>
-#include <functional>
+#include <QtCore/QSet>
 #include <optional>
 
 #include "log/LogEntry.h"
@@ -13,19 +14,25 @@ namespace korvex {
 
 class Controller;
 class ResultsLog;
+class RunJudge;
 
 class RunLogger : public QObject {
     Q_OBJECT
   public:
-    /// Fills in the verdict of an entry when its run completes; runs counts the runs of the
-    /// series so far (1 for a single run), so a judge can accumulate over a series.
-    using Judge = std::function<void(LogEntry& entry, const TestRecord& record, int seriesRuns)>;
-
     RunLogger(Controller& controller, ResultsLog& log, QObject* parent = nullptr);
+    /// The bookkeeping and the judgement alone; setLog() adds the log.
+    explicit RunLogger(Controller& controller, QObject* parent = nullptr);
 
-    void setJudge(Judge judge) { judge_ = std::move(judge); }
+    /// Where entries go (nullptr: nowhere; entrySubmitted is still emitted).
+    void setLog(ResultsLog* log) { log_ = log; }
+    /// Judges each run as it completes (nullptr: entries carry no checks).
+    void setJudge(RunJudge* judge) { judge_ = judge; }
     /// The bench name written with each entry (default: KORVEX_BENCH, else the host name).
     void setBench(const QString& bench) { bench_ = bench; }
+    /// A run of kind passed for this serial number: a later run of the same kind and serial is
+    /// marked as a retest (the log told of it, or this program logged it).
+    void notePassed(const QString& serial, int32_t kind);
+    bool hasPassed(const QString& serial, int32_t kind) const;
     /// Logs a series still under way (the program is closing).
     void finishSeries();
     /// Runs of the series under way so far (0: none).
@@ -41,11 +48,12 @@ class RunLogger : public QObject {
     void submit(const LogEntry& entry, bool single);
 
     Controller& controller_;
-    ResultsLog& log_;
-    Judge judge_;
+    ResultsLog* log_ = nullptr;
+    RunJudge* judge_ = nullptr;
     QString bench_ = defaultBenchName();
     std::optional<LogEntry> pending_; // the last run of the series under way
     bool awaitingLast_ = false;       // locked while the series' run was under way
+    QSet<QString> passed_;            // kind and serial of runs that passed
 };
 
 } // namespace korvex

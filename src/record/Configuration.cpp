@@ -170,7 +170,7 @@ Notice saveConfiguration(const std::string& programDir, Configuration& cfg, cons
 {
     cfg.takeFrom(r, s);
     if (!replaceFileAtomically(programDir + kConfigFileName, cfg.fileBytes()))
-        return Notice::failure("存配置文件失败!", "警告");
+        return Notice::writeFailure("存配置文件失败!", "警告", programDir + kConfigFileName);
     return Notice::success();
 }
 

@@ -327,7 +327,7 @@ Notice writeDataFile(const std::string& path, const TestRecord& r)
 {
     const std::vector<uint8_t> image = encodeDataFile(r);
     if (!replaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size())))
-        return Notice::failure("存数据失败!", "警告");
+        return Notice::writeFailure("存数据失败!", "警告", path);
     return Notice::success();
 }
 

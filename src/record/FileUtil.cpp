@@ -113,6 +113,29 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes)
     }
     return true;
 }
+
+bool createFileExclusively(const std::string& path, std::string_view bytes)
+{
+    const std::string tmp = path + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(tmp.c_str());
+            return false;
+        }
+    }
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
+    if (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
 #else
 namespace {
 
@@ -151,21 +174,13 @@ bool writeIntoSpecialFile(const std::string& path, std::string_view bytes)
     return ok;
 }
 
-} // namespace
-
-bool replaceFileAtomically(const std::string& path, std::string_view bytes)
+/// Writes bytes to a new temporary file in path's folder and flushes it to disk; its name is
+/// returned in tmpl. False (with errno) when that fails; nothing is then left behind.
+bool writeTemporary(const std::string& path, std::string_view bytes, std::string& tmpl)
 {
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-        if (S_ISDIR(existing.st_mode)) {
-            errno = EISDIR;
-            return false;
-        }
-        return writeIntoSpecialFile(path, bytes);
-    }
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    std::string tmpl = (slash == std::string::npos ? std::string() : dir) + ".korvex-XXXXXX";
+    tmpl = (slash == std::string::npos ? std::string() : dir) + ".korvex-XXXXXX";
     const int fd = mkstemp(tmpl.data());
     if (fd < 0)
         return false;
@@ -188,16 +203,49 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes)
         ok = false;
         failure = errno;
     }
-    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) {
-        ok = false;
-        failure = errno;
-    }
     if (!ok) {
         ::unlink(tmpl.c_str());
         errno = failure ? failure : EIO; // the caller may name the reason
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool replaceFileAtomically(const std::string& path, std::string_view bytes)
+{
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        return writeIntoSpecialFile(path, bytes);
+    }
+    std::string tmpl;
+    if (!writeTemporary(path, bytes, tmpl))
+        return false;
+    if (std::rename(tmpl.c_str(), path.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(tmpl.c_str());
+        errno = failure;
+        return false;
+    }
+    return true;
+}
+
+bool createFileExclusively(const std::string& path, std::string_view bytes)
+{
+    std::string tmpl;
+    if (!writeTemporary(path, bytes, tmpl))
+        return false;
+    // link() never replaces: whatever appeared at path meanwhile stays as it is (EEXIST).
+    const bool ok = ::link(tmpl.c_str(), path.c_str()) == 0;
+    const int failure = errno;
+    ::unlink(tmpl.c_str());
+    errno = ok ? 0 : failure;
+    return ok;
 }
 #endif
 

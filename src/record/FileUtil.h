@@ -1,4 +1,4 @@
-// Whole-file reads and atomic replacement of a file.
+// Whole-file reads, atomic replacement of a file and creation of a file that must not exist yet.
 #pragma once
 
 #include <cstddef>
@@ -21,5 +21,9 @@ bool isSpecialFile(const std::string& path);
 /// over path. On any failure the temporary file is removed, an existing target is left as it
 /// was, and false is returned with errno telling why.
 bool replaceFileAtomically(const std::string& path, std::string_view bytes);
+
+/// Creates path with bytes, written completely before it appears, only when nothing is there:
+/// an existing file is never touched (false, errno EEXIST). Other failures as above.
+bool createFileExclusively(const std::string& path, std::string_view bytes);
 
 } // namespace korvex

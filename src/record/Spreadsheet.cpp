@@ -60,7 +60,7 @@ Notice exportSpreadsheet(const std::string& path, const TestRecord& r)
 {
     const std::string bytes = spreadsheetTitleLine() + "\r\n" + spreadsheetValueLine(r) + "\r\n";
     if (!replaceFileAtomically(path, bytes))
-        return Notice::failure("Export data failure!", "Notice");
+        return Notice::writeFailure("Export data failure!", "Notice", path);
     return Notice::success();
 }
 

@@ -207,7 +207,7 @@ TEST(WindowStartUp, PortFailureIsOnlyReported)
     Controller controller{evaluateKind};
     controller.useDevice(dir.filePath(QStringLiteral("no-such-tty")));
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     ASSERT_EQ(runner.messages.size(), 1u);
     // The text as it stands, then which port, on which device, and the system's reason.
     const QStringList lines = runner.messages[0].first.split(QLatin1Char('\n'));
@@ -502,7 +502,9 @@ TEST(DataFiles, StoreFailureIsReported)
     w.runner.fileAnswers = {w.path("no-folder/stored.kvx")};
     w.form->StoreFileClick();
     ASSERT_EQ(w.runner.messages.size(), 1u);
-    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("存数据失败!"));
+    // The fixed text first, then the file and the system's reason.
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("存数据失败!\n") + w.path("no-folder/stored.kvx") +
+                                              QStringLiteral(": No such file or directory"));
 }
 
 TEST(DataFiles, ExportWritesTwoLinesAndLeavesTheLockAlone)
@@ -522,7 +524,8 @@ TEST(DataFiles, ExportWritesTwoLinesAndLeavesTheLockAlone)
     w.runner.fileAnswers = {w.path("no-folder/values.csv")};
     w.form->ExportExcelClick();
     ASSERT_EQ(w.runner.messages.size(), 1u);
-    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("Export data failure!"));
+    EXPECT_EQ(w.runner.messages[0].first, QStringLiteral("Export data failure!\n") + w.path("no-folder/values.csv") +
+                                              QStringLiteral(": No such file or directory"));
     EXPECT_EQ(w.runner.messages[0].second, QStringLiteral("Notice"));
 }
 
@@ -653,7 +656,7 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     QTemporaryDir dir; // on the serial ports: each name shows its own device
     Controller controller{evaluateKind};
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     runner.messages.clear();
     QString com2;
     runner.script = [&](QDialog&) {

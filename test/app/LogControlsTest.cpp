@@ -6,6 +6,7 @@
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
+#include <QtSql/QSqlDatabase>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QFileDialog>
@@ -23,6 +24,7 @@
 #include "kinds/Evaluate.h"
 #include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
+#include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
 #include "record/DataFile.h"
@@ -195,7 +197,7 @@ TEST(LogControls, theHistorySaysWhatKeepsItFromReadingTheLog)
 {
     QTemporaryDir dir;
     const auto summaryFor = [&](const QString& path) {
-        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const QByteArray&) {});
+        HistoryWindow history(LogTarget::parse(path, dir.path()), ProfileSet{}, [](const LogEntry&) {});
         history.refresh();
         EXPECT_TRUE(QTest::qWaitFor([&] { return !history.busy(); }, 10000));
         return history.summaryLabel()->text();
@@ -210,6 +212,59 @@ TEST(LogControls, theHistorySaysWhatKeepsItFromReadingTheLog)
     for (const QString& summary : {missing, folder})
         EXPECT_FALSE(summary.contains(QStringLiteral("disk")) || summary.contains(QStringLiteral("written")))
             << summary.toStdString();
+}
+
+TEST(LogControls, reopeningALoggedRunLeavesTheNextSerialAndItsCountAlone)
+{
+    LoggingWindow w;
+    w.scan(QStringLiteral("SN-0043"));
+    ASSERT_TRUE(w.singleRun(1));
+    w.scan(QStringLiteral("SN-0045"));
+    w.controls->autoIncrementButton()->setChecked(true);
+
+    HistoryWindow* history = w.controls->showHistory();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
+    ASSERT_EQ(history->runsTable()->rowCount(), 1);
+    history->openRow(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fieldUtf8(w.controller.record().infoNo) == "SN-0043"; }, 10000));
+    EXPECT_EQ(w.controls->serialField()->text(), QStringLiteral("SN-0045")); // the pages show SN-0043
+
+    w.controller.setLocked(false);
+    ASSERT_TRUE(w.singleRun(1));
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(w.log->target(), &error));
+    EXPECT_EQ(q.entry(w.logged.back(), &error)->serial(), QStringLiteral("SN-0045"));
+    EXPECT_EQ(fieldUtf8(w.controller.record().infoNo), "SN-0046");
+    EXPECT_EQ(w.controls->serialField()->text(), QStringLiteral("SN-0046"));
+}
+
+TEST(LogControls, aSerialThatPassedInTheLogIsPointedOutAndItsRunMarkedAsARetest)
+{
+    LoggingWindow w;
+    {
+        // Logged by another bench or an earlier session.
+        LogConnection c;
+        QString error;
+        ASSERT_TRUE(c.open(w.log->target(), false, &error)) << error.toStdString();
+        TestRecord r = w.controller.record();
+        storeText(r.infoNo, "SN-0100");
+        LogEntry e = makeLogEntry(r, KindInput, LogSource{QStringLiteral("bench-2"), QStringLiteral("sim")});
+        e.verdict = VerdictResult::Pass;
+        QSqlDatabase db = c.db();
+        ASSERT_TRUE(insertLogEntry(db, e, &error)) << error.toStdString();
+    }
+    w.scan(QStringLiteral("SN-0101"));
+    QTest::qWait(200);
+    EXPECT_FALSE(w.controls->retestShown());
+    w.scan(QStringLiteral("SN-0100"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.controls->retestShown(); }, 5000));
+    EXPECT_TRUE(w.controls->retestLabel()->toolTip().contains(QStringLiteral("输入性能测试")));
+    ASSERT_TRUE(w.singleRun(1));
+    LogQuery q;
+    QString error;
+    ASSERT_TRUE(q.open(w.log->target(), &error));
+    EXPECT_TRUE(q.entry(w.logged.back(), &error)->retest);
 }
 
 } // namespace

@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <unistd.h>
 
 #include "kinds/Verdict.h"
 #include "kinds/VerdictProfile.h"
@@ -201,7 +197,7 @@ TEST(Series, AverageWithinLimitAndNoRunAbove150Percent)
             last = inputRecord(36, 1.0, {{3, h3}});
             s.add(last);
         }
-        return s.judge(last, kDefault);
+        return s.judge(last, KindInput, kDefault);
     };
     const Verdict burst = seriesOf({25, 25, 25, 25, 46}); // average 29.2, one run at 46
     EXPECT_EQ(burst.runs, 5);
@@ -228,21 +224,66 @@ TEST(Series, ResetStartsAgain)
     const TestRecord r = inputRecord(36, 1.0, {{3, 20}});
     s.add(r);
     EXPECT_EQ(s.runs(), 1);
-    EXPECT_TRUE(s.judge(r, kDefault).pass);
+    EXPECT_TRUE(s.judge(r, KindInput, kDefault).pass);
 }
 
-TEST(ProfileFile, DefaultsWrittenOnFirstUseReadBackUnchanged)
+/// A record whose single harmonic of order n is well above the size the standard disregards;
+/// pct and mApW are set apart, as each limit reads one of them.
+TestRecord oneHarmonic(double pin, int n, double pct, double mApW)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("korvex-verdict-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string d = dir.string() + "/";
-    const ProfileParse first = loadProfileFile(d);
-    EXPECT_TRUE(first.ok);
-    ASSERT_TRUE(std::filesystem::exists(dir / kProfileFileName));
-    const ProfileParse again = loadProfileFile(d);
-    EXPECT_TRUE(again.ok) << again.error;
-    EXPECT_EQ(again.set.profiles, ProfileSet{}.profiles);
-    std::filesystem::remove_all(dir);
+    TestRecord r = inputRecord(pin, 1.0, {}, 70, 75, 95); // way b fails on the start angle
+    r.pctI[n] = float(pct);
+    r.mApW[n] = float(mApW);
+    r.harmI[n] = 0.05f;
+    return r;
+}
+
+TEST(ClassCTable, EveryOrderPassesAtItsLimitAndFailsJustAbove)
+{
+    // IEC 61000-3-2 Class C above 25 W in % of the fundamental (3rd: 30 % at unity power
+    // factor), and the Class D limits in mA/W that way a applies from 5 W to 25 W.
+    std::map<int, double> classC{{2, 2.0}, {3, 30.0}, {5, 10.0}, {7, 7.0}, {9, 5.0}};
+    std::map<int, double> classD{{3, 3.4}, {5, 1.9}, {7, 1.0}, {9, 0.5}, {11, 0.35}};
+    for (int n = 11; n < kHarmonics; n += 2)
+        classC[n] = 3.0;
+    for (int n = 13; n < kHarmonics; n += 2)
+        classD[n] = 3.85 / n;
+    for (const auto& [n, limit] : classC) {
+        const std::string key = "classC.h" + std::to_string(n);
+        for (const double factor : {1.0, 1.01}) {
+            const Verdict v = judgeRecord(oneHarmonic(100, n, limit * factor, 0), kDefault);
+            const LimitCheck* c = findCheck(v, key);
+            ASSERT_NE(c, nullptr) << key;
+            EXPECT_EQ(c->result, factor == 1.0 ? Outcome::Pass : Outcome::Fail) << key << " at " << factor;
+        }
+    }
+    for (const auto& [n, limit] : classD) {
+        const std::string key = "classC.a.h" + std::to_string(n);
+        for (const double factor : {1.0, 1.01}) {
+            const Verdict v = judgeRecord(oneHarmonic(18, n, 0, limit * factor), kDefault);
+            const LimitCheck* c = findCheck(v, key);
+            ASSERT_NE(c, nullptr) << key;
+            EXPECT_EQ(c->result, factor == 1.0 ? Outcome::Pass : Outcome::Fail) << key << " at " << factor;
+            EXPECT_EQ(v.pass, factor == 1.0) << key; // way b fails, so way a decides
+        }
+    }
+}
+
+TEST(Series, PerWattLimitsHoldEachRunTo150Percent)
+{
+    // 18 W: the 3rd may average 3.4 mA/W, no run above 5.1 mA/W.
+    VerdictSeries s;
+    TestRecord last;
+    for (const double h3 : {2.5, 2.5, 2.5, 5.2}) { // average 3.175
+        last = oneHarmonic(18, 3, 0, h3);
+        s.add(last);
+    }
+    const Verdict v = s.judge(last, KindInput, kDefault);
+    const LimitCheck* c = findCheck(v, "classC.a.h3");
+    ASSERT_NE(c, nullptr);
+    EXPECT_NEAR(c->value, 3.175, 1e-5);
+    EXPECT_EQ(c->result, Outcome::Fail);
+    EXPECT_FALSE(v.pass);
 }
 
 TEST(ProfileFile, NamedProfileInheritsDefaultAndOverrides)
@@ -269,28 +310,49 @@ TEST(ProfileFile, NamedProfileInheritsDefaultAndOverrides)
     EXPECT_EQ(back.set.profiles, p.set.profiles);
 }
 
-TEST(ProfileFile, DamagedFileNamesTheLineAndIsKept)
+TEST(ProfileFile, AWrongLineIsNamed)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("korvex-damaged-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string text = "[default]\n"
-                             "class_c_harmonics = on\n"
-                             "\n"
-                             "lamp_current_crest_factor_max = 1,7\n";
-    std::ofstream(dir / kProfileFileName, std::ios::binary) << text;
-    const ProfileParse p = loadProfileFile(dir.string() + "/");
+    const ProfileParse p = parseProfiles("[default]\n"
+                                         "class_c_harmonics = on\n"
+                                         "\n"
+                                         "lamp_current_crest_factor_max = 1,7\n");
     EXPECT_FALSE(p.ok);
     EXPECT_EQ(p.errorLine, 4);
     EXPECT_NE(p.error.find("line 4"), std::string::npos) << p.error;
     EXPECT_EQ(p.set.profiles, ProfileSet{}.profiles);
-    std::stringstream kept;
-    kept << std::ifstream(dir / kProfileFileName, std::ios::binary).rdbuf();
-    EXPECT_EQ(kept.str(), text);
-    std::filesystem::remove_all(dir);
-
     EXPECT_EQ(parseProfiles("[default\n").errorLine, 1);
     EXPECT_EQ(parseProfiles("\n\ncrest = 2\n").errorLine, 3);
     EXPECT_EQ(parseProfiles("[a]\n[a]\n").errorLine, 2);
+}
+
+TEST(RunVerdict, JudgesOnlyWhatTheRunMeasured)
+{
+    // A record still holding a failing ballast's input and lamp results (a comprehensive run
+    // before) and now a start run: the start run has no checks; an output run only the lamp's.
+    TestRecord r = inputRecord(18, 0.55, {{3, 85}, {5, 65}}, 68, 85, 102);
+    const TestRecord lamp = outputRecord(2.1f, 2.1f);
+    r.hasOutputResult = 1;
+    r.Ilrms = lamp.Ilrms;
+    r.Ilcf = lamp.Ilcf;
+    r.Ilncf = lamp.Ilncf;
+    r.hasStartResult = 1;
+    ASSERT_FALSE(judgeRecord(r, kDefault).pass);
+
+    const Verdict start = judgeRun(r, KindStart, kDefault);
+    EXPECT_EQ(start.result(), VerdictResult::NoChecks);
+    EXPECT_TRUE(start.sections.empty());
+    const Verdict output = judgeRun(r, KindOutput, kDefault);
+    EXPECT_EQ(output.section(SectionKind::ClassC), nullptr);
+    EXPECT_NE(output.section(SectionKind::LampCrest), nullptr);
+    EXPECT_EQ(output.result(), VerdictResult::Fail);
+    const Verdict comprehensive = judgeRun(r, KindComprehensive, kDefault);
+    EXPECT_NE(comprehensive.section(SectionKind::ClassC), nullptr);
+    EXPECT_NE(comprehensive.section(SectionKind::LampCrest), nullptr);
+
+    const Verdict off = notJudgedVerdict("KORVEX-limits.ini line 4: bad");
+    EXPECT_EQ(off.result(), VerdictResult::NotJudged);
+    EXPECT_NE(verdictJson(off).find("\"result\":\"unjudged\""), std::string::npos) << verdictJson(off);
+    EXPECT_NE(verdictText(start, false).find("no checks"), std::string::npos);
 }
 
 TEST(Profile, OptionalLimitsJudgeOnlyWhenSwitchedOn)

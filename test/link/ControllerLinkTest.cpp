@@ -258,6 +258,40 @@ TEST(ReplyLimit, StartAndEnergyWaitForTheLampWithoutLimit)
     EXPECT_EQ(f.completed, std::vector<int32_t>{KindStart});
 }
 
+TEST(ReplyLimit, OnceTheLampSwitchReplyBeginsEveryBlockHasTheReplyLimit)
+{
+    // The start capture stops after 10 bytes (korvex-sim --fault stall:10).
+    LinkFixture f;
+    f.instrument.blocks = simBlocks(KindStart);
+    f.instrument.autoReply = false;
+    f.controller->startTest();
+    f.pump();
+    f.passTime(60000); // the operator takes his time with the lamp
+    f.instrument.sendNext(10);
+    f.pump();
+    f.passTime(4000);
+    EXPECT_TRUE(f.controller->testRunning()); // 4000 ms after the first byte is still in time
+    f.passTime(1);
+    EXPECT_FALSE(f.controller->testRunning());
+    EXPECT_EQ(f.failures, QStringList{QStringLiteral("reply of step 1 not complete within 4000 ms")});
+
+    // Energy: the acknowledgement, the lamp wait, the first curve whole; then nothing after "!".
+    LinkFixture e;
+    e.instrument.blocks = simBlocks(KindEnergy);
+    e.instrument.autoReply = false;
+    e.controller->energyTest();
+    e.pump();
+    e.port->deliver(QByteArray(1, '!'));
+    e.pump();
+    e.passTime(30000);
+    EXPECT_TRUE(e.failures.isEmpty());
+    e.instrument.sendNext();
+    e.pump();
+    ASSERT_EQ(e.controller->stepIndex(), 3);
+    e.passTime(4001);
+    EXPECT_EQ(e.failures, QStringList{QStringLiteral("reply of step 3 not complete within 4000 ms")});
+}
+
 TEST(ReplyLimit, TheTickCounterWrapsPast2To32)
 {
     LinkFixture f;

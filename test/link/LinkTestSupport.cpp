@@ -1,6 +1,9 @@
 // Test helpers for the link.
 #include "LinkTestSupport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "kinds/Evaluate.h"
 
 #include "link/Frames.h"
@@ -104,6 +107,20 @@ std::vector<QByteArray> simBlocks(int32_t kind)
     for (const std::vector<uint8_t>& b : model.measurement(kind))
         out.emplace_back(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
     return out;
+}
+
+Pty::Pty()
+{
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+        path = QString::fromLocal8Bit(ptsname(master));
+}
+
+void Pty::closeMaster()
+{
+    if (master >= 0)
+        ::close(master);
+    master = -1;
 }
 
 } // namespace korvex::test

@@ -1,5 +1,5 @@
 // Test helpers for the link: a clock the test drives, a scripted instrument on an in-memory
-// port, and a controller wired to both with every signal recorded.
+// port, a controller wired to both with every signal recorded, and a pseudo-terminal.
 #pragma once
 
 #include <QByteArray>
@@ -79,5 +79,18 @@ class LinkFixture {
 
 /// Blocks of one simulated run of a kind (SimModel, seed 7), as the scripted instrument sends.
 std::vector<QByteArray> simBlocks(int32_t kind);
+
+/// A pseudo-terminal: the test holds the master end and plays the instrument on it; path names
+/// the slave, the program's serial device.
+class Pty {
+  public:
+    Pty();
+    ~Pty() { closeMaster(); }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+    void closeMaster();
+    int master = -1;
+    QString path;
+};
 
 } // namespace korvex::test

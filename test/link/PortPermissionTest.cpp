@@ -1,8 +1,8 @@
 // A serial port this user may not open: the second line of "打开通讯口失败！" says so and how to
 // get the right (the group, then log in again) in the window's language, and korvex-cli says
-// the same in English. Runs as an ordinary user (CTest runs it as nobody when the tests run as
-// root, since root may open any device): the test's own pseudo-terminal with its permissions
-// taken away is the port.
+// the same in English; the QSerialPort port tells the refusal from its other faults too. Runs as
+// an ordinary user (CTest runs it as nobody when the tests run as root, since root may open any
+// device): the test's own pseudo-terminal with its permissions taken away is the port.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -14,6 +14,7 @@
 
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "link/QtSerialLinkPort.h"
 
 using namespace korvex;
 
@@ -81,11 +82,23 @@ TEST_F(UnopenablePort, theCommandLineToolSaysTheSame)
         << err.toStdString();
 }
 
+TEST_F(UnopenablePort, theQSerialPortPortSaysTheSame)
+{
+    QtSerialLinkPort port(device_);
+    EXPECT_FALSE(port.open());
+    EXPECT_TRUE(port.accessDenied());
+    EXPECT_TRUE(port.errorText().contains(QStringLiteral("group dialout"))) << port.errorText().toStdString();
+}
+
 TEST_F(UnopenablePort, aPortThatIsMissingIsNotCalledAPermissionProblem)
 {
     device_ += QStringLiteral("-missing");
     const QString message = openFailure(false);
     EXPECT_FALSE(message.contains(QStringLiteral("dialout"))) << message.toStdString();
+    QtSerialLinkPort port(device_);
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.accessDenied());
+    EXPECT_FALSE(port.errorText().contains(QStringLiteral("dialout"))) << port.errorText().toStdString();
 }
 
 } // namespace

@@ -181,6 +181,42 @@ TEST(Locations, aCopiedCliLogsIntoTheUsersFoldersAndLeavesTheBuildTreeAlone)
     EXPECT_EQ(list.out.count(QStringLiteral(",input,")), 1) << list.out.toStdString();
 }
 
+TEST(Locations, aDamagedPlantWideFileJudgesNothingHoldsTheRunsAndIsNeverCopiedOrRewritten)
+{
+    ScratchHome home;
+    QTemporaryDir copy;
+    const QString cli = copy.filePath(QStringLiteral("korvex-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEX_CLI_PATH), cli));
+    const QString plant = home.path("etc/xdg/korvex/KORVEX-limits.ini");
+    const QString userLimits = home.path("home/.config/korvex/KORVEX-limits.ini");
+    auto plantIs = [&](const QByteArray& text) {
+        QFile f(plant);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == text;
+    };
+
+    const QByteArray badLimit = "[default]\nlamp_current_crest_factor_max = 1,2\n";
+    writeFile(plant, badLimit);
+    CliRun r = runCli(cli, {"run", "output", "--port", "sim", "--verdict"});
+    EXPECT_EQ(r.status, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("not judged: KORVEX-limits.ini line 2"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(plant)) << r.err.toStdString();
+    r = runCli(cli, {"paths"});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("damaged, line 2"))) << r.out.toStdString();
+    EXPECT_TRUE(plantIs(badLimit));
+    EXPECT_FALSE(QFile::exists(userLimits));
+
+    // A [log] section that cannot be read names no log: nothing is run, nothing is logged
+    // anywhere of the tool's own choosing.
+    const QByteArray badLog = "[log]\ndatabse = postgresql://korvex@db.plant/korvex\n";
+    writeFile(plant, badLog);
+    r = runCli(cli, {"run", "input", "--port", "sim", "--log"});
+    EXPECT_EQ(r.status, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("unknown key 'databse' in [log]"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(home.path("home/.local/share/korvex/KORVEX-log.db")));
+    EXPECT_TRUE(plantIs(badLog));
+    EXPECT_FALSE(QFile::exists(userLimits));
+}
+
 TEST(Locations, runsThatWaitedForTheLogServerAreForwardedByTheNextRun)
 {
     PgServer pg;

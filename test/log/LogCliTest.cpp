@@ -55,8 +55,8 @@ TEST(LogCli, aRunLoggedByTheToolReadsBackAsTheSameDataFile)
 
     const QList<QByteArray> csv = cli({"log", "list", "--csv", "--kind", "input", "--db", db}).split('\n');
     ASSERT_GE(csv.size(), 2);
-    EXPECT_EQ(csv[0].count(','), 10 + 43);
-    EXPECT_EQ(csv[1].count(','), 10 + 43);
+    EXPECT_EQ(csv[0].count(','), 11 + 43);
+    EXPECT_EQ(csv[1].count(','), 11 + 43);
     cli({"log", "show", "00000000", "--db", db}, &status);
     EXPECT_EQ(status, 2);
 }
@@ -83,6 +83,56 @@ TEST(LogCli, aRunThatCannotBeLoggedIsReportedWithStatusTwo)
     EXPECT_TRUE(err.contains(QStringLiteral("1 run(s) could not be written to the results log ") + db))
         << err.toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().contains("run 1 of 1: input completed"));
+}
+
+// korvex-cli as a portable copy: a KORVEX.cfg beside it puts its limits and log beside it too.
+struct PortableCli {
+    PortableCli()
+    {
+        QFile::copy(QStringLiteral(KORVEX_CLI_PATH), dir.filePath(QStringLiteral("korvex-cli")));
+        QFile(dir.filePath(QStringLiteral("korvex-cli"))).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        QFile settings(dir.filePath(QStringLiteral("KORVEX.cfg")));
+        settings.open(QIODevice::WriteOnly);
+    }
+    void limits(const QByteArray& text, const char* name = "KORVEX-limits.ini")
+    {
+        QFile f(dir.filePath(QLatin1String(name)));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text);
+    }
+    int run(const QStringList& args)
+    {
+        QProcess p;
+        p.start(dir.filePath(QStringLiteral("korvex-cli")), args);
+        p.waitForFinished(60000);
+        out = p.readAllStandardOutput();
+        err = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    QTemporaryDir dir;
+    QByteArray out;
+    QString err;
+};
+
+TEST(LogCli, aStartRunHasNoChecksAndDamagedSettingsStopTheToolLoudly)
+{
+    PortableCli cli;
+    EXPECT_EQ(cli.run({"run", "start", "--port", "sim", "--verdict"}), 0) << cli.err.toStdString();
+    EXPECT_TRUE(cli.out.contains("no checks")) << cli.out.toStdString();
+
+    // A damaged limit: nothing is judged, by run and by verdict alike.
+    cli.limits("[default]\nlamp_current_crest_factor_max = 1,7\n");
+    EXPECT_EQ(cli.run({"run", "output", "--port", "sim", "--verdict", "--save", cli.dir.filePath("o.kvx")}), 2);
+    EXPECT_TRUE(cli.err.contains("not judged: KORVEX-limits.ini line 2: 'lamp_current_crest_factor_max'"))
+        << cli.err.toStdString();
+    EXPECT_EQ(cli.run({"verdict", cli.dir.filePath("o.kvx")}), 2);
+    EXPECT_TRUE(cli.err.contains("not judged: KORVEX-limits.ini line 2")) << cli.err.toStdString();
+
+    // A misspelt [log] key: the run is not sent to a log of the tool's own choosing.
+    cli.limits("[log]\ndatabse = postgresql://korvex@db.plant/korvex\n");
+    EXPECT_EQ(cli.run({"run", "input", "--port", "sim", "--log"}), 2);
+    EXPECT_TRUE(cli.err.contains("line 2: unknown key 'databse' in [log]")) << cli.err.toStdString();
+    EXPECT_FALSE(QFile::exists(cli.dir.filePath(QStringLiteral("KORVEX-log.db"))));
 }
 
 } // namespace

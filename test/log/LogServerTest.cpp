@@ -95,7 +95,7 @@ TEST(LogServer, aServerStoppedDuringASeriesLosesAndDuplicatesNothing)
     const std::optional<LogEntry> back = q.entry(twice.id, &error);
     ASSERT_TRUE(back) << error.toStdString();
     EXPECT_EQ(back->record, twice.record); // the image crosses the queue and the server intact
-    EXPECT_EQ(back->verdictPass, std::optional<bool>(false));
+    EXPECT_EQ(back->verdict, VerdictResult::Fail);
 
     // The server computes the statistics: Pin of the six input runs 36.1 .. 36.6 W only.
     LogStats stats;

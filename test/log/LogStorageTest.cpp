@@ -9,6 +9,7 @@
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
+#include "log/VerdictJson.h"
 
 using namespace korvex;
 
@@ -46,7 +47,7 @@ TEST(LogStorage, aLoggedRunIsReadableOnceReportedAndReopensBitForBit)
     EXPECT_EQ(back->texts.value(7), QStringLiteral("张三")); // infoOperator, from code page 936
     EXPECT_EQ(valueOf(*back, "Pin"), 36.25f);
     EXPECT_EQ(valueOf(*back, "PF"), 0.987f);
-    EXPECT_FALSE(back->verdictPass.has_value());
+    EXPECT_EQ(back->verdict, VerdictResult::NoChecks);
 
     // The image loads into a record that stores the same file again.
     TestRecord reopened;
@@ -109,7 +110,7 @@ TEST_F(KnownSet, filtersSelectTheRunsNewestFirst)
     kind.verdict = LogFilter::Verdict::Pass;
     EXPECT_EQ(serials(kind), (QStringList{"SN-0002/1", "SN-0001/1"}));
     LogFilter unjudged;
-    unjudged.verdict = LogFilter::Verdict::Unjudged;
+    unjudged.verdict = LogFilter::Verdict::NoChecks;
     EXPECT_EQ(serials(unjudged), QStringList{"SN-0003/3"});
 
     LogFilter day; // 2 May, UTC: since is inclusive, until exclusive
@@ -165,6 +166,73 @@ TEST(LogStorage, serialPatternsKeepCaseAndTakeOnlyStarAndQuestionMarkAsWildcards
 {
     QTemporaryDir dir;
     expectTheSerialPatternRule(LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path()));
+}
+
+TEST(LogVerdicts, noChecksAndNotJudgedAreNeitherPassNorFail)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path());
+    LogConnection c;
+    QString error;
+    ASSERT_TRUE(c.open(target, false, &error)) << error.toStdString();
+    QSqlDatabase db = c.db();
+    LogEntry unjudged = knownEntry(KindInput, "SN-4", 4000, 36.0f, std::nullopt);
+    unjudged.verdict = VerdictResult::NotJudged;
+    unjudged.retest = true;
+    for (const LogEntry& e :
+         {knownEntry(KindInput, "SN-1", 1000, 36.0f, true), knownEntry(KindInput, "SN-2", 2000, 36.0f, false),
+          knownEntry(KindStart, "SN-3", 3000, 36.0f, std::nullopt), unjudged})
+        ASSERT_TRUE(insertLogEntry(db, e, &error)) << error.toStdString();
+
+    LogQuery q;
+    ASSERT_TRUE(q.open(target, &error));
+    const auto only = [&](LogFilter::Verdict v) {
+        LogFilter f;
+        f.verdict = v;
+        std::vector<LogEntry> out;
+        EXPECT_TRUE(q.list(f, 0, out, &error));
+        QStringList serials;
+        for (const LogEntry& e : out)
+            serials << e.serial();
+        return serials;
+    };
+    EXPECT_EQ(only(LogFilter::Verdict::NoChecks), QStringList{"SN-3"});
+    EXPECT_EQ(only(LogFilter::Verdict::NotJudged), QStringList{"SN-4"});
+    EXPECT_EQ(only(LogFilter::Verdict::Pass), QStringList{"SN-1"});
+    LogStats s;
+    ASSERT_TRUE(q.stats(LogFilter{}, {findLogValue("Pin")}, s, &error));
+    EXPECT_EQ(s.count, 4);
+    EXPECT_EQ(s.judged, 2);
+    EXPECT_DOUBLE_EQ(*s.yieldPercent(), 50.0);
+    const std::optional<LogEntry> back = q.entry(unjudged.id, &error);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->verdict, VerdictResult::NotJudged);
+    EXPECT_TRUE(back->retest);
+}
+
+TEST(LogVerdicts, aLoggedVerdictReadsBackAsItWasWritten)
+{
+    // What a reopened run shows: the checks it was logged with, margins and series maxima too.
+    TestRecord r = sampleRecord();
+    r.Urms = 230.0f;
+    r.Irms = 0.16f;
+    r.harmI[3] = 0.05f;
+    r.pctI[3] = 31.0f;
+    r.Ilrms = 0.3f;
+    VerdictProfile p;
+    p.powerFactorOn = true;
+    VerdictSeries series;
+    series.add(r);
+    series.add(r);
+    const Verdict v = series.judge(r, KindComprehensive, p);
+    ASSERT_GE(v.sections.size(), 3u);
+    for (const Verdict& each : {v, judgeRun(r, KindStart, p), notJudgedVerdict("KORVEX-limits.ini line 4: x")}) {
+        const std::string json = verdictJson(each);
+        const std::optional<Verdict> back = verdictFromJson(QString::fromStdString(json));
+        ASSERT_TRUE(back) << json;
+        EXPECT_EQ(verdictJson(*back), json);
+    }
+    EXPECT_FALSE(verdictFromJson(QStringLiteral("{\"limits\":[]}")));
 }
 
 } // namespace

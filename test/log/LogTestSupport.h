@@ -57,7 +57,7 @@ inline korvex::LogEntry knownEntry(int32_t kind, const char* serial, qint64 atMs
     storeText(r.infoOperator, op);
     LogEntry e = makeLogEntry(r, kind, LogSource{QStringLiteral("bench-1"), QStringLiteral("sim")});
     e.loggedAtMs = atMs;
-    e.verdictPass = pass;
+    e.verdict = !pass ? VerdictResult::NoChecks : *pass ? VerdictResult::Pass : VerdictResult::Fail;
     if (pass)
         e.verdictDetails = QStringLiteral("{\"limits\":[]}");
     return e;

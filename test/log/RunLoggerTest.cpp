@@ -8,6 +8,7 @@
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "log/SerialNumber.h"
 
@@ -21,6 +22,7 @@ class Bench : public ::testing::Test {
     {
         controller.useSimulator(QString(), false);
         ASSERT_EQ(controller.openPort(), 0);
+        logger.setJudge(&judge);
         QObject::connect(&controller, &Controller::runCompleted, [this](int32_t kind) { completed << kind; });
         QObject::connect(&logger, &RunLogger::entrySubmitted, [this](const LogEntry& e, bool single) {
             entries.push_back({e, single});
@@ -40,6 +42,7 @@ class Bench : public ::testing::Test {
     Controller controller{evaluateKind};
     ResultsLog log{LogTarget::parse(dir.filePath(QStringLiteral("log.db")), dir.path())};
     RunLogger logger{controller, log};
+    RunJudge judge{dir.filePath(QStringLiteral("KORVEX-limits.ini")), true};
     QList<int32_t> completed;
     std::vector<std::pair<LogEntry, bool>> entries;
 };
@@ -89,6 +92,57 @@ TEST_F(Bench, anotherTestEndsTheSeriesAndTheClosingEndsTheNext)
     EXPECT_EQ(entries[1].first.kind, KindOutput);
     EXPECT_EQ(entries[1].first.seriesRuns, int(completed.count(KindOutput)));
     EXPECT_EQ(log.close(), 0);
+}
+
+TEST_F(Bench, aNewSerialNumberEndsTheSeriesOfTheBallastBefore)
+{
+    storeText(controller.record().infoNo, "SN-0001");
+    controller.inputTest();
+    ASSERT_TRUE(waitRuns(2));
+    storeText(controller.record().infoNo, "SN-0002"); // the next ballast, the test still repeating
+    ASSERT_TRUE(waitEntries(1));
+    const int before = int(completed.size());
+    ASSERT_TRUE(waitRuns(before + 1));
+    controller.setLocked(true);
+    ASSERT_TRUE(waitEntries(2));
+    EXPECT_EQ(entries[0].first.serial(), QStringLiteral("SN-0001"));
+    EXPECT_EQ(entries[1].first.serial(), QStringLiteral("SN-0002"));
+    EXPECT_EQ(entries[0].first.seriesRuns + entries[1].first.seriesRuns, int(completed.size()));
+    EXPECT_EQ(judge.current().serial, QStringLiteral("SN-0002"));
+    EXPECT_EQ(judge.current().runs, entries[1].first.seriesRuns);
+}
+
+TEST_F(Bench, eachEntryCarriesTheJudgementOfWhatItsRunMeasured)
+{
+    controller.useSimulator(QStringLiteral("cheap"), false); // fails Class C
+    ASSERT_EQ(controller.openPort(), 0);
+    storeText(controller.record().infoNo, "SN-0043");
+    controller.singleRun(KindComprehensive);
+    ASSERT_TRUE(waitEntries(1));
+    EXPECT_EQ(entries[0].first.verdict, VerdictResult::Fail);
+    controller.startTest(); // the record still holds the failing comprehensive results
+    ASSERT_TRUE(waitEntries(2));
+    const LogEntry& start = entries[1].first;
+    EXPECT_EQ(start.kind, KindStart);
+    EXPECT_EQ(start.verdict, VerdictResult::NoChecks);
+    // The log and the judge (which the window's panel shows) hold the one judgement.
+    EXPECT_EQ(start.verdictDetails.toStdString(), verdictJson(judge.current().verdict));
+    EXPECT_EQ(judge.current().kind, KindStart);
+}
+
+TEST_F(Bench, aSerialThatPassedBeforeIsMarkedAsARetestOfThatTest)
+{
+    storeText(controller.record().infoNo, "SN-0007");
+    controller.singleRun(KindOutput);
+    ASSERT_TRUE(waitEntries(1));
+    ASSERT_EQ(entries[0].first.verdict, VerdictResult::Pass);
+    EXPECT_FALSE(entries[0].first.retest);
+    controller.singleRun(KindInput); // another test of the same ballast: no retest
+    ASSERT_TRUE(waitEntries(2));
+    EXPECT_FALSE(entries[1].first.retest);
+    controller.singleRun(KindOutput);
+    ASSERT_TRUE(waitEntries(3));
+    EXPECT_TRUE(entries[2].first.retest);
 }
 
 TEST(SerialNumber, theTrailingDigitsCountUpInTheirWidth)

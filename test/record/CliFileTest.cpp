@@ -213,6 +213,27 @@ TEST(CliOutputs, AFullDiskLeavesTheOldPdfAndPngAsTheyWereAndExits2)
     EXPECT_EQ(entriesIn(tmp.dir()), before + 1); // err.txt, and no temporary file
 }
 
+TEST(CliOutputs, EveryFailedWriteNamesTheFileAndTheReason)
+{
+    TempDir tmp;
+    ASSERT_TRUE(writeDataFile(tmp.file("a.kvx"), sampleRecord()).ok);
+    const std::string err = tmp.file("err.txt");
+    const std::string missing = tmp.file("no-folder/out.csv");
+    EXPECT_EQ(runCli("export " + tmp.file("a.kvx") + " -o " + missing, err).status, 2);
+    EXPECT_EQ(TempDir::read(err), "korvex-cli export: cannot write " + missing + ": No such file or directory\n");
+    // A full disk for the data file (files may grow to 2 KiB), a missing folder for the CSV.
+    const std::string cmd = "ulimit -f 4; trap '' XFSZ; " + std::string(KORVEX_CLI) + " run input --port sim --save " +
+                            tmp.file("r.kvx") + " --csv " + missing + " >/dev/null 2>" + err;
+    const int rc = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 2);
+    const std::string text = TempDir::read(err);
+    EXPECT_NE(text.find("korvex-cli run: cannot write the data file " + tmp.file("r.kvx") + ": File too large"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("korvex-cli run: cannot write " + missing + ": No such file or directory"), std::string::npos)
+        << text;
+}
+
 TEST(CliOutputs, ADeviceAsTheTargetIsWrittenIntoNotReplaced)
 {
     TempDir tmp;

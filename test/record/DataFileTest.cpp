@@ -320,6 +320,7 @@ TEST(DataFileWriting, WriteFailingPartWayLeavesTheExistingFileAndReports)
     }
     EXPECT_FALSE(n.ok);
     EXPECT_EQ(n.message, "存数据失败!");
+    EXPECT_EQ(n.detail, path + ": File too large");
     EXPECT_EQ(TempDir::read(path), "old contents");
     int entries = 0;
     for (const auto& e : std::filesystem::directory_iterator(tmp.dir())) {

@@ -25,38 +25,38 @@ bool takeVerdictOption(int argc, char** argv, int& i, VerdictChoice& choice, boo
     return true;
 }
 
-ProfileSet loadLimits(VerdictChoice& choice)
+QString limitsPathOf(const VerdictChoice& choice)
 {
-    if (choice.limitsPath.empty()) {
-        const ProfileParse p = loadProfileFile(QFile::encodeName(writableLocations().limitsDir).toStdString());
-        if (!p.ok)
-            std::fprintf(stderr, "korvex-cli: %s\n", p.error.c_str());
-        choice.limitsDamaged = !p.ok;
-        return p.set;
+    // The same file the window judges with: the user's, else the plant-wide one ('korvex-cli paths').
+    return choice.limitsPath.empty() ? locations().limitsFile() : QString::fromLocal8Bit(choice.limitsPath);
+}
+
+bool writesMissingLimits(const VerdictChoice& choice)
+{
+    return choice.limitsPath.empty() && !locations().limitsSystemWide;
+}
+
+bool loadLimits(const VerdictChoice& choice, LimitsFile& out)
+{
+    const QString path = limitsPathOf(choice);
+    if (!choice.limitsPath.empty() && !pathExists(choice.limitsPath)) {
+        std::fprintf(stderr, "korvex-cli: not judged: %s: no such file\n", choice.limitsPath.c_str());
+        return false;
     }
-    std::string text;
-    if (!readWholeFile(choice.limitsPath, text, 1 << 20)) {
-        std::fprintf(stderr, "korvex-cli: %s: cannot be read; the built-in default limits are used\n",
-                     choice.limitsPath.c_str());
-        choice.limitsDamaged = true;
-        return {};
-    }
-    const ProfileParse p = parseProfiles(text);
-    if (!p.ok)
-        std::fprintf(stderr, "korvex-cli: %s: %s; the built-in default limits are used\n", choice.limitsPath.c_str(),
-                     p.error.c_str());
-    choice.limitsDamaged = !p.ok;
-    return p.set;
+    const bool create = writesMissingLimits(choice);
+    if (create)
+        writableLocations(); // the user's folder the missing file is written into
+    out = readLimitsFile(path, create);
+    if (out.ok())
+        return true;
+    std::fprintf(stderr, "korvex-cli: not judged: %s (%s)\n", qPrintable(out.error), qPrintable(out.path));
+    return false;
 }
 
 bool chooseProfile(const ProfileSet& set, const VerdictChoice& choice, const TestRecord& r, VerdictProfile& out)
 {
     if (!choice.profileName.empty()) {
         const VerdictProfile* p = set.find(choice.profileName);
-        if (!p && choice.limitsDamaged) {
-            out = set.findOrDefault({});
-            return true;
-        }
         if (!p) {
             std::string known;
             for (const std::string& n : set.names())

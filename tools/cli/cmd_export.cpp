@@ -1,4 +1,5 @@
 // korvex-cli export: the spreadsheet title line and one value line per data file.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -61,7 +62,7 @@ int cmdExport(int argc, char** argv)
         return std::fflush(stdout) == 0 ? 0 : 2;
     }
     if (!replaceFileAtomically(outPath, bytes)) {
-        std::fprintf(stderr, "korvex-cli: %s: Export data failure!\n", outPath.c_str());
+        std::fprintf(stderr, "korvex-cli export: cannot write %s: %s\n", outPath.c_str(), std::strerror(errno));
         return 2;
     }
     return 0;

@@ -3,6 +3,7 @@
 #include <QtCore/QDateTime>
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -30,7 +31,8 @@ void logUsage(FILE* out)
         "       korvex-cli log show ID [--save FILE.kvx] [--json] [--db PATH|URL]\n"
         "       korvex-cli log stats [FILTERS] [--values NAME,...] [--json] [--db PATH|URL]\n"
         "FILTERS: --since DATE  --until DATE  --serial S  --type T  --operator O  --bench B\n"
-        "         --kind K  --verdict pass|fail|none\n"
+        "         --kind K  --verdict pass|fail|none|unjudged (none: no checks, as a start test;\n"
+        "         unjudged: logged while the limits file could not be read)\n"
         "  DATE     2024-05-01 or 2024-05-01T14:30 (local time) or with a zone (Z, +08:00)\n"
         "  S, T, O  exact, or a pattern with * and ? (case counts)\n"
         "  --db     an SQLite file or postgresql://user@host:port/database; default KORVEX_DB,\n"
@@ -74,7 +76,7 @@ std::string csvField(const QString& s)
 
 const char* verdictText(const LogEntry& e)
 {
-    return !e.verdictPass ? "none" : *e.verdictPass ? "pass" : "fail";
+    return resultKey(e.verdict);
 }
 
 std::string entryJson(const LogEntry& e, bool allValues)
@@ -97,10 +99,10 @@ std::string entryJson(const LogEntry& e, bool allValues)
         j += (first ? "\"" : ",\"") + std::string(cols[i].name) + "\":" + jsonFloat(e.values[i]);
         first = false;
     }
-    j += "},\"verdict\":";
-    j += e.verdictPass ? jsonString(verdictText(e)) : "null";
+    j += "},\"verdict\":" + jsonString(verdictText(e));
     j += ",\"verdictDetails\":";
-    j += e.verdictPass && !e.verdictDetails.isEmpty() ? e.verdictDetails.toStdString() : "null";
+    j += !e.verdictDetails.isEmpty() ? e.verdictDetails.toStdString() : "null";
+    j += std::string(",\"retest\":") + (e.retest ? "true" : "false");
     j += ",\"programVersion\":" + jsonString(e.programVersion.toStdString()) + "}";
     return j;
 }
@@ -165,9 +167,11 @@ bool parseOptions(int argc, char** argv, Options& o, bool wantsId)
             else if (v == "fail")
                 o.filter.verdict = LogFilter::Verdict::Fail;
             else if (v == "none")
-                o.filter.verdict = LogFilter::Verdict::Unjudged;
+                o.filter.verdict = LogFilter::Verdict::NoChecks;
+            else if (v == "unjudged")
+                o.filter.verdict = LogFilter::Verdict::NotJudged;
             else {
-                std::fprintf(stderr, "korvex-cli log: --verdict takes pass, fail or none\n");
+                std::fprintf(stderr, "korvex-cli log: --verdict takes pass, fail, none or unjudged\n");
                 return false;
             }
         } else if (wantsId && o.id.isEmpty() && arg.rfind("--", 0) != 0)
@@ -196,7 +200,7 @@ int list(LogQuery& q, const Options& o)
         std::printf("%s\n]\n", out.c_str());
     } else if (o.csv) {
         // The log's own columns, then the 43 columns of the spreadsheet export, written alike.
-        std::printf("id,time,bench,port,kind,seriesRuns,serial,name,type,operator,verdict,%s\r\n",
+        std::printf("id,time,bench,port,kind,seriesRuns,serial,name,type,operator,verdict,retest,%s\r\n",
                     spreadsheetTitleLine().c_str());
         const auto cols = logValueColumns();
         for (const LogEntry& e : entries) {
@@ -204,7 +208,7 @@ int list(LogQuery& q, const Options& o)
                                "," + csvField(e.port) + "," + kindName(e.kind) + "," + std::to_string(e.seriesRuns);
             for (int t : {0, 1, 2, 7})
                 line += "," + csvField(e.texts.value(t));
-            line += std::string(",") + verdictText(e);
+            line += std::string(",") + verdictText(e) + (e.retest ? ",1" : ",0");
             for (size_t i = 0; i < 43 && i < e.values.size(); ++i)
                 line += "," + formatFixed(e.values[i], 4, cols[i].decimals);
             std::printf("%s\r\n", line.c_str());
@@ -213,10 +217,10 @@ int list(LogQuery& q, const Options& o)
         for (const LogEntry& e : entries) {
             const QString local =
                 QDateTime::fromMSecsSinceEpoch(e.loggedAtMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            std::printf("%s  %s  %-13s %-20s %-6s %-4s %s\n", qPrintable(e.id), qPrintable(local), kindName(e.kind),
-                        qPrintable(e.serial().isEmpty() ? QStringLiteral("-") : e.serial()), verdictText(e),
-                        e.seriesRuns > 1 ? qPrintable(QStringLiteral("x%1").arg(e.seriesRuns)) : "",
-                        qPrintable(e.bench));
+            std::printf("%s  %s  %-13s %-20s %-8s %-4s %-6s %s\n", qPrintable(e.id), qPrintable(local),
+                        kindName(e.kind), qPrintable(e.serial().isEmpty() ? QStringLiteral("-") : e.serial()),
+                        verdictText(e), e.seriesRuns > 1 ? qPrintable(QStringLiteral("x%1").arg(e.seriesRuns)) : "",
+                        e.retest ? "retest" : "", qPrintable(e.bench));
         }
         std::printf("%zu run(s)\n", entries.size());
     }
@@ -240,7 +244,7 @@ int show(LogQuery& q, const Options& o)
     if (!o.save.isEmpty()) {
         const std::string bytes(e->record.constData(), size_t(e->record.size()));
         if (!replaceFileAtomically(QFile::encodeName(o.save).toStdString(), bytes)) {
-            std::fprintf(stderr, "korvex-cli log: cannot write %s\n", qPrintable(o.save));
+            std::fprintf(stderr, "korvex-cli log: cannot write %s: %s\n", qPrintable(o.save), std::strerror(errno));
             return 2;
         }
     }
@@ -334,6 +338,10 @@ int cmdLog(int argc, char** argv)
     if (!parseOptions(argc, argv, o, sub == "show"))
         return 1;
     const LogTarget target = logTargetFor(o.db);
+    if (!target.unusable.isEmpty()) {
+        std::fprintf(stderr, "korvex-cli log: cannot open the results log %s\n", qPrintable(target.unusable));
+        return 2;
+    }
     if (!target.isServer() && !QFileInfo::exists(target.path)) {
         std::fprintf(stderr, "korvex-cli log: %s: no results log there\n", qPrintable(target.path));
         return 2;

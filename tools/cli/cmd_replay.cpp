@@ -129,14 +129,14 @@ int cmdReplay(int argc, char** argv)
     if (!savePath.empty()) {
         const Notice n = writeDataFile(savePath, r);
         if (!n.ok) {
-            std::fprintf(stderr, "korvex-cli replay: %s: %s\n", savePath.c_str(), n.message.c_str());
+            std::fprintf(stderr, "korvex-cli replay: cannot write the data file %s\n", n.detail.c_str());
             status = 2;
         }
     }
     if (!csvPath.empty()) {
         const Notice n = exportSpreadsheet(csvPath, r);
         if (!n.ok) {
-            std::fprintf(stderr, "korvex-cli replay: %s: %s\n", csvPath.c_str(), n.message.c_str());
+            std::fprintf(stderr, "korvex-cli replay: cannot write %s\n", n.detail.c_str());
             status = 2;
         }
     }

@@ -182,8 +182,13 @@ int cmdReport(int argc, char** argv)
     }
 
     VerdictProfile profile;
-    if (verdict && !chooseProfile(loadLimits(choice), choice, r, profile))
-        return 1;
+    if (verdict) {
+        LimitsFile limits;
+        if (!loadLimits(choice, limits))
+            return 2;
+        if (!chooseProfile(limits.profiles, choice, r, profile))
+            return 1;
+    }
 
     auto gui = startGui();
     job.beforePage = [&r](int32_t kind, PrintJob&) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +23,9 @@
 #include "link/PortDevice.h"
 #include "link/SimInstrument.h"
 #include "link/SimModel.h"
-#include "log/LogJudge.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "record/Configuration.h"
 #include "record/DataFile.h"
@@ -45,15 +46,18 @@ void runUsage(FILE* out)
                       "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
                       "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
                       "  --timeout S  give up after S seconds (never sooner), with status 2\n"
-                      "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'); the\n"
-                      "           harmonics of repeated input runs are averaged over the series\n"
+                      "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'): only\n"
+                      "           what the test measured (a start test has no checks); the harmonics of repeated\n"
+                      "           input runs are averaged over the series. A damaged limits file: not judged,\n"
+                      "           status 2\n"
                       "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
-                      "           KORVEX_DB, else the one 'korvex-cli paths' names, as 'korvex-cli log' reads it)\n"
-                      "Exit status: 0 every run completed, every file written (and the verdict passed); 1 usage\n"
-                      "error; 2 the port cannot be opened, a link failure (no answer, overdue reply, wrong\n"
-                      "acknowledgement, device disconnected), the time limit, or a file or log that cannot be\n"
-                      "written (a file is written only when complete, through a temporary file); 3 the verdict\n"
-                      "fails.\n");
+                      "           KORVEX_DB, else the one 'korvex-cli paths' names, as 'korvex-cli log' reads it);\n"
+                      "           [log] settings that cannot be read: nothing is run, status 2\n"
+                      "Exit status: 0 every run completed, every file written (and the verdict passed or had no\n"
+                      "checks); 1 usage error; 2 the port cannot be opened, a link failure (no answer, overdue\n"
+                      "reply, wrong acknowledgement, device disconnected), the time limit, a file or log that\n"
+                      "cannot be written (a file is written only when complete, through a temporary file), or\n"
+                      "limits that cannot be read; 3 the verdict fails.\n");
 }
 
 } // namespace
@@ -159,15 +163,36 @@ int cmdRun(int argc, char** argv)
     else
         controller.useDevice(resolved);
 
+    // Each run is judged once, as it completes: the log keeps that judgement and --verdict
+    // prints it.
+    if (!choice.limitsPath.empty() && !pathExists(choice.limitsPath)) {
+        std::fprintf(stderr, "korvex-cli run: not judged: %s: no such file\n", choice.limitsPath.c_str());
+        return 2;
+    }
+    // Only a run that is judged or logged writes a missing limits file (into the user's folder
+    // when installed, made above).
+    RunJudge judge(limitsPathOf(choice), (logRuns || verdict) && writesMissingLimits(choice));
+    judge.setProfile(choice.profileName);
+    if (!choice.profileName.empty() && judge.limits().current().ok() &&
+        !judge.limits().current().profiles.find(choice.profileName)) {
+        std::fprintf(stderr, "korvex-cli run: no profile '%s' in %s\n", choice.profileName.c_str(),
+                     qPrintable(judge.limits().path()));
+        return 1;
+    }
+    RunLogger logger(controller);
+    logger.setJudge(&judge);
     std::unique_ptr<ResultsLog> log;
-    std::unique_ptr<RunLogger> logger;
     if (logRuns) {
-        log = std::make_unique<ResultsLog>(logTargetFor(logText));
-        logger = std::make_unique<RunLogger>(controller, *log);
-        logger->setBench(configuredBenchName(where.limitsDir));
-        // Every logged run carries its verdict; a series the verdict accumulated over its runs.
-        auto judge = std::make_shared<LogJudge>(where.limitsDir);
-        logger->setJudge([judge](LogEntry& e, const TestRecord& r, int runs) { judge->judge(e, r, runs); });
+        // Settings that cannot be read name no log: the run would only be held. Nothing runs.
+        const LogTarget target = logTargetFor(logText);
+        if (!target.unusable.isEmpty()) {
+            std::fprintf(stderr, "korvex-cli run: results log: cannot open the results log %s; nothing was run\n",
+                         qPrintable(target.unusable));
+            return 2;
+        }
+        log = std::make_unique<ResultsLog>(target);
+        logger.setLog(log.get());
+        logger.setBench(configuredBenchName(where.limitsDir));
         QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
             std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));
             std::fflush(stdout);
@@ -197,11 +222,9 @@ int cmdRun(int argc, char** argv)
 
     std::vector<std::string> valueLines;
     int completed = 0;
-    VerdictSeries series;
     QObject::connect(&controller, &Controller::runCompleted, app, [&](int32_t k) {
         ++completed;
         valueLines.push_back(spreadsheetValueLine(controller.record()));
-        series.add(controller.record());
         // With a JSON verdict, stdout carries the JSON alone.
         std::fprintf(verdict && json ? stderr : stdout, "run %d of %d: %s completed\n", completed, count, kindName(k));
         std::fflush(stdout);
@@ -254,8 +277,8 @@ int cmdRun(int argc, char** argv)
     controller.shutdown();
 
     int status = 0;
+    logger.finishSeries();
     if (log) {
-        logger->finishSeries();
         const int lost = log->close();
         QCoreApplication::processEvents(); // the last "logged" lines
         if (lost > 0) {
@@ -280,7 +303,7 @@ int cmdRun(int argc, char** argv)
     if (completed > 0 && !savePath.empty()) {
         const Notice n = writeDataFile(savePath, controller.record());
         if (!n.ok) {
-            std::fprintf(stderr, "korvex-cli run: %s: %s\n", savePath.c_str(), n.message.c_str());
+            std::fprintf(stderr, "korvex-cli run: cannot write the data file %s\n", n.detail.c_str());
             status = 2;
         }
     }
@@ -289,19 +312,21 @@ int cmdRun(int argc, char** argv)
         for (const std::string& line : valueLines)
             text += line + "\r\n";
         if (!replaceFileAtomically(csvPath, text)) {
-            std::fprintf(stderr, "korvex-cli run: cannot write %s\n", csvPath.c_str());
+            std::fprintf(stderr, "korvex-cli run: cannot write %s: %s\n", csvPath.c_str(), std::strerror(errno));
             status = 2;
         }
     }
     if (completed > 0 && verdict) {
-        const ProfileSet limits = loadLimits(choice);
-        VerdictProfile profile;
-        if (!chooseProfile(limits, choice, controller.record(), profile))
-            return 1;
-        const Verdict v = series.judge(controller.record(), profile);
+        const Verdict& v = judge.current().verdict;
         std::fputs(json ? (verdictJson(v) + "\n").c_str() : verdictText(v, false).c_str(), stdout);
-        if (status == 0 && !v.pass)
+        if (v.result() == VerdictResult::NotJudged) {
+            // The whole path: a plant-wide file lies elsewhere than the user's.
+            std::fprintf(stderr, "korvex-cli run: not judged: %s (%s)\n", v.notJudged.c_str(),
+                         qPrintable(judge.limits().path()));
+            status = 2;
+        } else if (status == 0 && v.result() == VerdictResult::Fail) {
             status = 3;
+        }
     }
     return status;
 }

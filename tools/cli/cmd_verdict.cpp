@@ -27,12 +27,15 @@ int cmdVerdict(int argc, char** argv)
                     "Judges each data file against its limits: IEC 61000-3-2 Class C input harmonics, lamp\n"
                     "current crest factor, preheat energy and the optional limits the profile switches on.\n"
                     "The limits come from --limits FILE, else from the KORVEX-limits.ini that 'korvex-cli\n"
-                    "paths' names (written with the defaults on first use); the profile is --profile NAME,\n"
-                    "else the one named like the file's product type, else [default].\n"
+                    "paths' names (the user's is written with the defaults on first use; a plant-wide one is\n"
+                    "only read); the profile is --profile NAME, else the one named like the file's product\n"
+                    "type, else [default]. While the limits file is damaged nothing is judged: the tool names\n"
+                    "the file and line and exits with 2.\n"
                     "--json prints one JSON array (every limit with value, limit, margin and result), --csv\n"
                     "one title line and one line per file; --lang chooses the table's language (default en).\n"
-                    "Exit status: 0 every file passes, 3 any file fails or has nothing to judge, 1 usage\n"
-                    "error or unknown profile, 2 a data file that cannot be read.\n",
+                    "Exit status: 0 every file passes or has no checks (start results alone), 3 any file\n"
+                    "fails or holds no results, 1 usage error or unknown profile, 2 a data file that cannot\n"
+                    "be read or a limits file that is damaged.\n",
                     kUsage);
         return 0;
     }
@@ -62,7 +65,9 @@ int cmdVerdict(int argc, char** argv)
         return 1;
     }
 
-    const ProfileSet limits = loadLimits(choice);
+    LimitsFile limits;
+    if (!loadLimits(choice, limits))
+        return 2;
     bool unreadable = false, failed = false;
     std::string out;
     if (json)
@@ -77,10 +82,15 @@ int cmdVerdict(int argc, char** argv)
             continue;
         }
         VerdictProfile profile;
-        if (!chooseProfile(limits, choice, r, profile))
+        if (!chooseProfile(limits.profiles, choice, r, profile))
             return 1;
         const Verdict v = judgeRecord(r, profile);
-        failed = failed || !v.pass;
+        // No checks for what a file holds (start results alone) is no failure; a file that
+        // holds no results at all has nothing to show and is.
+        bool holdsResults = false;
+        for (int32_t k = KindInput; k <= KindEnergy; ++k)
+            holdsResults = holdsResults || r.hasResult(k) != 0;
+        failed = failed || v.result() == VerdictResult::Fail || !holdsResults;
         if (json) {
             // The file's name first, then the verdict's own fields.
             out += (firstJson ? "{\"file\":" : ",{\"file\":") + jsonString(file) + "," + verdictJson(v).substr(1);

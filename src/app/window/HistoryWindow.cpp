@@ -59,8 +59,8 @@ struct HistoryWindow::Result {
     QString type;
 };
 
-HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles,
-                             std::function<void(const QByteArray&)> opener, QWidget* parent)
+HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const LogEntry&)> opener,
+                             QWidget* parent)
     : QWidget(parent, Qt::Window), target_(std::move(target)), profiles_(std::make_unique<ProfileSet>(profiles)),
       opener_(std::move(opener))
 {
@@ -90,7 +90,7 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles,
     verdict_ = new QComboBox(this);
     for (int i = 0; i < 7; ++i)
         kind_->addItem(QString());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         verdict_->addItem(QString());
     serial_->setObjectName(QStringLiteral("HistorySerial"));
     label(0, 0, from_);
@@ -165,9 +165,9 @@ void HistoryWindow::retranslate(bool chinese)
         labels_[i]->setText(t(zh[i], en[i]));
     for (int i = 0; i < 7; ++i)
         kind_->setItemText(i, t(kKindsZh[i], kKindsEn[i]));
-    const char* const vzh[] = {"全部", "合格", "不合格", "未判定"};
-    const char* const ven[] = {"All", "Pass", "Fail", "Not judged"};
-    for (int i = 0; i < 4; ++i)
+    const char* const vzh[] = {"全部", "合格", "不合格", "无判定项目", "未判定"};
+    const char* const ven[] = {"All", "Pass", "Fail", "No checks", "Not judged"};
+    for (int i = 0; i < 5; ++i)
         verdict_->setItemText(i, t(vzh[i], ven[i]));
     search_->setText(t("查询", "Search"));
     open_->setText(t("打开", "Open"));
@@ -238,9 +238,11 @@ void HistoryWindow::showResult(const Result& r)
     const auto cols = logValueColumns();
     for (int i = 0; i < int(rows_.size()); ++i) {
         const LogEntry& e = rows_[size_t(i)];
-        const QString verdict = !e.verdictPass   ? QStringLiteral("-")
-                                : *e.verdictPass ? t("合格", "Pass")
-                                                 : t("不合格", "Fail");
+        const char* const verdictZh[] = {"合格", "不合格", "无判定项目", "未判定"};
+        const char* const verdictEn[] = {"Pass", "Fail", "No checks", "Not judged"};
+        QString verdict = t(verdictZh[int(e.verdict)], verdictEn[int(e.verdict)]);
+        if (e.retest)
+            verdict += t(" (复测)", " (retest)");
         QStringList cells = {
             QDateTime::fromMSecsSinceEpoch(e.loggedAtMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             e.serial(),
@@ -257,8 +259,10 @@ void HistoryWindow::showResult(const Result& r)
         }
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c == 6 && e.verdictPass)
-                item->setForeground(*e.verdictPass ? QColor(0, 128, 0) : QColor(200, 0, 0));
+            if (c == 6 && e.verdict == VerdictResult::Pass)
+                item->setForeground(QColor(0, 128, 0));
+            else if (c == 6 && e.verdict != VerdictResult::NoChecks)
+                item->setForeground(QColor(200, 0, 0));
             runs_->setItem(i, c, item);
         }
     }
@@ -382,7 +386,7 @@ void HistoryWindow::openRow(int row)
                 return;
             --self->pending_;
             if (e)
-                self->opener_(e->record);
+                self->opener_(*e);
             else
                 self->summary_->setText(error);
             emit self->refreshed();

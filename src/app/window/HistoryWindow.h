@@ -28,8 +28,8 @@ struct ProfileSet;
 class HistoryWindow : public QWidget {
     Q_OBJECT
   public:
-    /// opener receives the data file image of the run the operator opens.
-    HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const QByteArray& image)> opener,
+    /// opener receives the run the operator opens, with its data file image.
+    HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const LogEntry& run)> opener,
                   QWidget* parent = nullptr);
     ~HistoryWindow() override;
 
@@ -61,7 +61,7 @@ class HistoryWindow : public QWidget {
 
     LogTarget target_;
     std::unique_ptr<ProfileSet> profiles_;
-    std::function<void(const QByteArray&)> opener_;
+    std::function<void(const LogEntry&)> opener_;
     bool chinese_ = true;
     int pending_ = 0;
     int generation_ = 0;

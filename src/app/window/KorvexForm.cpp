@@ -68,8 +68,9 @@ QIcon glyph(const char* name)
 
 TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
-      limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir), startFile_(options.dataFile),
-      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+      limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir),
+      dataDir_(options.dataDir.isEmpty() ? options.programDir : options.dataDir), plantLimits_(options.plantLimits),
+      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     initKorvexResources();
     setObjectName(QStringLiteral("KORVEXForm"));
@@ -110,8 +111,9 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
 
-    // The verdict panel follows the controller's runs itself; its menu shows and hides it.
-    verdictPanel_ = new VerdictPanel(controller_, limitsDir_, this);
+    // The verdict panel shows the judgement the results log keeps (LogControls gives it the
+    // judge); its menu shows and hides it.
+    verdictPanel_ = new VerdictPanel(controller_, this);
     addDockWidget(Qt::RightDockWidgetArea, verdictPanel_);
     verdictPanel_->hide();
     QAction* verdictToggle = verdictPanel_->toggleViewAction();
@@ -433,14 +435,8 @@ void TKORVEXForm::renderPage(ScreenCanvas& canvas)
 void TKORVEXForm::repaintPage()
 {
     // Every step of a run asks for a repaint, though most steps change only the working fields.
-    // The verdict is judged again when the record changed since the last request, whether or
-    // not the page has been drawn since; the page is drawn again only when it differs from the
-    // one on screen (a resize or an exposure still paints at once).
-    if (!holdsRecord(judgedRecord_, record())) {
-        keepRecord(judgedRecord_, record());
-        if (verdictPanel_)
-            verdictPanel_->refresh();
-    }
+    // The page is drawn again only when it differs from the one on screen (a resize or an
+    // exposure still paints at once).
     if (!holdsRecord(drawnRecord_, record()))
         PaintBox1->update();
 }
@@ -459,10 +455,12 @@ void TKORVEXForm::syncOptionMarks()
     (r.chinese ? Chinese : English)->setChecked(true);
 }
 
-void TKORVEXForm::showNotice(bool ok, const std::string& message, const std::string& caption)
+void TKORVEXForm::showNotice(const Notice& n)
 {
-    if (!ok)
-        runner_.message(QString::fromStdString(message), QString::fromStdString(caption));
+    // The message and caption as ever; what failed and why on a line below.
+    if (!n.ok)
+        runner_.message(QString::fromStdString(n.detail.empty() ? n.message : n.message + "\n" + n.detail),
+                        QString::fromStdString(n.caption));
 }
 
 // ---- Test commands --------------------------------------------------------------------------
@@ -595,7 +593,7 @@ void TKORVEXForm::StoreFileClick()
     if (path.isEmpty())
         return;
     const Notice n = writeDataFile(localPath(path), record());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
 }
 
 void TKORVEXForm::OpenFileClick()
@@ -609,15 +607,15 @@ void TKORVEXForm::OpenFileClick()
 void TKORVEXForm::openDataFile(const QString& path)
 {
     const Notice n = controller_.loadFile(localPath(path)); // repaints
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
     syncOptionMarks();
 }
 
-void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image)
+void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image, const QString& source)
 {
     lockForFileWork();
-    const Notice n = controller_.loadImage(image); // repaints
-    showNotice(n.ok, n.message, n.caption);
+    const Notice n = controller_.loadImage(image, source); // repaints
+    showNotice(n);
     syncOptionMarks();
 }
 
@@ -627,7 +625,7 @@ void TKORVEXForm::ExportExcelClick()
     if (path.isEmpty())
         return;
     const Notice n = exportSpreadsheet(localPath(path), record());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
 }
 
 void TKORVEXForm::PrintClick()
@@ -741,7 +739,7 @@ void TKORVEXForm::FormClose()
 {
     closed_ = true;
     const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
-    showNotice(n.ok, n.message, n.caption);
+    showNotice(n);
     controller_.shutdown();
     if (AlarmForm)
         AlarmForm->setAlarmVisible(false);

@@ -11,6 +11,7 @@
 
 #include "link/Controller.h"
 #include "record/Configuration.h"
+#include "record/Notice.h"
 
 class QAction;
 class QActionGroup;
@@ -43,9 +44,11 @@ class TKORVEXForm : public QMainWindow {
     Q_OBJECT
   public:
     struct StartOptions {
-        QString programDir; ///< folder of KORVEX.cfg, with trailing separator
-        QString dataFile;   ///< opened when the window is first shown (empty: none)
-        QString limitsDir;  ///< folder of the limits file; empty: programDir
+        QString programDir;       ///< folder of KORVEX.cfg, with trailing separator
+        QString dataFile;         ///< opened when the window is first shown (empty: none)
+        QString limitsDir;        ///< folder of the limits file; empty: programDir
+        QString dataDir;          ///< folder of the results log, its queue and set-aside file; empty: programDir
+        bool plantLimits = false; ///< the limits file is the plant-wide one: read, never written
     };
 
     /// Start-up: configuration, result reset, port; the controller and the runner outlive the
@@ -61,6 +64,9 @@ class TKORVEXForm : public QMainWindow {
     const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
     const QString& limitsDir() const { return limitsDir_; }
+    const QString& dataDir() const { return dataDir_; }
+    bool plantLimits() const { return plantLimits_; }
+    VerdictPanel* verdictPanel() const { return verdictPanel_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
     const int32_t* printSelection() const { return printSelection_; }
@@ -104,8 +110,9 @@ class TKORVEXForm : public QMainWindow {
 
     /// Loads a data file and shows its page with its options (open command and start-up).
     void openDataFile(const QString& path);
-    /// Loads a data file image (a run of the results log) as openDataFile loads a file.
-    void openRecordImage(const std::vector<uint8_t>& image);
+    /// Loads a data file image (a run of the results log, named by source) as openDataFile
+    /// loads a file.
+    void openRecordImage(const std::vector<uint8_t>& image, const QString& source);
     /// Sets the option check marks from the record's thdCsa, wideBand and chinese.
     void syncOptionMarks();
     /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
@@ -123,7 +130,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
-    void showNotice(bool ok, const std::string& message, const std::string& caption);
+    void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
     QString portSummary() const;
@@ -198,15 +205,16 @@ class TKORVEXForm : public QMainWindow {
     DialogRunner& runner_;
     QString programDir_;
     QString limitsDir_;
+    QString dataDir_;
+    bool plantLimits_ = false;
     QString startFile_;
     Configuration CfgMemo;
     std::unique_ptr<QPrinter> printer_;
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;
-    bool drawingPrompt_ = false;     // the paint under way draws the start prompt page
-    std::vector<char> drawnRecord_;  // the drawn part of the record as last painted (empty: none)
-    std::vector<char> judgedRecord_; // the same part as the verdict dock last saw it
+    bool drawingPrompt_ = false;    // the paint under way draws the start prompt page
+    std::vector<char> drawnRecord_; // the drawn part of the record as last painted (empty: none)
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it

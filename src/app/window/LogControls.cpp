@@ -1,6 +1,13 @@
-// The results log's controls in the main window.
+// The results log's and the verdicts' controls in the main window.
 #include "app/window/LogControls.h"
 
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+
+#include <QtCore/QThreadPool>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
@@ -15,23 +22,50 @@
 #include "app/dialogs/Cp936Validator.h"
 #include "app/window/HistoryWindow.h"
 #include "app/window/KorvexForm.h"
+#include "app/window/VerdictPanel.h"
 #include "link/Controller.h"
-#include "log/LogJudge.h"
+#include "log/LogQuery.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "log/SerialNumber.h"
 #include "record/TextCodec.h"
 
 namespace korvex {
 
+namespace {
+
+// The test information in the record: infoName up to, not including, testDate.
+constexpr size_t kInfoBegin = offsetof(TestRecord, infoName);
+constexpr size_t kInfoEnd = offsetof(TestRecord, testDate);
+static_assert(std::is_standard_layout_v<TestRecord>);
+
+const char* const kKindNames[] = {
+    "", "输入性能测试", "相位角测试", "输出性能测试", "综合性能测试", "启动性能测试", "预热能量测试"};
+
+} // namespace
+
 LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      judge_(std::make_unique<LogJudge>(form.limitsDir())), logger_(std::make_unique<RunLogger>(controller, log))
+      // The limits file in use: a plant-wide one is only read, never written.
+      judge_(std::make_unique<RunJudge>(limitsFilePath(form.limitsDir()), !form.plantLimits())),
+      logger_(std::make_unique<RunLogger>(controller, log))
 {
-    logger_->setBench(configuredBenchName(form.limitsDir()));
-    logger_->setJudge([this](LogEntry& e, const TestRecord& r, int runs) { judge_->judge(e, r, runs); });
+    logger_->setBench(benchNameOf(judge_->limits().current()));
+    logger_->setJudge(judge_.get());
     connect(logger_.get(), &RunLogger::entrySubmitted, this, &LogControls::onSubmitted);
+    if (VerdictPanel* panel = form.verdictPanel())
+        panel->setJudge(judge_.get());
+    // A data file opened is judged as it stands (all its results), as the verdict command does,
+    // and its test information is the next run's (a logged run on view is shown as logged).
+    connect(&controller_, &Controller::recordLoaded, this, [this](const QString& source) {
+        if (source.startsWith(QLatin1String("log:")))
+            return;
+        pending_.reset();
+        judge_->judgeStored(controller_.record(), source);
+    });
+    connect(&controller_, &Controller::runStarting, this, &LogControls::restorePending);
 
     // The serial number field sits after the tool bar's buttons, before the progress bar. A
     // barcode scanner types the number and Enter.
@@ -56,9 +90,15 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
         autoIncrement_->setCheckable(true);
         autoIncrement_->setFocusPolicy(Qt::NoFocus);
         autoIncrement_->setToolTip(QStringLiteral("每次单次测试记录后产品编号自动加一"));
+        retest_ = new QLabel(bar);
+        retest_->setObjectName(QStringLiteral("SerialRetest"));
+        retest_->setStyleSheet(QStringLiteral("color: #c06000; font-weight: bold"));
+        retest_->setText(QStringLiteral(" 复测 "));
         bar->insertWidget(before, caption);
         bar->insertWidget(before, serial_);
         bar->insertWidget(before, autoIncrement_);
+        retestAction_ = bar->insertWidget(before, retest_);
+        retestAction_->setVisible(false);
         connect(serial_, &QLineEdit::returnPressed, this, &LogControls::takeSerial);
     }
     // The field shows the number the record holds whenever the page changes (the information
@@ -76,6 +116,14 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
     });
     connect(&log_, &ResultsLog::problem, this, &LogControls::onProblem);
     updateStatus();
+
+    limitsStatus_ = new QLabel(&form);
+    limitsStatus_->setObjectName(QStringLiteral("LimitsStatus"));
+    limitsStatus_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
+    limitsStatus_->hide();
+    form.statusBar()->addPermanentWidget(limitsStatus_);
+    connect(&judge_->limits(), &LimitsWatch::changed, this, &LogControls::onLimits);
+    onLimits();
 
     if (auto* file = form.findChild<QMenu*>(QStringLiteral("File"))) {
         auto* history = new QAction(QStringLiteral("历史记录&H"), file);
@@ -96,30 +144,123 @@ int LogControls::finish()
     return log_.close();
 }
 
+QString LogControls::pendingSerial() const
+{
+    return QString::fromStdString(fieldUtf8((pending_ ? *pending_ : controller_.record()).infoNo));
+}
+
 void LogControls::takeSerial()
 {
-    TestRecord& r = controller_.record();
+    // While a logged run is on view the number is the next run's, not the viewed one's.
+    TestRecord& r = pending_ ? *pending_ : controller_.record();
     storeText(r.infoNo, utf8ToCp936(serial_->text().trimmed().toStdString()));
     serial_->setText(QString::fromStdString(fieldUtf8(r.infoNo)));
     serial_->selectAll();                // the next scan replaces it
     emit controller_.repaintRequested(); // the report header shows the number
+    lookUpSerial(pendingSerial());
 }
 
 void LogControls::showSerial()
 {
-    if (!serial_ || serial_->hasFocus())
-        return;
     // Asked at every step of a run: the field is laid out and repainted only for a new number.
-    const QString number = QString::fromStdString(fieldUtf8(controller_.record().infoNo));
-    if (serial_->text() != number)
+    const QString number = pendingSerial();
+    if (serial_ && !serial_->hasFocus() && serial_->text() != number)
         serial_->setText(number);
+    lookUpSerial(number); // set by the information dialog or a data file too
+}
+
+void LogControls::restorePending()
+{
+    if (!pending_)
+        return;
+    TestRecord& r = controller_.record();
+    std::memcpy(reinterpret_cast<char*>(&r) + kInfoBegin, reinterpret_cast<const char*>(pending_.get()) + kInfoBegin,
+                kInfoEnd - kInfoBegin);
+    r.qPara = pending_->qPara;
+    r.pPara = pending_->pPara;
+    r.fPara = pending_->fPara;
+    pending_.reset();
+}
+
+void LogControls::openLoggedRun(const LogEntry& run)
+{
+    if (controller_.testRunning()) {
+        // The run under way would take the viewed run's test information: it finishes first.
+        if (!reopenBox_) {
+            reopenBox_ =
+                new QMessageBox(QMessageBox::Information, QStringLiteral("提示"), QString(), QMessageBox::Ok, &form_);
+            reopenBox_->setObjectName(QStringLiteral("ReopenRefused"));
+            reopenBox_->setModal(false);
+        }
+        reopenBox_->setText(QStringLiteral("测试进行中：请锁定测试，待本次测试结束后再打开历史记录。"));
+        reopenBox_->show();
+        return;
+    }
+    controller_.setLocked(true); // a series under way ends here, with the information it had
+    if (!pending_)
+        pending_ = std::make_unique<TestRecord>(controller_.record());
+    form_.openRecordImage(std::vector<uint8_t>(run.record.begin(), run.record.end()), QStringLiteral("log:") + run.id);
+    judge_->showLogged(run);
+    showSerial();
+}
+
+void LogControls::lookUpSerial(const QString& serial)
+{
+    if (serial == lookedUp_)
+        return;
+    lookedUp_ = serial;
+    showRetest(); // what this program logged as passed is known at once
+    if (serial.isEmpty() || !log_.target().unusable.isEmpty())
+        return;
+    // The log is asked off the window's thread; its answer joins what was logged here.
+    const LogTarget target = log_.target();
+    QPointer<LogControls> self(this);
+    QThreadPool::globalInstance()->start([self, target, serial] {
+        LogQuery q;
+        QString error;
+        LogFilter f;
+        f.serial = serial;
+        f.verdict = LogFilter::Verdict::Pass;
+        std::vector<LogEntry> passed;
+        if (!q.open(target, &error) || !q.list(f, 50, passed, &error))
+            passed.clear(); // the log cannot tell: only this session's passes are known
+        QMetaObject::invokeMethod(qApp, [self, serial, passed] {
+            if (!self)
+                return;
+            for (const LogEntry& e : passed)
+                if (e.serial() == serial) // a pattern character in the number matches no other
+                    self->logger_->notePassed(serial, e.kind);
+            if (serial == self->lookedUp_)
+                self->showRetest();
+        });
+    });
+}
+
+bool LogControls::retestShown() const
+{
+    return retestAction_ && retestAction_->isVisible();
+}
+
+void LogControls::showRetest()
+{
+    QStringList kinds;
+    for (int32_t k = KindInput; k <= KindEnergy; ++k)
+        if (logger_->hasPassed(lookedUp_, k))
+            kinds << QString::fromUtf8(kKindNames[k]);
+    if (!retestAction_)
+        return;
+    retestAction_->setVisible(!kinds.isEmpty());
+    retest_->setToolTip(QStringLiteral("产品编号 %1 已有合格记录（%2）：再次测试将记为复测")
+                            .arg(lookedUp_, kinds.join(QStringLiteral("、"))));
 }
 
 void LogControls::onSubmitted(const LogEntry& entry, bool single)
 {
+    if (entry.verdict == VerdictResult::Pass && entry.serial() == lookedUp_)
+        showRetest(); // the number on the bench has passed now
     if (!single || !autoIncrement_ || !autoIncrement_->isChecked())
         return;
-    TestRecord& r = controller_.record();
+    TestRecord& r = pending_ ? *pending_ : controller_.record();
     const QString now = QString::fromStdString(fieldUtf8(r.infoNo));
     if (now != entry.serial())
         return; // changed by the operator meanwhile
@@ -127,8 +268,7 @@ void LogControls::onSubmitted(const LogEntry& entry, bool single)
     if (next.size() >= sizeof r.infoNo)
         return; // the next number would not fit the field: keep it for the operator to see
     storeText(r.infoNo, next);
-    if (serial_)
-        serial_->setText(QString::fromStdString(fieldUtf8(r.infoNo)));
+    showSerial();
 }
 
 void LogControls::updateStatus()
@@ -169,13 +309,57 @@ void LogControls::onProblem(const QString& text)
     problemBox_->show();
 }
 
+void LogControls::onLimits()
+{
+    const LimitsFile& limits = judge_->limits().current();
+    // Settings that named no usable log at start and have been fixed: the runs held meanwhile
+    // go to the log they name now. A log in use is never switched while the program runs.
+    if (!log_.target().unusable.isEmpty() && limits.logUsable) {
+        log_.retarget(logTargetOf(limits, form_.dataDir()));
+        logger_->setBench(benchNameOf(limits));
+    }
+    if (limits.ok()) {
+        limitsStatus_->hide();
+        limitsShown_.clear();
+        if (limitsBox_)
+            limitsBox_->hide();
+        return;
+    }
+    limitsStatus_->setText(QStringLiteral("判定已关闭: ") + limits.error);
+    limitsStatus_->setToolTip(
+        QStringLiteral("%1\n修正限值文件后自动恢复判定 (verdicts are off until the file is fixed)").arg(limits.path));
+    limitsStatus_->show();
+    if (limits.error == limitsShown_)
+        return;
+    limitsShown_ = limits.error;
+    // Not modal: testing goes on, each run logged as not judged, until the file is fixed.
+    if (!limitsBox_) {
+        limitsBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("警告"), QString(), QMessageBox::Ok, &form_);
+        limitsBox_->setObjectName(QStringLiteral("LimitsProblem"));
+        limitsBox_->setModal(false);
+    }
+    limitsBox_->setText(QStringLiteral("限值文件有误，修正前不作判定，测试结果记录为\"未判定\"：\n%1\n\n"
+                                       "verdicts are off until the limits file is fixed; runs are logged as not "
+                                       "judged:\n%2")
+                            .arg(limits.path, limits.error));
+    // At start the window is not on screen yet: the message follows it there.
+    if (form_.isVisible())
+        limitsBox_->show();
+    else
+        QTimer::singleShot(0, limitsBox_, &QWidget::show);
+}
+
 HistoryWindow* LogControls::showHistory()
 {
     if (!history_) {
+        // The trend shows the limits of the file as it stands; none while it cannot be read.
+        const LimitsFile& limits = judge_->limits().current();
+        VerdictProfile off;
+        off.classC = off.lampCrest = off.preheat = false;
         history_ = new HistoryWindow(
-            log_.target(), judge_->profiles(),
-            [this](const QByteArray& image) {
-                form_.openRecordImage(std::vector<uint8_t>(image.begin(), image.end()));
+            log_.target(), limits.ok() ? limits.profiles : ProfileSet{{off}},
+            [this](const LogEntry& run) {
+                openLoggedRun(run);
                 form_.raise();
                 form_.activateWindow();
             },

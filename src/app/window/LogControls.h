@@ -1,14 +1,18 @@
-// The results log in the window: the serial number field and its automatic increment on the
-// tool bar, the count of waiting entries in the status line, messages when entries cannot be
-// written, and the history window (menu 文件 → 历史记录).
+// The results log and the verdicts in the window: the serial number field and its automatic
+// increment on the tool bar, the count of waiting entries in the status line, messages when
+// entries cannot be written, the history window (menu 文件 → 历史记录), the judge whose
+// judgement the log keeps and the verdict panel shows, and the warning while the limits file
+// cannot be read.
 #pragma once
 
 #include <QtCore/QObject>
 #include <QtCore/QPointer>
 #include <memory>
+#include <optional>
 
 #include "log/LogEntry.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -18,8 +22,8 @@ namespace korvex {
 
 class Controller;
 class HistoryWindow;
-class LogJudge;
 class ResultsLog;
+class RunJudge;
 class RunLogger;
 class TKORVEXForm;
 
@@ -36,10 +40,22 @@ class LogControls : public QObject {
 
     QLineEdit* serialField() const { return serial_; }
     QToolButton* autoIncrementButton() const { return autoIncrement_; }
+    /// Shown beside the serial number field when that number has passed before (a retest);
+    /// its tool tip says which tests.
+    QLabel* retestLabel() const { return retest_; }
+    bool retestShown() const;
+    /// The serial number the next run is logged with (the field's number).
+    QString pendingSerial() const;
     QLabel* statusLabel() const { return status_; }
+    /// Red in the status line while the limits file cannot be read (hidden otherwise).
+    QLabel* limitsLabel() const { return limitsStatus_; }
     RunLogger& logger() { return *logger_; }
+    RunJudge& judge() { return *judge_; }
     /// Shows the history window (created on first use).
     HistoryWindow* showHistory();
+    /// Shows a logged run in the window for viewing, printing, storing and export; the test
+    /// information of the next run (serial number included) stays as it was.
+    void openLoggedRun(const LogEntry& run);
 
   private:
     void takeSerial();
@@ -47,16 +63,31 @@ class LogControls : public QObject {
     void onSubmitted(const LogEntry& entry, bool single);
     void updateStatus();
     void onProblem(const QString& text);
+    void onLimits();
+    void restorePending();
+    void lookUpSerial(const QString& serial);
+    void showRetest();
 
     TKORVEXForm& form_;
     Controller& controller_;
     ResultsLog& log_;
-    std::unique_ptr<LogJudge> judge_;
+    std::unique_ptr<RunJudge> judge_;
     std::unique_ptr<RunLogger> logger_;
     QLineEdit* serial_ = nullptr;
     QToolButton* autoIncrement_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* limitsStatus_ = nullptr;
     QPointer<QMessageBox> problemBox_;
+    QPointer<QMessageBox> limitsBox_;
+    QString limitsShown_; // the fault the operator was last told of
+    QLabel* retest_ = nullptr;
+    QAction* retestAction_ = nullptr;
+    QPointer<QMessageBox> reopenBox_;
+    /// The record as it was before a logged run was opened for viewing: its test information
+    /// and filament parameters are the next run's, written back when that run starts.
+    std::unique_ptr<TestRecord> pending_;
+    QString lookedUp_;   // the serial number last looked up in the log
+    QString passedText_; // what passed before of the pending serial number
     QPointer<HistoryWindow> history_;
     int logged_ = 0;
     QString problem_;

@@ -1,18 +1,20 @@
-// The verdict panel: result banner, profile choice, table of checks and harmonic chart.
+// The verdict panel: result banner, what was judged, table of checks and harmonic chart.
 #include "app/window/VerdictPanel.h"
 
-#include <QComboBox>
-#include <QFile>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/canvas/ScreenCanvas.h"
 #include "kinds/VerdictPage.h"
 #include "link/Controller.h"
+#include "log/RunJudge.h"
 #include "record/TextCodec.h"
 
 namespace korvex {
@@ -22,6 +24,22 @@ namespace {
 const QColor kPass(0, 140, 0);
 const QColor kFail(200, 0, 0);
 const QColor kNone(120, 120, 120);
+
+const char* const kKindZh[] = {
+    "", "输入性能测试", "相位角测试", "输出性能测试", "综合性能测试", "启动性能测试", "预热能量测试"};
+const char* const kKindEn[] = {
+    "", "Input test", "Phase-angle test", "Output test", "Comprehensive test", "Start test", "Preheat energy test"};
+
+QColor colourOf(VerdictResult r)
+{
+    switch (r) {
+    case VerdictResult::Pass: return kPass;
+    case VerdictResult::Fail: return kFail;
+    case VerdictResult::NotJudged: return QColor(150, 60, 0);
+    case VerdictResult::NoChecks: break;
+    }
+    return kNone;
+}
 
 QString u8(const std::string& s)
 {
@@ -61,21 +79,16 @@ class ChartView : public QWidget {
 
 } // namespace
 
-VerdictPanel::VerdictPanel(Controller& controller, const QString& programDir, QWidget* parent)
-    : QDockWidget(parent), controller_(controller)
+VerdictPanel::VerdictPanel(Controller& controller, QWidget* parent) : QDockWidget(parent), controller_(controller)
 {
     setObjectName(QStringLiteral("VerdictPanel"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-
-    const ProfileParse limits = loadProfileFile(QFile::encodeName(programDir).toStdString());
-    profiles_ = limits.set;
-    if (!limits.ok)
-        limitsMessage_ = u8(limits.error);
 
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
     result_ = new QLabel(body);
+    result_->setObjectName(QStringLiteral("VerdictResult"));
     result_->setAlignment(Qt::AlignCenter);
     result_->setMinimumHeight(44);
     QFont big = result_->font();
@@ -84,18 +97,15 @@ VerdictPanel::VerdictPanel(Controller& controller, const QString& programDir, QW
     result_->setFont(big);
     layout->addWidget(result_);
     detail_ = new QLabel(body);
+    detail_->setObjectName(QStringLiteral("VerdictSource"));
     detail_->setWordWrap(true);
     layout->addWidget(detail_);
     warning_ = new QLabel(body);
+    warning_->setObjectName(QStringLiteral("VerdictLimits"));
     warning_->setWordWrap(true);
     warning_->setStyleSheet(QStringLiteral("color: #c80000;"));
-    warning_->setVisible(!limitsMessage_.isEmpty());
+    warning_->hide();
     layout->addWidget(warning_);
-    profileBox_ = new QComboBox(body);
-    profileBox_->addItem(QString()); // the automatic choice, captioned by retranslate()
-    for (const std::string& name : profiles_.names())
-        profileBox_->addItem(u8(name), u8(name));
-    layout->addWidget(profileBox_);
     table_ = new QTableWidget(0, 5, body);
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -105,81 +115,139 @@ VerdictPanel::VerdictPanel(Controller& controller, const QString& programDir, QW
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     layout->addWidget(table_, 1);
-    chart_ = new ChartView(verdict_, chinese_, body);
+    chart_ = new ChartView(shown_, chinese_, body);
     layout->addWidget(chart_);
     setWidget(body);
     setMinimumWidth(400);
 
-    connect(profileBox_, &QComboBox::currentIndexChanged, this, &VerdictPanel::refresh);
-    connect(&controller_, &Controller::runCompleted, this, &VerdictPanel::onRunCompleted);
-    connect(&controller_, &Controller::resultsReset, this, &VerdictPanel::onResultsReset);
+    // Every step asks for a repaint; the panel works only when what it shows has changed (the
+    // serial number, the language).
+    connect(&controller_, &Controller::repaintRequested, this, &VerdictPanel::refresh);
     retranslate(controller_.record().chinese != 0);
+    refresh();
 }
 
 VerdictPanel::~VerdictPanel() = default;
 
-void VerdictPanel::onRunCompleted(int32_t kind)
+void VerdictPanel::setJudge(RunJudge* judge)
 {
-    const TestRecord& r = controller_.record();
-    if (kind == KindInput || kind == KindPhase || kind == KindComprehensive) {
-        series_.add(r);
-        seriesLast_ = {r.Pin, r.Irms, r.pctI[3]};
+    judge_ = judge;
+    if (judge_) {
+        connect(judge_, &RunJudge::judged, this, &VerdictPanel::refresh);
+        connect(&judge_->limits(), &LimitsWatch::changed, this, &VerdictPanel::refresh);
     }
+    shownKey_.clear();
     refresh();
 }
 
-void VerdictPanel::onResultsReset(int32_t kind)
+QString VerdictPanel::limitsMessage() const
 {
-    if (kind == KindInput || kind == KindPhase || kind == KindComprehensive) {
-        series_.reset();
-        refresh();
-    }
-}
-
-bool VerdictPanel::seriesMatchesRecord() const
-{
-    const TestRecord& r = controller_.record();
-    return series_.runs() > 0 && seriesLast_ == std::array<float, 3>{r.Pin, r.Irms, r.pctI[3]};
-}
-
-const VerdictProfile& VerdictPanel::chosenProfile() const
-{
-    const QString name = profileBox_->currentData().toString();
-    if (!name.isEmpty())
-        return profiles_.findOrDefault(name.toStdString());
-    return profiles_.findOrDefault(fieldUtf8(controller_.record().infoType));
+    if (!judge_)
+        return {};
+    const LimitsFile& f = judge_->limits().current();
+    return f.ok() ? QString() : QStringLiteral("not judged: ") + f.error;
 }
 
 void VerdictPanel::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
+    shownKey_.clear();
     refresh();
 }
 
 void VerdictPanel::refresh()
 {
+    if (!isVisible())
+        return; // shown afresh when the dock is
     const TestRecord& r = controller_.record();
     const bool chinese = r.chinese != 0;
-    if (int(chinese) != shownLanguage_)
-        retranslate(chinese);
-    // A data file opened since the last run replaced the values the series was taken from.
-    if (!controller_.testRunning() && series_.runs() > 0 && !seriesMatchesRecord())
-        series_.reset();
-    if (!isVisible())
-        return; // judged again when shown
-    verdict_ = seriesMatchesRecord() ? series_.judge(r, chosenProfile()) : judgeRecord(r, chosenProfile());
+    QString key = QString::number(int(chinese));
+    if (judge_) {
+        const Judgement& j = judge_->current();
+        key += QStringLiteral("|%1|%2|%3|%4|%5|")
+                   .arg(j.atMs)
+                   .arg(j.serial, j.source)
+                   .arg(j.runs)
+                   .arg(int(j.verdict.result()));
+        key += QString::fromStdString(fieldUtf8(r.infoNo)) + QLatin1Char('|') + limitsMessage();
+    }
+    if (key == shownKey_)
+        return;
+    shownKey_ = key;
+    render(chinese);
+}
 
-    const bool judged = verdict_.judged();
-    const QColor colour = !judged ? kNone : verdict_.pass ? kPass : kFail;
-    result_->setText(u8(!judged ? (chinese ? "无结果" : "NO RESULT")
-                                : outcomeText(verdict_.pass ? Outcome::Pass : Outcome::Fail, chinese)));
+QString VerdictPanel::sourceText() const
+{
+    return detail_->text();
+}
+
+void VerdictPanel::render(bool chinese)
+{
+    if (chinese != chinese_ || windowTitle().isEmpty())
+        retranslate(chinese);
+    const auto t = [chinese](const char* zh, const char* en) { return QString::fromUtf8(chinese ? zh : en); };
+    const QString serialNow = QString::fromStdString(fieldUtf8(controller_.record().infoNo));
+    const Judgement none;
+    const Judgement& j = judge_ ? judge_->current() : none;
+    // A judgement of another ballast is not shown as this one's.
+    const bool ofThisBallast = j.valid() && j.serial == serialNow;
+    shown_ = ofThisBallast ? j.verdict : Verdict{};
+
+    const QString limits = limitsMessage();
+    warning_->setVisible(!limits.isEmpty());
+    if (judge_ && !limits.isEmpty())
+        warning_->setText(t("判定已关闭，修正限值文件后恢复（", "Verdicts are off until the limits file is fixed (") +
+                          judge_->limits().path() + t("）：\n", "):\n") + judge_->limits().current().error);
+
+    if (!ofThisBallast) {
+        result_->setText(t("无结果", "NO RESULT"));
+        result_->setStyleSheet(
+            QStringLiteral("QLabel { color: white; background: %1; border-radius: 4px; }").arg(kNone.name()));
+        if (j.valid())
+            detail_->setText(t("产品编号已改为 %1，尚无其结果（上次判定: %2）", "Serial number now %1, no result of it "
+                                                                                "yet (last judged: %2)")
+                                 .arg(serialNow.isEmpty() ? QStringLiteral("-") : serialNow,
+                                      j.serial.isEmpty() ? QStringLiteral("-") : j.serial));
+        else
+            detail_->setText(t("尚无判定", "Nothing judged yet"));
+        fillTable(chinese);
+        chart_->update();
+        return;
+    }
+    const VerdictResult result = shown_.result();
+    result_->setText(QString::fromUtf8(resultText(result, chinese)));
     result_->setStyleSheet(
-        QStringLiteral("QLabel { color: white; background: %1; border-radius: 4px; }").arg(colour.name()));
-    const QString runs = verdict_.runs > 1 ? (chinese ? QStringLiteral("%1次测量平均").arg(verdict_.runs)
-                                                      : QStringLiteral("average of %1 runs").arg(verdict_.runs))
-                                           : (chinese ? QStringLiteral("单次测量") : QStringLiteral("single capture"));
-    detail_->setText((chinese ? QStringLiteral("限值配置: ") : QStringLiteral("Profile: ")) + u8(verdict_.profile) +
-                     QStringLiteral(" · ") + runs);
+        QStringLiteral("QLabel { color: white; background: %1; border-radius: 4px; }").arg(colourOf(result).name()));
+
+    QStringList parts;
+    if (j.kind != 0) {
+        const int kind = std::clamp(j.kind, 0, 6);
+        parts << QString::fromUtf8(chinese ? kKindZh[kind] : kKindEn[kind]);
+        if (!j.source.isEmpty())
+            parts << t("历史记录中的判定", "as logged");
+        if (j.runs > 1)
+            parts << t("%1次连续测试", "series of %1 runs").arg(j.runs);
+    } else {
+        parts << t("打开的记录 %1", "opened record %1").arg(QFileInfo(j.source).fileName()) +
+                     t("（全部结果）", " (all its results)");
+    }
+    parts << t("产品编号 ", "serial ") + (j.serial.isEmpty() ? QStringLiteral("-") : j.serial);
+    if (j.atMs > 0)
+        parts << QDateTime::fromMSecsSinceEpoch(j.atMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    else
+        parts << t("测试日期 ", "tested ") + QString::fromStdString(fieldUtf8(controller_.record().testDate));
+    if (shown_.judged()) {
+        if (shown_.runs > 1)
+            parts << t("谐波按%1次平均", "harmonics averaged over %1 runs").arg(shown_.runs);
+        parts << t("限值配置 ", "profile ") + u8(shown_.profile);
+    }
+    QString text = parts.join(QStringLiteral(" · "));
+    if (result == VerdictResult::NoChecks)
+        text += t("\n该测试没有判定项目。", "\nNo limits apply to what this test measures.");
+    if (result == VerdictResult::NotJudged && limits.isEmpty()) // else the warning says why
+        text += t("\n未判定: ", "\nnot judged: ") + u8(shown_.notJudged);
+    detail_->setText(text);
     fillTable(chinese);
     chart_->update();
 }
@@ -192,7 +260,7 @@ void VerdictPanel::fillTable(bool chinese)
         table_->insertRow(row);
         return row;
     };
-    for (const VerdictSection& s : verdict_.sections) {
+    for (const VerdictSection& s : shown_.sections) {
         const int row = addRow();
         QString title = u8(sectionLabel(s, chinese)) + QStringLiteral(": ") +
                         QString::fromUtf8(outcomeText(s.pass ? Outcome::Pass : Outcome::Fail, chinese));
@@ -234,18 +302,13 @@ void VerdictPanel::fillTable(bool chinese)
 
 void VerdictPanel::retranslate(bool chinese)
 {
-    shownLanguage_ = int(chinese);
     chinese_ = chinese;
     setWindowTitle(chinese ? QStringLiteral("判定") : QStringLiteral("Verdict"));
-    profileBox_->setItemText(0, chinese ? QStringLiteral("按产品型号自动选择")
-                                        : QStringLiteral("Automatic (product type)"));
     table_->setHorizontalHeaderLabels(
         chinese ? QStringList{QStringLiteral("项目"), QStringLiteral("测量值"), QStringLiteral("限值"),
                               QStringLiteral("裕量"), QStringLiteral("结果")}
                 : QStringList{QStringLiteral("Check"), QStringLiteral("Value"), QStringLiteral("Limit"),
                               QStringLiteral("Margin"), QStringLiteral("Result")});
-    if (!limitsMessage_.isEmpty())
-        warning_->setText(chinese ? QStringLiteral("限值文件有误，使用默认限值: ") + limitsMessage_ : limitsMessage_);
 }
 
 } // namespace korvex

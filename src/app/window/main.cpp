@@ -69,6 +69,8 @@ int main(int argc, char** argv)
     korvex::TKORVEXForm::StartOptions options;
     options.programDir = where.configDir;
     options.limitsDir = where.limitsDir;
+    options.dataDir = where.dataDir;
+    options.plantLimits = where.limitsSystemWide;
     options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
     korvex::TKORVEXForm form(controller, runner, options);
     // Every run is logged: SQLite in the data folder, or the plant's server.
