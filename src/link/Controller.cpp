@@ -162,11 +162,14 @@ int Controller::openPort()
         connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
-        // The second line says which port, on which device, and why, in the system's words.
+        // The second line says which port, on which device, and why, in the system's words;
+        // a port this user may not use says how to get the right, in the window's language.
         const QString name = QString::fromLatin1(settings_.portName);
+        const QString denied =
+            port_ && port_->accessDenied() ? portPermissionAdvice(device, record_.chinese != 0) : QString();
         emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
                                   (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(": ") +
-                                  lastFailure_,
+                                  (denied.isEmpty() ? lastFailure_ : denied),
                               QString::fromUtf8(kPortWarning));
         // The run in progress lost its port and its reader with the old device: without
         // ending it here it would wait for ever. Step 0 tries the port again 500 ms later.

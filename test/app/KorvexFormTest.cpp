@@ -207,7 +207,7 @@ TEST(WindowStartUp, PortFailureIsOnlyReported)
     Controller controller{evaluateKind};
     controller.useDevice(dir.filePath(QStringLiteral("no-such-tty")));
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     ASSERT_EQ(runner.messages.size(), 1u);
     // The text as it stands, then which port, on which device, and the system's reason.
     const QStringList lines = runner.messages[0].first.split(QLatin1Char('\n'));
@@ -656,7 +656,7 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     QTemporaryDir dir; // on the serial ports: each name shows its own device
     Controller controller{evaluateKind};
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     runner.messages.clear();
     QString com2;
     runner.script = [&](QDialog&) {

@@ -68,6 +68,8 @@ QIcon glyph(const char* name)
 
 TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
+      limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir),
+      dataDir_(options.dataDir.isEmpty() ? options.programDir : options.dataDir), plantLimits_(options.plantLimits),
       startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     initKorvexResources();

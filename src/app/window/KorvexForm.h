@@ -44,8 +44,11 @@ class TKORVEXForm : public QMainWindow {
     Q_OBJECT
   public:
     struct StartOptions {
-        QString programDir; ///< folder of KORVEX.cfg, with trailing separator
-        QString dataFile;   ///< opened when the window is first shown (empty: none)
+        QString programDir;       ///< folder of KORVEX.cfg, with trailing separator
+        QString dataFile;         ///< opened when the window is first shown (empty: none)
+        QString limitsDir;        ///< folder of the limits file; empty: programDir
+        QString dataDir;          ///< folder of the results log, its queue and set-aside file; empty: programDir
+        bool plantLimits = false; ///< the limits file is the plant-wide one: read, never written
     };
 
     /// Start-up: configuration, result reset, port; the controller and the runner outlive the
@@ -60,6 +63,9 @@ class TKORVEXForm : public QMainWindow {
     /// The record on screen; commands change it through the controller.
     const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
+    const QString& limitsDir() const { return limitsDir_; }
+    const QString& dataDir() const { return dataDir_; }
+    bool plantLimits() const { return plantLimits_; }
     VerdictPanel* verdictPanel() const { return verdictPanel_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
@@ -198,6 +204,9 @@ class TKORVEXForm : public QMainWindow {
     Controller& controller_;
     DialogRunner& runner_;
     QString programDir_;
+    QString limitsDir_;
+    QString dataDir_;
+    bool plantLimits_ = false;
     QString startFile_;
     Configuration CfgMemo;
     std::unique_ptr<QPrinter> printer_;

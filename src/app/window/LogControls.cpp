@@ -48,7 +48,8 @@ const char* const kKindNames[] = {
 
 LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      judge_(std::make_unique<RunJudge>(limitsFilePath(form.programDir()), true)),
+      // The limits file in use: a plant-wide one is only read, never written.
+      judge_(std::make_unique<RunJudge>(limitsFilePath(form.limitsDir()), !form.plantLimits())),
       logger_(std::make_unique<RunLogger>(controller, log))
 {
     logger_->setBench(benchNameOf(judge_->limits().current()));
@@ -314,7 +315,7 @@ void LogControls::onLimits()
     // Settings that named no usable log at start and have been fixed: the runs held meanwhile
     // go to the log they name now. A log in use is never switched while the program runs.
     if (!log_.target().unusable.isEmpty() && limits.logUsable) {
-        log_.retarget(logTargetOf(limits, form_.programDir()));
+        log_.retarget(logTargetOf(limits, form_.dataDir()));
         logger_->setBench(benchNameOf(limits));
     }
     if (limits.ok()) {

@@ -3,20 +3,48 @@
 #include <QtCore/QCoreApplication>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "app/canvas/PageFonts.h"
 #include "app/dialogs/DialogRunner.h"
 #include "app/dialogs/FileNameIcons.h"
+#include "app/window/AboutBox.h"
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
 #include "app/window/QtTranslations.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
-#include "log/LogSettings.h"
+#include "log/Locations.h"
 #include "log/ResultsLog.h"
+
+namespace {
+
+// Said before the application object exists: --help needs no display.
+bool printHelp(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") != 0 && std::strcmp(argv[i], "-h") != 0)
+            continue;
+        std::printf("Usage: korvex [--simulator [--scenario NAME]] [FILE.kvx]\n"
+                    "The window of the KORVEX electronic-ballast test instrument.\n"
+                    "  FILE.kvx    a data file, opened when the window is shown\n"
+                    "  --simulator run on the built-in simulated instrument instead of the serial port\n"
+                    "  --scenario NAME  the simulated ballast: pfc (the default) or cheap\n"
+                    "  --help      this text\n"
+                    "The serial port is the configuration's COM1..COM4: on Linux the device KORVEX_COMn names,\n"
+                    "else /dev/ttyS0..3. Files: 'korvex-cli paths' names them (portable copy or installed).\n");
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (printHelp(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     korvex::installPageFonts();         // before any font is created
     korvex::installQtTranslations(app); // without the translation Qt's texts stay English
@@ -34,13 +62,21 @@ int main(int argc, char** argv)
     }
 
     korvex::DialogRunner runner;
+    // A portable copy keeps every file beside the program, an installed one in the user's
+    // folders; a folder that cannot be created shows as the file that cannot be written.
+    const korvex::Locations where = korvex::programLocations();
+    korvex::makeLocationFolders(where);
     korvex::TKORVEXForm::StartOptions options;
-    options.programDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    options.programDir = where.configDir;
+    options.limitsDir = where.limitsDir;
+    options.dataDir = where.dataDir;
+    options.plantLimits = where.limitsSystemWide;
     options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
     korvex::TKORVEXForm form(controller, runner, options);
-    // Every run is logged: SQLite beside the configuration, or the plant's server.
-    korvex::ResultsLog log(korvex::configuredLogTarget(options.programDir));
+    // Every run is logged: SQLite in the data folder, or the plant's server.
+    korvex::ResultsLog log(where.logTarget());
     korvex::LogControls logControls(form, controller, log);
+    korvex::addHelpMenu(form, runner, where);
     // Without a window manager (a bare X server) maximising does nothing: start at full size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.setGeometry(screen->availableGeometry());
