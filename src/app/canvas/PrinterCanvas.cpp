@@ -60,6 +60,12 @@ void PrinterCanvas::textOut(int x, int y, const std::string& text)
                  QString::fromStdString(text));
 }
 
+void PrinterCanvas::textOutWithin(int x, int y, const std::string& text, int width)
+{
+    drawPageText(painter_, pageFont(fontName_, fontHeight_), textColour_, toDevice(x, y), align_, escapement_,
+                 QString::fromStdString(text), std::max(1.0, lengthToDevice(width)));
+}
+
 void PrinterCanvas::setPen(Colour colour, PenStyle style, int width)
 {
     penColour_ = toQColor(colour);

@@ -14,6 +14,9 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
     // The page covers every pixel, so Qt need not clear the area first (no flicker).
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    // Never smaller than the page's nominal 640 x 385: beside the verdict panel in a small
+    // window the scroll box scrolls rather than shrink the page's texts below their size.
+    setMinimumSize(640, 385);
 }
 
 void PaintBox::paintEvent(QPaintEvent*)
