@@ -4,8 +4,8 @@
 // wider, and in the narrow areas the window leaves beside the verdict panel.
 #include <gtest/gtest.h>
 
-#include <QFontMetricsF>
 #include <QColor>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QRect>
