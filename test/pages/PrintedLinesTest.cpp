@@ -47,8 +47,7 @@ QImage printedSheet(TestRecord r, int32_t kind, const QTemporaryDir& dir)
     PrintJob job;
     job.kinds = {kind};
     std::string error;
-    EXPECT_TRUE(writePdfPages(pdf.toStdString(), QPageSize(QPageSize::A4), QPageLayout::Landscape, 1200, r, job,
-                              error))
+    EXPECT_TRUE(writePdfPages(pdf.toStdString(), QPageSize(QPageSize::A4), QPageLayout::Landscape, 1200, r, job, error))
         << error;
     const QString stem = dir.filePath(QStringLiteral("page"));
     QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-gray"),
