@@ -1,12 +1,14 @@
 // The results log's and the verdicts' controls in the main window.
 #include "app/window/LogControls.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
 
 #include <QtCore/QThreadPool>
 #include <QtCore/QTimer>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -363,7 +365,16 @@ HistoryWindow* LogControls::showHistory()
                 form_.activateWindow();
             },
             &form_);
-        history_->setAttribute(Qt::WA_DeleteOnClose);
+        // Closed, it is only hidden: it opens again with its size, place and filters. The
+        // first time it stands centred over the main window, clear of the screen's edges.
+        const QRect screen = form_.screen() ? form_.screen()->availableGeometry() : QRect();
+        QRect place(QPoint(), history_->size().boundedTo(screen.isValid() ? screen.size() * 9 / 10 : QSize(1000, 700)));
+        place.moveCenter(form_.geometry().center());
+        if (screen.isValid())
+            place.moveTo(
+                std::clamp(place.left(), screen.left(), std::max(screen.left(), screen.right() - place.width())),
+                std::clamp(place.top(), screen.top(), std::max(screen.top(), screen.bottom() - place.height())));
+        history_->setGeometry(place);
     }
     history_->retranslate(controller_.record().chinese != 0);
     history_->show();
