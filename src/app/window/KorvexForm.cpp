@@ -463,41 +463,57 @@ void TKORVEXForm::showNotice(const Notice& n)
 
 // ---- Test commands --------------------------------------------------------------------------
 
+void TKORVEXForm::pageTakesKeys()
+{
+    // The keys that move the start page cursor reach the page, not a field that had the focus
+    // (the serial number after a scan): the arrows are the cursor's while a test runs.
+    PaintBox1->setFocus(Qt::OtherFocusReason);
+}
+
 void TKORVEXForm::InputTestClick()
 {
     controller_.inputTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::CurrentClick()
 {
     controller_.phaseTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::OutputTestClick()
 {
     controller_.outputTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::CompTestClick()
 {
     controller_.compTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::InputTestLockBtnClick()
 {
     controller_.singleRun(KindInput);
+    pageTakesKeys();
 }
 void TKORVEXForm::PhaseTestLockBtnClick()
 {
     controller_.singleRun(KindPhase);
+    pageTakesKeys();
 }
 void TKORVEXForm::OutputTestLockBtnClick()
 {
     controller_.singleRun(KindOutput);
+    pageTakesKeys();
 }
 void TKORVEXForm::CompTestLockBtnClick()
 {
     controller_.singleRun(KindComprehensive);
+    pageTakesKeys();
 }
 void TKORVEXForm::StartTestComdClick()
 {
     controller_.startTest();
+    pageTakesKeys();
 }
 
 void TKORVEXForm::EnergyTestClick()
@@ -505,6 +521,7 @@ void TKORVEXForm::EnergyTestClick()
     if (runner_.exec(*PictureForm) != QDialog::Accepted)
         return;
     controller_.energyTest();
+    pageTakesKeys();
 }
 
 void TKORVEXForm::LockTestClick()

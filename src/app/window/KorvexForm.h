@@ -124,6 +124,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
+    void pageTakesKeys();
     void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".

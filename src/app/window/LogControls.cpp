@@ -8,6 +8,7 @@
 
 #include <QtCore/QThreadPool>
 #include <QtCore/QTimer>
+#include <QtGui/QKeyEvent>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
@@ -82,7 +83,8 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
         serial_->setValidator(new Cp936Validator(int(sizeof(TestRecord::infoNo)) - 1, serial_));
         serial_->setFixedWidth(150);
         // Only a click gives it the focus: at start and by Tab the arrow keys stay with the
-        // start page cursor. It keeps the focus after Enter for the next scan.
+        // start page cursor. After Enter the page has them again; a scan typed meanwhile
+        // comes back here (eventFilter).
         serial_->setFocusPolicy(Qt::ClickFocus);
         serial_->setToolTip(QStringLiteral("产品编号 (扫码枪或键盘输入，回车确认)"));
         autoIncrement_ = new QToolButton(bar);
@@ -102,6 +104,9 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
         retestAction_->setVisible(false);
         connect(serial_, &QLineEdit::returnPressed, this, &LogControls::takeSerial);
     }
+    page_ = form.findChild<QWidget*>(QStringLiteral("PaintBox1"));
+    if (page_)
+        page_->installEventFilter(this);
     // The field shows the number the record holds whenever the page changes (the information
     // dialog edits it too), except while the operator is typing.
     connect(&controller_, &Controller::repaintRequested, this, &LogControls::showSerial);
@@ -159,6 +164,30 @@ void LogControls::takeSerial()
     serial_->selectAll();                // the next scan replaces it
     emit controller_.repaintRequested(); // the report header shows the number
     lookUpSerial(pendingSerial());
+    // The number is set: the keys are the page's again (the arrows move the start page's
+    // cursor). The next scan still lands in the field (eventFilter).
+    if (page_)
+        page_->setFocus(Qt::OtherFocusReason);
+}
+
+bool LogControls::eventFilter(QObject* watched, QEvent* event)
+{
+    // A scanner types the next number while the page has the keys: the characters go to the
+    // field, replacing the number there, and its Enter sets it. Arrows, Enter and keys with
+    // Ctrl or Alt stay the page's and the window's.
+    if (watched == page_ && serial_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool typed = !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (typed) {
+            serial_->setFocus(Qt::OtherFocusReason);
+            serial_->selectAll();
+            QCoreApplication::sendEvent(serial_, event);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void LogControls::showSerial()

@@ -57,6 +57,9 @@ class LogControls : public QObject {
     /// information of the next run (serial number included) stays as it was.
     void openLoggedRun(const LogEntry& run);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void takeSerial();
     void showSerial();
@@ -74,6 +77,7 @@ class LogControls : public QObject {
     std::unique_ptr<RunJudge> judge_;
     std::unique_ptr<RunLogger> logger_;
     QLineEdit* serial_ = nullptr;
+    QPointer<QWidget> page_; // the drawing area, which has the keys once a number is set
     QToolButton* autoIncrement_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* limitsStatus_ = nullptr;
