@@ -107,8 +107,7 @@ TEST(VerdictPanelLayout, ASeriesShowsAverageAndLargestRunApartEachWithItsUnit)
         EXPECT_TRUE(average.endsWith(QStringLiteral(" %"))) << average.toStdString();
         EXPECT_TRUE(largest.endsWith(QStringLiteral(" %"))) << largest.toStdString();
         EXPECT_NEAR(average.section(QLatin1Char(' '), 0, 0).toDouble(), c.value, std::abs(c.value) * 1e-3 + 1e-3);
-        EXPECT_NEAR(largest.section(QLatin1Char(' '), 0, 0).toDouble(), c.maxValue,
-                    std::abs(c.maxValue) * 1e-3 + 1e-3);
+        EXPECT_NEAR(largest.section(QLatin1Char(' '), 0, 0).toDouble(), c.maxValue, std::abs(c.maxValue) * 1e-3 + 1e-3);
         EXPECT_TRUE(table->item(row, 3)->text().endsWith(QStringLiteral(" %"))); // the limit too
         ++row;
     }

@@ -88,7 +88,8 @@ TEST(VerdictChart, EachLimitLineIsNamedInTheLegendWithASampleOfItsPen)
             });
             // Its name follows the sample on the same row, above the bars.
             const bool named = std::any_of(c.texts().begin(), c.texts().end(), [&](const RecordingCanvas::Text& t) {
-                return t.x > sample->x2 && t.x < sample->x2 + t.height && std::abs(t.y + t.height / 2 - sample->y1) <= 2;
+                return t.x > sample->x2 && t.x < sample->x2 + t.height &&
+                       std::abs(t.y + t.height / 2 - sample->y1) <= 2;
             });
             EXPECT_TRUE(named) << runs;
             const auto across = std::max_element(lines->begin(), lines->end(), [](const auto& a, const auto& b) {

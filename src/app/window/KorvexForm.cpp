@@ -116,9 +116,10 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     verdictPanel_->hide();
     QAction* verdictToggle = verdictPanel_->toggleViewAction();
     verdictToggle->setObjectName(QStringLiteral("VerdictPanelToggle"));
-    QMenu* verdictMenu = menuBar()->addMenu(QStringLiteral("判定&V"));
-    verdictMenu->setObjectName(QStringLiteral("VerdictMenu"));
-    verdictMenu->addAction(verdictToggle);
+    verdictMenu_ = menuBar()->addMenu(QString());
+    verdictMenu_->setObjectName(QStringLiteral("VerdictMenu"));
+    verdictMenu_->addAction(verdictToggle);
+    syncOptionMarks(); // names the menu in the pages' language
 }
 
 TKORVEXForm::~TKORVEXForm() = default;
@@ -451,6 +452,12 @@ void TKORVEXForm::syncOptionMarks()
     (r.thdCsa ? CSAThd : IECThd)->setChecked(true);
     (r.wideBand ? Wide : Narrow)->setChecked(true);
     (r.chinese ? Chinese : English)->setChecked(true);
+    // The menus the window adds to those of the operator's manual are named in the language.
+    if (verdictMenu_ && language_ != r.chinese) {
+        language_ = r.chinese;
+        verdictMenu_->setTitle(r.chinese ? QStringLiteral("判定&V") : QStringLiteral("Verdict&V"));
+        emit languageChanged(r.chinese != 0);
+    }
 }
 
 void TKORVEXForm::showNotice(const Notice& n)
@@ -674,7 +681,8 @@ void TKORVEXForm::PrintClick()
     };
     std::string error;
     if (!printPages(*printer_, r, job, error))
-        runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
+        runner_.message(r.chinese ? QStringLiteral("打印失败!") : QStringLiteral("Printing failed!"),
+                        r.chinese ? QStringLiteral("警告") : QStringLiteral("Warning"));
 }
 
 void TKORVEXForm::ExitClick()

@@ -112,6 +112,11 @@ class TKORVEXForm : public QMainWindow {
     /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
     void renderPage(ScreenCanvas& canvas);
 
+  signals:
+    /// The pages' language changed (a menu, a data file, start-up): the program's own texts
+    /// and Qt's follow it.
+    void languageChanged(bool chinese);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
@@ -210,6 +215,8 @@ class TKORVEXForm : public QMainWindow {
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it
+    QMenu* verdictMenu_ = nullptr;
+    int language_ = -1; // the language the window's own texts are in (1 Chinese); -1 none yet
 };
 
 } // namespace korvex

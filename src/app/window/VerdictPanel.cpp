@@ -208,7 +208,8 @@ void VerdictPanel::render(bool chinese)
     warning_->setVisible(!limits.isEmpty());
     if (judge_ && !limits.isEmpty())
         warning_->setText(t("判定已关闭，修正限值文件后恢复（", "Verdicts are off until the limits file is fixed (") +
-                          judge_->limits().path() + t("）：\n", "):\n") + judge_->limits().current().error);
+                          judge_->limits().path() + t("）：\n", "):\n") +
+                          (chinese ? judge_->limits().current().errorZh : judge_->limits().current().error));
 
     if (!ofThisBallast) {
         result_->setText(t("无结果", "NO RESULT"));
