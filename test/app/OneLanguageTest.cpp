@@ -142,7 +142,8 @@ TEST(OneLanguage, TheWindowsOwnTextsAndQtsButtonsSwitchWithThePages)
     ASSERT_TRUE(d.singleRun(KindInput, "T8-36W"));
     HistoryWindow* history = d.controls->showHistory();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !history->busy(); }, 10000));
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("x"), QStringLiteral("x"), QMessageBox::Ok | QMessageBox::Cancel);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("x"), QStringLiteral("x"),
+                    QMessageBox::Ok | QMessageBox::Cancel);
     box.show();
 
     for (const bool chinese : {true, false, true}) {

@@ -141,8 +141,9 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::
     lowerLayout->addWidget(trendValue_, 0, 1);
     lowerLayout->addWidget(stats_, 1, 0);
     lowerLayout->addWidget(chart_, 1, 1);
-    lowerLayout->setColumnStretch(0, 2);
-    lowerLayout->setColumnStretch(1, 3);
+    // The statistics name their values in words: as much room as the trend.
+    lowerLayout->setColumnStretch(0, 1);
+    lowerLayout->setColumnStretch(1, 1);
     split->addWidget(lower);
     layout->addWidget(split, 1);
 

@@ -334,6 +334,8 @@ void VerdictPanel::fillTable(bool chinese)
     }
     table_->resizeColumnsToContents();
     fitToContent(titleWidth);
+    // The chart shows judged harmonics; without them the checks take its room.
+    chart_->setVisible(shown_.section(SectionKind::ClassC) != nullptr);
 }
 
 void VerdictPanel::fitToContent(int titleWidth)
