@@ -85,9 +85,14 @@ TEST(VerdictPanelLayout, EveryColumnAndTitleIsWholeInBothLanguages)
     b.series(2);
     ASSERT_TRUE(b.panel->verdict().judged());
     QTableWidget* table = b.panel->checksTable();
+    // The panel widens to its table once the window has laid it out.
+    const auto laidOut = [&] {
+        return QTest::qWaitFor([&] { return table->horizontalHeader()->length() <= table->viewport()->width(); }, 3000);
+    };
+    EXPECT_TRUE(laidOut());
     expectNothingCut(*table, "Chinese");
     b.form->EnglishClick();
-    QTest::qWait(50);
+    EXPECT_TRUE(laidOut());
     expectNothingCut(*table, "English"); // "disregarded", "largest run" are longer
     // The panel was widened to its table: the report area beside it is what is left.
     EXPECT_GE(b.panel->width(), table->horizontalHeader()->length());

@@ -150,11 +150,6 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
     retranslate(controller_.record().chinese != 0);
 }
 
-bool LogControls::chinese() const
-{
-    return chinese_;
-}
-
 QString LogControls::tr2(const char* zh, const char* en) const
 {
     return QString::fromUtf8(chinese_ ? zh : en);

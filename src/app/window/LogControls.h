@@ -63,9 +63,6 @@ class LogControls : public QObject {
     /// information of the next run (serial number included) stays as it was.
     void openLoggedRun(const LogEntry& run);
 
-    /// The language of the program's own texts here (the pages' language).
-    bool chinese() const;
-
   public slots:
     /// Shows the texts in Chinese or English (the history window's too).
     void retranslate(bool chinese);
