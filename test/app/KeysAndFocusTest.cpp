@@ -132,5 +132,34 @@ TEST(KeysAndFocus, TheNextScanLandsInTheFieldWhileThePageHasTheKeys)
     EXPECT_EQ(b.controller.record().cursorIndex, 101);
 }
 
+// Counts the paint events of a widget.
+struct Paints : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        count += e->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST(KeysAndFocus, TheStartPromptStaysWhenThePageTakesTheKeys)
+{
+    Bench b;
+    b.showStartPage();
+    QTest::qWait(50);
+    b.clickField();
+    ASSERT_TRUE(b.controls->serialField()->hasFocus());
+    Paints paints;
+    b.page->installEventFilter(&paints);
+    // The page takes the keys without being drawn again: a test command draws the start prompt
+    // over whatever page is current, which must stay until the run's own repaint.
+    b.page->setFocus(Qt::OtherFocusReason);
+    QTest::qWait(50);
+    EXPECT_EQ(paints.count, 0);
+    b.clickField();
+    QTest::qWait(50);
+    EXPECT_EQ(paints.count, 0);
+}
+
 } // namespace
 } // namespace korvex

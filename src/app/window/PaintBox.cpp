@@ -33,6 +33,12 @@ void PaintBox::paintEvent(QPaintEvent*)
     renderer_(canvas);
 }
 
+// The page shows no focus: taking or losing the keys draws nothing again (QWidget's own
+// handlers would repaint, which would draw the current page over the start prompt a test
+// command has just drawn).
+void PaintBox::focusInEvent(QFocusEvent*) {}
+void PaintBox::focusOutEvent(QFocusEvent*) {}
+
 void PaintBox::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
