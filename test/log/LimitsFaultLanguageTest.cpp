@@ -16,21 +16,15 @@ TEST(LimitsFaultLanguage, everyFaultHasAChineseAccountOfTheSameLine)
 {
     const char* const files[] = {
         "[default]\nlamp_current_crest_factor_max = 1,7\n", // a value out of its range
-        "[default]\nclass_c_harmonics = maybe\n",           // not on or off
-        "[default]\ninput_power_tolerance = 200\n",         // a number out of range
-        "[default]\npower_factor = 0.9\n",                  // an unknown key
+        "[default]\nclass_c_harmonics = maybe\n",
+        "[default]\npower_factor = 0.9\n", // an unknown key
         "[default]\npower_factor_min = 0.9\npower_factor_min = 0.95\n",
         "[default]\n[default]\n",
         "[T8\n",
-        "[]\n",
         "[default]\njust words\n",
-        "[default]\n = 3\n",
         "[default]\nbench = \xff\xfe\n",
-        "[log]\ndatabase =\n",
         "[log]\ndatabase = mysql://host/db\n",
-        "[log]\ndatabase = postgresql:///korvex\n",
         "[log]\ndatabase = postgresql://host/\n",
-        "[log]\nbench =\n",
         "[log]\ndatabse = x.db\n",
     };
     static const QRegularExpression han(QStringLiteral("\\p{Han}"));
