@@ -11,8 +11,16 @@ namespace korvex {
 /// Draws the screen page of r.currentTest in the language of r.chinese on a canvas of the
 /// drawing area's size: kinds 1..6, kinds 5 and 6 show the start prompt page while
 /// r.resultsShown is 0, any other kind draws nothing. Reads the record, apart from
-/// prepareScreenPage, which it runs first.
+/// prepareScreenPage, which it runs first. An area narrower than the page's proportions
+/// (W / H < 640 / 385) gets the page at its full width and the height of those proportions
+/// (screenPageHeight) at the top, and the page's background below it.
 void drawScreenPage(PageCanvas& c, TestRecord& r);
+
+/// The height of the page drawn in an area of width x height pixels: the area's height, or
+/// width * 385 / 640 to the nearest pixel when that is less (the area is narrower than the
+/// page's proportions), so that the page scales alike in x and y instead of squeezing its
+/// texts together.
+int screenPageHeight(int width, int height);
 
 /// What a screen drawing of the current page leaves in the record: the preheat energy page
 /// (kind 6 with resultsShown 1) brings its axis scales up to date (updateEnergyScale), and its

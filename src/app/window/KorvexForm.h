@@ -118,6 +118,11 @@ class TKORVEXForm : public QMainWindow {
     /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
     void renderPage(ScreenCanvas& canvas);
 
+  signals:
+    /// The pages' language changed (a menu, a data file, start-up): the program's own texts
+    /// and Qt's follow it.
+    void languageChanged(bool chinese);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
@@ -130,6 +135,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
+    void pageTakesKeys();
     void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
@@ -218,6 +224,8 @@ class TKORVEXForm : public QMainWindow {
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it
+    QMenu* verdictMenu_ = nullptr;
+    int language_ = -1; // the language the window's own texts are in (1 Chinese); -1 none yet
 };
 
 } // namespace korvex

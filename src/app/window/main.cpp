@@ -46,8 +46,7 @@ int main(int argc, char** argv)
     if (printHelp(argc, argv))
         return 0;
     QApplication app(argc, argv);
-    korvex::installPageFonts();         // before any font is created
-    korvex::installQtTranslations(app); // without the translation Qt's texts stay English
+    korvex::installPageFonts(); // before any font is created
     // No file dialog may open the results log's files (that would drop the log writer's locks).
     korvex::listAllFileDialogsByNameOnly(app);
 
@@ -73,6 +72,10 @@ int main(int argc, char** argv)
     options.plantLimits = where.limitsSystemWide;
     options.dataFile = korvex::TKORVEXForm::dataFileArgument(args);
     korvex::TKORVEXForm form(controller, runner, options);
+    // Qt's own texts in the pages' language, switched with it (without Qt's Chinese translation
+    // they stay English).
+    korvex::useQtTranslations(form.record().chinese != 0);
+    QObject::connect(&form, &korvex::TKORVEXForm::languageChanged, &korvex::useQtTranslations);
     // Every run is logged: SQLite in the data folder, or the plant's server.
     korvex::ResultsLog log(where.logTarget());
     korvex::LogControls logControls(form, controller, log);
@@ -85,14 +88,21 @@ int main(int argc, char** argv)
     // What could not be written by now is set aside beside the configuration and written at
     // the next start; only what cannot be kept even there is lost, and the operator is told.
     const int lost = logControls.finish();
+    const bool chinese = controller.record().chinese != 0;
+    const QString caption = chinese ? QStringLiteral("警告") : QStringLiteral("Warning");
     if (lost > 0)
-        runner.message(
-            QStringLiteral("%1 个测试结果未能写入结果记录 %2，已丢失。").arg(lost).arg(log.target().display()),
-            QStringLiteral("警告"));
+        runner.message((chinese ? QStringLiteral("%1 个测试结果未能写入结果记录 %2，已丢失。")
+                                : QStringLiteral("%1 test result(s) could not be written to the results log %2 "
+                                                 "and are lost."))
+                           .arg(lost)
+                           .arg(log.target().display()),
+                       caption);
     else if (log.setAside() > 0)
-        runner.message(QStringLiteral("%1 个测试结果未能写入结果记录 %2，已暂存于 %3，下次启动时自动写入。")
+        runner.message((chinese ? QStringLiteral("%1 个测试结果未能写入结果记录 %2，已暂存于 %3，下次启动时自动写入。")
+                                : QStringLiteral("%1 test result(s) could not be written to the results log %2; "
+                                                 "they are kept in %3 and written at the next start."))
                            .arg(log.setAside())
                            .arg(log.target().display(), log.target().unwrittenPath),
-                       QStringLiteral("警告"));
+                       caption);
     return status;
 }
