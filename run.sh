@@ -21,10 +21,12 @@ if [ -x "$window" ]; then
   echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running a comprehensive test headless instead."
 fi
 
-# Qt wants a private runtime folder for the PDF writer; give it one when the session has none.
+# Qt wants a private runtime folder for the PDF writer; give it one when the session has none,
+# and remove it again however the run ends.
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR
+  trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi
 
 if "$cli" --help | grep -q '^  run '; then
@@ -33,7 +35,7 @@ if "$cli" --help | grep -q '^  run '; then
   "$cli" run comprehensive --port sim --save "$out/comprehensive.kvx" --csv "$out/comprehensive.csv" --log
   echo "Data file: $out/comprehensive.kvx"
   echo "CSV:       $out/comprehensive.csv"
-  echo "Logged:    korvex-cli log list (the results log beside the window program)"
+  echo "Logged:    $cli log list (the results log: $("$cli" paths | sed -n 's/^log *//p'))"
   if "$cli" --help | grep -q '^  report '; then
     "$cli" report "$out/comprehensive.kvx" --pdf "$out/comprehensive.pdf" --pages all
     echo "PDF:       $out/comprehensive.pdf"

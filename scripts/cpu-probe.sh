@@ -60,6 +60,8 @@ threads() { # per thread: id, name, CPU ticks, wake-ups (voluntary context switc
 }
 
 cp "$build/src/app/korvex" "$work/"
+# A portable copy: the window keeps its settings and log in the temporary folder.
+"$root/$build/tools/cli/korvex-cli" paths --make-portable "$work"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1

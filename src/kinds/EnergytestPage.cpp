@@ -242,15 +242,22 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& 
     for (int k = 0; k < 3; ++k)
         c.textOut(s.x(288), s.y(47 + 14 * k), cursor[k]);
 
+    // A label with its value at x 460 ends before it: the 70 units from x 390 hold less than
+    // the longest labels ("到达峰值时间：", "Warm-up energy:") in a 12-unit font, which are
+    // condensed to fit rather than run into their values.
+    const int labelRoom = s.x(458) - s.x(390);
     FigureRow row[10];
     upperFigures(r, sc, chinese, false, row);
     c.setTextAlign(TextAlign::Left);
     for (int k = 0; k < 10; ++k) {
         font(12, k < 5 ? red : kGreen);
         const int y = s.y(47 + 13 * k);
-        c.textOut(s.x(row[k].heading ? 370 : 390), y, row[k].label);
-        if (!row[k].value.empty())
+        if (row[k].value.empty()) {
+            c.textOut(s.x(row[k].heading ? 370 : 390), y, row[k].label);
+        } else {
+            c.textOutWithin(s.x(390), y, row[k].label, labelRoom);
             c.textOut(s.x(460), y, row[k].value);
+        }
     }
 
     // Lower plot: running energy and its limits.
@@ -283,9 +290,9 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& 
     font(12, blue);
     auto rowY = [&](int k) { return s.y(224 + 13 * k); };
     c.textOut(s.x(370), rowY(0), f.heading);
-    c.textOut(s.x(390), rowY(2), f.time.label);
+    c.textOutWithin(s.x(390), rowY(2), f.time.label, labelRoom);
     c.textOut(s.x(460), rowY(2), f.time.value);
-    c.textOut(s.x(390), rowY(3), f.energy.label);
+    c.textOutWithin(s.x(390), rowY(3), f.energy.label, labelRoom);
     c.textOut(s.x(460), rowY(3), f.energy.value);
     c.textOut(s.x(390), rowY(5), f.minLimit);
     c.textOut(s.x(390), rowY(6), f.maxLimit);

@@ -43,6 +43,15 @@ class PageCanvas {
     virtual void setTextAlign(TextAlign align) = 0;
     /// UTF-8 text with its alignment point at (x, y).
     virtual void textOut(int x, int y, const std::string& text) = 0;
+    /// As textOut, for a text that must stay within width device units (a label that another
+    /// text follows at a fixed place): a canvas that knows its fonts draws a wider text
+    /// condensed to that width, its height and alignment point unchanged. Without font
+    /// knowledge the text is drawn as textOut draws it.
+    virtual void textOutWithin(int x, int y, const std::string& text, int width)
+    {
+        (void)width;
+        textOut(x, y, text);
+    }
 
     virtual void setPen(Colour colour, PenStyle style, int width) = 0;
     virtual void moveTo(int x, int y) = 0;

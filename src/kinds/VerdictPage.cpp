@@ -115,11 +115,15 @@ void drawHarmonicChart(PageCanvas& c, const Verdict& v, const ChartBox& box, boo
 {
     const auto Y = [metric](int y) { return metric ? -y : y; };
     const int unit = metric ? 10 : 1; // a hairline
-    const int textHeight = metric ? 280 : std::max(9, (box.bottom - box.top) / 14);
+    const int textHeight = box.textHeight > 0 ? box.textHeight
+                           : metric           ? 280
+                                              : std::max(9, (box.bottom - box.top) / 14);
+    const char* font = box.font ? box.font : kFontSong;
     const int labelRoom = textHeight + (metric ? 100 : 3);
     const int left = box.left + (metric ? 900 : 3 * textHeight);
     const int right = box.right;
-    const int top = box.top + labelRoom;
+    const int legend = box.top + labelRoom; // the legend's row, under the title
+    const int top = legend + labelRoom;
     const int bottom = box.bottom - labelRoom;
     if (right - left < 40 * unit || bottom - top < 10 * unit)
         return;
@@ -136,12 +140,25 @@ void drawHarmonicChart(PageCanvas& c, const Verdict& v, const ChartBox& box, boo
             if (isHarmonic(k) && (s->regime != ClassCRegime::LowPower || k.kind == CheckKind::ClassDHarmonic))
                 bars.push_back(&k);
 
-    c.setFont(kFontSong, textHeight, colours::black, kDefaultCharset);
+    c.setFont(font, textHeight, colours::black, kDefaultCharset);
     c.setTextAlign(TextAlign::Left);
     std::string title = chinese ? "谐波 / 限值 (%)" : "Harmonics / limit (%)";
     if (s && s->regime == ClassCRegime::LowPower)
         title += chinese ? "  a: mA/W" : "  way a: mA/W";
     c.textOut(box.left, Y(box.top), title);
+
+    // The legend: a stretch of each line with its meaning, the limit at the left, the bound of a
+    // single run of a series in the middle.
+    const int sample = 3 * textHeight;
+    const int legendLine = legend + textHeight / 2;
+    const auto legendItem = [&](int x, PenStyle style, const char* text) {
+        c.setPen(kFailRed, style, unit);
+        drawLine(c, x, Y(legendLine), x + sample, Y(legendLine));
+        c.textOut(x + sample + textHeight / 2, Y(legend), text);
+    };
+    legendItem(left, PenStyle::Solid, chinese ? "限值 (100 %)" : "limit (100 %)");
+    if (v.runs > 1)
+        legendItem(left + (right - left) / 2, PenStyle::Dotted, chinese ? "单次上限 (150 %)" : "single run (150 %)");
 
     c.setPen(colours::black, PenStyle::Solid, unit);
     drawLine(c, left, Y(top), left, Y(bottom));
@@ -155,7 +172,6 @@ void drawHarmonicChart(PageCanvas& c, const Verdict& v, const ChartBox& box, boo
     if (!bars.empty()) {
         const double pitch = double(right - left) / double(bars.size());
         const int barWidth = std::max(unit, int(pitch * 0.6));
-        c.setTextAlign(TextAlign::Centre);
         for (size_t i = 0; i < bars.size(); ++i) {
             const LimitCheck& k = *bars[i];
             const int cx = left + int(pitch * (double(i) + 0.5));
@@ -163,10 +179,19 @@ void drawHarmonicChart(PageCanvas& c, const Verdict& v, const ChartBox& box, boo
             const int y = yOf(pct);
             if (y < bottom)
                 c.fillRect(cx - barWidth / 2, Y(y), cx - barWidth / 2 + barWidth, Y(bottom), outcomeColour(k.result));
+            c.setFont(font, textHeight, colours::black, kDefaultCharset);
+            c.setTextAlign(TextAlign::Centre);
             // Every other order under a crowded axis.
             if (bars.size() <= 12 || i % 2 == 0)
                 c.textOut(cx, Y(bottom + unit * 2), std::to_string(k.order));
+            if (pct > kFullScale && std::isfinite(pct)) {
+                // Cut at the top: its share reads upwards on the bar, from the top down.
+                c.setFont(font, textHeight, colours::white, kDefaultCharset, 900);
+                c.setTextAlign(TextAlign::Right);
+                c.textOut(cx - textHeight / 2, Y(top + unit * 3), std::to_string(std::lround(pct)) + "%");
+            }
         }
+        c.setFont(font, textHeight, colours::black, kDefaultCharset);
     }
 
     c.setPen(kFailRed, PenStyle::Solid, unit);

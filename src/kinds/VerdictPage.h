@@ -13,15 +13,20 @@ namespace korvex {
 /// sheet switches to the metric mode itself.
 void drawVerdictSheet(PageCanvas& c, const TestRecord& r, const Verdict& v, bool chinese);
 
-/// Box of the harmonic chart, y measured downwards.
+/// Box of the harmonic chart, y measured downwards; optionally the height and face of its
+/// texts (a window's own font), else the sheet's (宋体, sized by the box).
 struct ChartBox {
     int left = 0, top = 0, right = 0, bottom = 0;
+    int textHeight = 0;
+    const char* font = nullptr;
 };
 
 /// Bars of the judged input harmonics as a share of their limits (0 to 200 %), with the limit
-/// at 100 % and, over a series, the single-run bound at 150 %. Failing bars red, passing green,
-/// disregarded grey. metric: the canvas is in the printer's metric mode (y drawn negated) and
-/// sizes are in 0.01 mm; otherwise pixels. Draws the axes only when nothing was judged.
+/// at 100 % and, over a series, the single-run bound at 150 %, each line named in a legend
+/// above the bars. A bar beyond 200 % is cut at the top and its share written on it. Failing
+/// bars red, passing green, disregarded grey. metric: the canvas is in the printer's metric
+/// mode (y drawn negated) and sizes are in 0.01 mm; otherwise pixels. Draws the axes only
+/// when nothing was judged.
 void drawHarmonicChart(PageCanvas& c, const Verdict& v, const ChartBox& box, bool metric, bool chinese);
 
 } // namespace korvex

@@ -64,26 +64,26 @@ std::string numberText(double v)
     return buf;
 }
 
+/// Why a key or value is refused, in English and Chinese; empty when it is not.
+struct KeyFault {
+    std::string en, zh;
+    bool empty() const { return en.empty(); }
+};
+
 /// "'key' must be WHAT, not 'value'": the reason a value is refused.
-std::string mustBe(const std::string& key, const char* what, const std::string& value)
+KeyFault mustBe(const std::string& key, const std::string& what, const std::string& whatZh, const std::string& value)
 {
-    std::string reason = "'";
-    reason += key;
-    reason += "' must be ";
-    reason += what;
-    reason += ", not '";
-    reason += value;
-    reason += "'";
-    return reason;
+    return {"'" + key + "' must be " + what + ", not '" + value + "'",
+            "'" + key + "' 应为" + whatZh + "，而不是 '" + value + "'"};
 }
 
 /// Applies one key; an empty return means success, else the reason.
-std::string applyKey(VerdictProfile& p, const std::string& key, const std::string& value)
+KeyFault applyKey(VerdictProfile& p, const std::string& key, const std::string& value)
 {
     for (const SwitchKey& k : kSwitches)
         if (key == k.key) {
             if (value != "on" && value != "off")
-                return mustBe(key, "on or off", value);
+                return mustBe(key, "on or off", " on 或 off", value);
             p.*k.on = value == "on";
             return {};
         }
@@ -95,8 +95,8 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
             }
             double v = 0;
             if (!parseNumber(value, v) || v < k.low || v > k.high)
-                return mustBe(key, ("off or a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(),
-                              value);
+                return mustBe(key, "off or a number from " + numberText(k.low) + " to " + numberText(k.high),
+                              " off 或 " + numberText(k.low) + " 到 " + numberText(k.high) + " 之间的数", value);
             p.*k.on = true;
             p.*k.value = v;
             return {};
@@ -105,11 +105,12 @@ std::string applyKey(VerdictProfile& p, const std::string& key, const std::strin
         if (key == k.key) {
             double v = 0;
             if (!parseNumber(value, v) || v < k.low || v > k.high)
-                return mustBe(key, ("a number from " + numberText(k.low) + " to " + numberText(k.high)).c_str(), value);
+                return mustBe(key, "a number from " + numberText(k.low) + " to " + numberText(k.high),
+                              " " + numberText(k.low) + " 到 " + numberText(k.high) + " 之间的数", value);
             p.*k.value = v;
             return {};
         }
-    return "unknown key '" + key + "'";
+    return {"unknown key '" + key + "'", "未知的键 '" + key + "'"};
 }
 
 void writeProfile(std::string& out, const VerdictProfile& p)
@@ -190,9 +191,9 @@ ProfileSet readProfiles(const IniDocument& doc, std::vector<IniError>& errors)
             current = &set.profiles.back();
         }
         for (const IniEntry& e : section.entries) {
-            const std::string why = applyKey(*current, e.key, e.value);
+            const KeyFault why = applyKey(*current, e.key, e.value);
             if (!why.empty())
-                errors.push_back(IniError{e.line, why, section.name, true});
+                errors.push_back(IniError{e.line, why.en, section.name, true, why.zh});
         }
     }
     return set;

@@ -9,6 +9,7 @@
 
 #include "link/Frames.h"
 #include "link/InputThread.h"
+#include "link/PortDevice.h"
 #include "link/SystemClock.h"
 
 namespace korvex {
@@ -107,10 +108,13 @@ int Controller::openPort()
     port_ = makePort(device);
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
-        // The second line says which port, on which device, and why, in the system's words.
+        // The second line says which port, on which device, and why, in the system's words;
+        // a port this user may not use says how to get the right, in the window's language.
+        const QString denied =
+            port_ && port_->accessDenied() ? portPermissionAdvice(device, record_.chinese != 0) : QString();
         emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
                                   (portName_.isEmpty() ? QStringLiteral("COM1") : portName_) + QStringLiteral(": ") +
-                                  lastFailure_,
+                                  (denied.isEmpty() ? lastFailure_ : denied),
                               QString::fromUtf8(kPortWarning));
         // The run in progress lost its port and its reader with the old device: without
         // ending it here it would wait for ever. Step 0 tries the port again 500 ms later.

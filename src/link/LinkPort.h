@@ -40,6 +40,9 @@ class LinkPort : public QObject {
     /// The device this port talks to ("/dev/ttyS0", "sim", ...).
     virtual QString deviceName() const = 0;
     QString errorText() const { return errorText_; }
+    /// The last open() failed because this user may not use the device (errorText() then
+    /// says how to get the right); the caller may say the same in its own language.
+    bool accessDenied() const { return accessDenied_; }
 
   signals:
     /// New bytes are waiting.
@@ -49,6 +52,7 @@ class LinkPort : public QObject {
 
   protected:
     QString errorText_;
+    bool accessDenied_ = false;
 };
 
 } // namespace korvex

@@ -1,6 +1,8 @@
 // The POSIX serial port.
 #include "link/PosixSerialLinkPort.h"
 
+#include "link/PortDevice.h"
+
 #include <QMetaObject>
 #include <algorithm>
 #include <cerrno>
@@ -47,8 +49,8 @@ bool PosixSerialLinkPort::open()
 {
     close();
     errorText_.clear();
-    // A bare name ("ttyUSB0", "pts/3") means the device of that name.
-    path_ = (device_.startsWith(QLatin1Char('/')) ? device_ : QStringLiteral("/dev/") + device_).toLocal8Bit();
+    accessDenied_ = false;
+    path_ = portDevicePath(device_).toLocal8Bit();
     const QString shownPath = QString::fromLocal8Bit(path_);
     QString why;
     if (!lock_.acquire(shownPath, why)) {
@@ -57,7 +59,10 @@ bool PosixSerialLinkPort::open()
     }
     const int fd = ::open(path_.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        errorText_ = QStringLiteral("cannot open %1: %2").arg(device_, systemText(errno));
+        // A device this user may not use: say how to get the right rather than only "denied".
+        accessDenied_ = errno == EACCES;
+        errorText_ = accessDenied_ ? portPermissionAdvice(device_, false)
+                                   : QStringLiteral("cannot open %1: %2").arg(device_, systemText(errno));
         lock_.release();
         return false;
     }

@@ -1,6 +1,8 @@
 // The QSerialPort port.
 #include "link/QtSerialLinkPort.h"
 
+#include "link/PortDevice.h"
+
 #include <QMetaObject>
 #include <utility>
 
@@ -23,8 +25,13 @@ bool QtSerialLinkPort::open()
     // QSerialPort opens exclusively. The driver queue sizes are the system's; an unbounded
     // read buffer stands in for them. No read or write timeouts are set.
     serial_.setPortName(device_);
+    accessDenied_ = false;
     if (!serial_.open(QIODevice::ReadWrite)) {
-        errorText_ = QStringLiteral("cannot open %1: %2").arg(device_, serial_.errorString());
+        // QSerialPort calls a device in use (its lock) a permission error too: only the system's
+        // own refusal of this user is told as one.
+        accessDenied_ = serial_.error() == QSerialPort::PermissionError && portAccessDenied(device_);
+        errorText_ = accessDenied_ ? portPermissionAdvice(device_, false)
+                                   : QStringLiteral("cannot open %1: %2").arg(device_, serial_.errorString());
         return false;
     }
     serial_.setReadBufferSize(0);

@@ -20,25 +20,36 @@ namespace {
 
 constexpr size_t kMaxBytes = 1 << 20; // far more than any set of ballast types needs
 
+/// Why a setting cannot be used, in English and Chinese; empty when it can.
+struct Fault {
+    std::string en, zh;
+    bool empty() const { return en.empty(); }
+};
+
 /// Why a database setting cannot be used, or empty.
-std::string databaseFault(const std::string& value)
+Fault databaseFault(const std::string& value)
 {
     if (value.empty())
-        return "'database' is empty (leave the line out for the log beside the program)";
+        return {"'database' is empty (leave the line out for the log beside the program)",
+                "'database' 为空（使用程序旁的结果记录时请删去此行）"};
     const size_t scheme = value.find("://");
     if (scheme == std::string::npos)
         return {}; // a file
     const std::string name = value.substr(0, scheme);
     if (name != "postgresql" && name != "postgres")
-        return "'database' must be a postgresql:// URL or a file, not '" + value + "'";
+        return {"'database' must be a postgresql:// URL or a file, not '" + value + "'",
+                "'database' 应为 postgresql:// 网址或文件，而不是 '" + value + "'"};
     const QUrl url(QString::fromStdString(value), QUrl::StrictMode);
     if (!url.isValid())
-        return "'database' is not a valid URL: " + url.errorString().toStdString();
+        return {"'database' is not a valid URL: " + url.errorString().toStdString(),
+                "'database' 不是有效的网址：" + url.errorString().toStdString()};
     const QUrlQuery query(url);
     if (url.host().isEmpty() && !query.hasQueryItem(QStringLiteral("host")))
-        return "'database' names no server (postgresql://user@host:port/database)";
+        return {"'database' names no server (postgresql://user@host:port/database)",
+                "'database' 未指明服务器（postgresql://user@host:port/database）"};
     if (url.path().size() < 2)
-        return "'database' names no database (postgresql://user@host:port/database)";
+        return {"'database' names no database (postgresql://user@host:port/database)",
+                "'database' 未指明数据库（postgresql://user@host:port/database）"};
     return {};
 }
 
@@ -49,19 +60,21 @@ LogSettings readLogSection(const IniDocument& doc, std::vector<IniError>& errors
     if (!section)
         return s;
     for (const IniEntry& e : section->entries) {
-        std::string why;
+        Fault why;
         if (e.key == "database") {
             why = databaseFault(e.value);
             s.database = QString::fromStdString(e.value);
         } else if (e.key == "bench") {
             if (e.value.empty())
-                why = "'bench' is empty (leave the line out for the host name)";
+                why = {"'bench' is empty (leave the line out for the host name)",
+                       "'bench' 为空（使用主机名时请删去此行）"};
             s.bench = QString::fromStdString(e.value);
         } else {
-            why = "unknown key '" + e.key + "' in [log] (known: database, bench)";
+            why = {"unknown key '" + e.key + "' in [log] (known: database, bench)",
+                   "[log] 中的未知键 '" + e.key + "'（可用的键：database、bench）"};
         }
         if (!why.empty())
-            errors.push_back(IniError{e.line, why, kLogSectionName, true});
+            errors.push_back(IniError{e.line, why.en, kLogSectionName, true, why.zh});
     }
     return s;
 }
@@ -96,14 +109,19 @@ LimitsFile readLimitsFile(const QString& path, bool createMissing)
     }
     std::string text;
     if (!readWholeFile(local, text, kMaxBytes + 1)) {
-        f.fault = QStringLiteral("cannot be read (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        f.fault = QStringLiteral("cannot be read (%1)").arg(reason);
+        f.faultZh = QStringLiteral("无法读取（%1）").arg(reason);
         f.error = name + QLatin1String(": ") + f.fault;
+        f.errorZh = name + QLatin1String("：") + f.faultZh;
         f.logUsable = false;
         return f;
     }
     if (text.size() > kMaxBytes) {
         f.fault = QStringLiteral("larger than %1 bytes, not a limits file").arg(kMaxBytes);
+        f.faultZh = QStringLiteral("大于 %1 字节，不是限值文件").arg(kMaxBytes);
         f.error = name + QLatin1String(": ") + f.fault;
+        f.errorZh = name + QLatin1String("：") + f.faultZh;
         f.logUsable = false;
         return f;
     }
@@ -117,6 +135,8 @@ LimitsFile readLimitsFile(const QString& path, bool createMissing)
                      [](const IniError& a, const IniError& b) { return a.line < b.line; });
     f.fault = QString::fromStdString(iniErrorText(errors.front()));
     f.error = name + QLatin1Char(' ') + f.fault;
+    f.faultZh = QString::fromStdString(iniErrorTextZh(errors.front()));
+    f.errorZh = name + QLatin1Char(' ') + f.faultZh;
     f.logUsable = std::none_of(errors.begin(), errors.end(),
                                [](const IniError& e) { return !e.sectionKnown || e.section == kLogSectionName; });
     f.profiles = ProfileSet{};

@@ -27,6 +27,8 @@ struct LimitsFile {
     QString error;
     /// The same without the file's name ("line 4: ..." or "cannot be read (...)").
     QString fault;
+    /// error and fault in Chinese, for a window showing Chinese ("KORVEX-limits.ini 第 4 行：...").
+    QString errorZh, faultZh;
     /// [log] was read without fault: no error in it, and no section line that could not be read
     /// (it might have been [log]). A file without [log] is usable: the default log.
     bool logUsable = true;

@@ -285,4 +285,20 @@ bool LogQuery::trend(const LogFilter& f, const LogValueColumn& column, std::vect
     return true;
 }
 
+bool LogQuery::trendTypes(const LogFilter& f, const LogValueColumn& column, QStringList& types, QString* error)
+{
+    const Where w = whereOf(f, conn_.isServer());
+    QSqlQuery q(conn_.db());
+    // Two distinct types are enough to know that the runs do not share one.
+    if (!run(q,
+             QStringLiteral("SELECT DISTINCT COALESCE(info_type, '') FROM runs%2 AND %1 IS NOT NULL LIMIT 2")
+                 .arg(measured(column), w.sql),
+             w.binds, error))
+        return false;
+    types.clear();
+    while (q.next())
+        types << q.value(0).toString();
+    return true;
+}
+
 } // namespace korvex

@@ -64,6 +64,9 @@ class LogQuery {
     bool stats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out, QString* error);
     /// One value of the runs that measure it, oldest first.
     bool trend(const LogFilter& f, const LogValueColumn& column, std::vector<LogTrendPoint>& out, QString* error);
+    /// The product types (infoType) of the runs a trend of column shows: none, one shared by
+    /// all of them, or two of the several there are.
+    bool trendTypes(const LogFilter& f, const LogValueColumn& column, QStringList& types, QString* error);
 
   private:
     bool localStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,

@@ -15,11 +15,6 @@ LogTarget logTargetOf(const LimitsFile& limits, const QString& dir)
     return t;
 }
 
-LogTarget configuredLogTarget(const QString& dir)
-{
-    return logTargetOf(readLimitsFile(limitsFilePath(dir), false), dir);
-}
-
 QString benchNameOf(const LimitsFile& limits)
 {
     QString bench = qEnvironmentVariable("KORVEX_BENCH");

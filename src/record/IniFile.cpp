@@ -66,8 +66,9 @@ IniDocument parseIni(std::string_view text)
     doc.sections.push_back(IniSection{});
     IniSection* current = &doc.sections.back();
     bool known = true;
-    auto fail = [&](int line, std::string message) {
-        doc.errors.push_back(IniError{line, std::move(message), known ? current->name : std::string(), known});
+    auto fail = [&](int line, std::string message, std::string zh) {
+        doc.errors.push_back(
+            IniError{line, std::move(message), known ? current->name : std::string(), known, std::move(zh)});
     };
     int lineNo = 0;
     size_t pos = 0;
@@ -81,23 +82,27 @@ IniDocument parseIni(std::string_view text)
         if (line.empty() || line[0] == '#' || line[0] == ';')
             continue;
         if (!validUtf8(line)) {
-            fail(lineNo, "not UTF-8 text (save the file as UTF-8)");
+            fail(lineNo, "not UTF-8 text (save the file as UTF-8)", "不是 UTF-8 文本（请以 UTF-8 保存文件）");
             continue;
         }
         if (line[0] == '[') {
             const bool closed = line.back() == ']';
             const std::string name(trim(line.substr(1, line.size() - (closed ? 2 : 1))));
-            std::string why;
-            if (!closed)
+            std::string why, whyZh;
+            if (!closed) {
                 why = "a section line must end with ']'";
-            else if (name.empty())
+                whyZh = "节的行须以 ']' 结尾";
+            } else if (name.empty()) {
                 why = "empty section name";
-            else if (doc.find(name))
+                whyZh = "节名为空";
+            } else if (doc.find(name)) {
                 why = "section [" + name + "] appears twice";
+                whyZh = "节 [" + name + "] 出现两次";
+            }
             if (!why.empty()) {
                 // Which section the following lines belong to is unknown: they are not read.
                 known = false;
-                fail(lineNo, why);
+                fail(lineNo, why, whyZh);
                 continue;
             }
             doc.sections.push_back(IniSection{name, lineNo, {}});
@@ -109,20 +114,23 @@ IniDocument parseIni(std::string_view text)
             continue;
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
-            fail(lineNo, "expected 'key = value' or '[name]', found '" + std::string(line) + "'");
+            fail(lineNo, "expected 'key = value' or '[name]', found '" + std::string(line) + "'",
+                 "应为 'key = value' 或 '[name]'，而不是 '" + std::string(line) + "'");
             continue;
         }
         const std::string key(trim(line.substr(0, eq)));
         if (key.empty()) {
-            fail(lineNo, "the key before '=' is missing");
+            fail(lineNo, "the key before '=' is missing", "'=' 前缺少键名");
             continue;
         }
         bool twice = false;
         for (const IniEntry& e : current->entries)
             twice = twice || e.key == key;
         if (twice) {
-            fail(lineNo, "'" + key + "' is given twice" +
-                             (current->name.empty() ? std::string() : " in [" + current->name + "]"));
+            fail(lineNo,
+                 "'" + key + "' is given twice" +
+                     (current->name.empty() ? std::string() : " in [" + current->name + "]"),
+                 (current->name.empty() ? std::string() : "[" + current->name + "] 中") + "'" + key + "' 出现两次");
             continue;
         }
         current->entries.push_back(IniEntry{lineNo, key, std::string(trim(withoutComment(line.substr(eq + 1))))});
@@ -135,6 +143,11 @@ IniDocument parseIni(std::string_view text)
 std::string iniErrorText(const IniError& e)
 {
     return "line " + std::to_string(e.line) + ": " + e.message;
+}
+
+std::string iniErrorTextZh(const IniError& e)
+{
+    return "第 " + std::to_string(e.line) + " 行：" + (e.messageZh.empty() ? e.message : e.messageZh);
 }
 
 } // namespace korvex

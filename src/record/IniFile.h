@@ -29,6 +29,7 @@ struct IniError {
     std::string message; ///< English, without the line number
     std::string section;
     bool sectionKnown = true;
+    std::string messageZh; ///< the same in Chinese, for a window showing Chinese
 };
 
 struct IniDocument {
@@ -47,5 +48,7 @@ IniDocument parseIni(std::string_view text);
 
 /// "line 4: message".
 std::string iniErrorText(const IniError& e);
+/// "第 4 行：" and the Chinese message (the English one where there is none).
+std::string iniErrorTextZh(const IniError& e);
 
 } // namespace korvex

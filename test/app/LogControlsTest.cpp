@@ -102,8 +102,8 @@ TEST(LogControls, aScannedSerialIsLoggedWithEachSingleRunAndCountsUp)
     EXPECT_EQ(runs->item(1, 1)->text(), QStringLiteral("SN-0099"));
     EXPECT_TRUE(history->summaryLabel()->text().contains(QStringLiteral("2")));
     EXPECT_GT(history->statsTable()->rowCount(), 0);
-    EXPECT_EQ(history->statsTable()->item(0, 0)->text(), QStringLiteral("Pin"));
-    EXPECT_EQ(history->statsTable()->item(0, 1)->text(), QStringLiteral("2")); // of both runs
+    EXPECT_EQ(history->statsTable()->item(0, 0)->text(), QStringLiteral("输入功率 (W)")); // Pin, as it is called
+    EXPECT_EQ(history->statsTable()->item(0, 1)->text(), QStringLiteral("2"));            // of both runs
 
     // Opening the older run puts its record into the window, as a stored file would.
     LogQuery q;

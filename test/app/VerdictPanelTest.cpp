@@ -147,7 +147,8 @@ TEST(VerdictPanelView, ADamagedLimitsFileTurnsVerdictsOffUntilItIsFixed)
     const auto* notice = b.form->findChild<QMessageBox*>(QStringLiteral("LimitsProblem"));
     ASSERT_NE(notice, nullptr); // told at start, without opening the panel
     EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 2000));
-    EXPECT_TRUE(status->text().contains(QStringLiteral("KORVEX-limits.ini line 2"))) << status->text().toStdString();
+    // In the window's language (Chinese here), the file and its line named.
+    EXPECT_TRUE(status->text().contains(QStringLiteral("KORVEX-limits.ini 第 2 行"))) << status->text().toStdString();
     EXPECT_TRUE(b.panel->limitsMessage().startsWith(QStringLiteral("not judged: KORVEX-limits.ini line 2")));
     b.form->OutputTestLockBtnClick();
     ASSERT_TRUE(b.waitLogged(1));

@@ -280,7 +280,7 @@ TEST(DialogCommands, PortDialogNamesTheSimulatorWhileItStandsInForEveryPort)
     QTemporaryDir dir; // on the serial ports: each name shows its own device
     Controller controller{evaluateKind};
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     runner.messages.clear();
     QString com2;
     runner.script = [&](QDialog&) {

@@ -129,7 +129,7 @@ TEST(WindowStartUp, PortFailureIsOnlyReported)
     Controller controller{evaluateKind};
     controller.setPortSource(PortSource(makeSerialPort, dir.filePath(QStringLiteral("no-such-tty"))));
     ScriptedRunner runner;
-    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}});
+    TKORVEXForm form(controller, runner, {dir.path() + QLatin1Char('/'), {}, {}, {}, false});
     ASSERT_EQ(runner.messages.size(), 1u);
     // The text as it stands, then which port, on which device, and the system's reason.
     const QStringList lines = runner.messages[0].first.split(QLatin1Char('\n'));

@@ -85,14 +85,14 @@ TEST(LogCli, aRunThatCannotBeLoggedIsReportedWithStatusTwo)
     EXPECT_TRUE(p.readAllStandardOutput().contains("run 1 of 1: input completed"));
 }
 
-// korvex-cli as installed: a file named korvex beside it puts its limits and log beside it too.
-struct InstalledCli {
-    InstalledCli()
+// korvex-cli as a portable copy: a KORVEX.cfg beside it puts its limits and log beside it too.
+struct PortableCli {
+    PortableCli()
     {
         QFile::copy(QStringLiteral(KORVEX_CLI_PATH), dir.filePath(QStringLiteral("korvex-cli")));
         QFile(dir.filePath(QStringLiteral("korvex-cli"))).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        QFile window(dir.filePath(QStringLiteral("korvex")));
-        window.open(QIODevice::WriteOnly);
+        QFile settings(dir.filePath(QStringLiteral("KORVEX.cfg")));
+        settings.open(QIODevice::WriteOnly);
     }
     void limits(const QByteArray& text, const char* name = "KORVEX-limits.ini")
     {
@@ -116,7 +116,7 @@ struct InstalledCli {
 
 TEST(LogCli, aStartRunHasNoChecksAndDamagedSettingsStopTheToolLoudly)
 {
-    InstalledCli cli;
+    PortableCli cli;
     EXPECT_EQ(cli.run({"run", "start", "--port", "sim", "--verdict"}), 0) << cli.err.toStdString();
     EXPECT_TRUE(cli.out.contains("no checks")) << cli.out.toStdString();
 

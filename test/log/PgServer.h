@@ -1,5 +1,5 @@
-// A throwaway PostgreSQL server for a test: initdb and pg_ctl of the installed server in a
-// temporary folder, listening only on a Unix socket there. Run as "nobody" when the tests run
+// A throwaway PostgreSQL server for a test: initdb and pg_ctl of the installed server (found
+// through pg_config) in a temporary folder, listening only on a Unix socket there. Run as "nobody" when the tests run
 // as root (the server refuses root).
 #pragma once
 
@@ -13,15 +13,22 @@ class PgServer {
   public:
     PgServer()
     {
-        const QStringList versions =
-            QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& v : versions)
-            if (QFile::exists(QStringLiteral("/usr/lib/postgresql/%1/bin/pg_ctl").arg(v)))
-                bin_ = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(v);
-        if (bin_.isEmpty()) {
-            error_ = QStringLiteral("no PostgreSQL server under /usr/lib/postgresql (scripts/deps.sh installs it)");
+        // The server's programs lie where pg_config says (Debian: /usr/lib/postgresql/N/bin),
+        // whichever version is installed; no cluster of the system's is needed or used.
+        QProcess config;
+        config.start(QStringLiteral("pg_config"), {QStringLiteral("--bindir")});
+        if (!config.waitForFinished(10000) || config.exitStatus() != QProcess::NormalExit || config.exitCode() != 0) {
+            error_ = QStringLiteral("pg_config cannot be run (package libpq-dev; scripts/deps.sh installs it)");
             return;
         }
+        bin_ = QString::fromLocal8Bit(config.readAllStandardOutput()).trimmed() + QLatin1Char('/');
+        for (const char* program : {"initdb", "pg_ctl"})
+            if (!QFile::exists(bin_ + QLatin1String(program))) {
+                error_ = QStringLiteral("no %1 in %2, the folder pg_config names (package postgresql; "
+                                        "scripts/deps.sh installs it)")
+                             .arg(QLatin1String(program), bin_);
+                return;
+            }
         if (!dir_.isValid()) {
             error_ = QStringLiteral("no temporary folder");
             return;

@@ -47,6 +47,17 @@ void RecordingCanvas::textOut(int x, int y, const std::string& text)
     texts_.push_back(Text{x, y, text, font_, fontHeight_, textColour_, align_, escapement_});
 }
 
+void RecordingCanvas::textOutWithin(int x, int y, const std::string& text, int width)
+{
+    Call c = makeCall(Op::TextOutWithin);
+    c.x = x;
+    c.y = y;
+    c.x2 = width;
+    c.text = text;
+    calls_.push_back(c);
+    texts_.push_back(Text{x, y, text, font_, fontHeight_, textColour_, align_, escapement_, width});
+}
+
 void RecordingCanvas::setPen(Colour colour, PenStyle style, int width)
 {
     Call c = makeCall(Op::SetPen);

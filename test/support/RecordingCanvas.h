@@ -10,12 +10,23 @@ namespace korvex {
 
 class RecordingCanvas : public PageCanvas {
   public:
-    enum class Op { SetFont, SetTextAlign, TextOut, SetPen, MoveTo, LineTo, FillRect, SetMetricMode, RestoreMode };
+    enum class Op {
+        SetFont,
+        SetTextAlign,
+        TextOut,
+        TextOutWithin,
+        SetPen,
+        MoveTo,
+        LineTo,
+        FillRect,
+        SetMetricMode,
+        RestoreMode
+    };
 
     /// One call with the arguments that apply to it.
     struct Call {
         Op op = Op::SetFont;
-        int x = 0, y = 0, x2 = 0, y2 = 0; // points; FillRect: left, top, right, bottom
+        int x = 0, y = 0, x2 = 0, y2 = 0; // points; FillRect: left, top, right, bottom; TextOutWithin: x2 the width
         std::string text;                 // TextOut text; SetFont face name
         Colour colour;
         int size = 0; // font height or pen width
@@ -34,6 +45,7 @@ class RecordingCanvas : public PageCanvas {
         Colour colour;
         TextAlign align;
         int escapement;
+        int within = 0; ///< the width the text must stay within (textOutWithin); 0: none
     };
 
     /// A line segment with its pen.
@@ -49,6 +61,7 @@ class RecordingCanvas : public PageCanvas {
     void setFont(const std::string& name, int height, Colour colour, int charset, int escapement = 0) override;
     void setTextAlign(TextAlign align) override;
     void textOut(int x, int y, const std::string& text) override;
+    void textOutWithin(int x, int y, const std::string& text, int width) override;
     void setPen(Colour colour, PenStyle style, int width) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;

@@ -4,6 +4,7 @@
 
 #include <QtCore/QString>
 
+#include "log/Locations.h"
 #include "log/LogDatabase.h"
 
 namespace korvex::cli {
@@ -16,9 +17,13 @@ int cmdReport(int argc, char** argv);
 int cmdRender(int argc, char** argv);
 int cmdVerdict(int argc, char** argv);
 int cmdLog(int argc, char** argv);
+int cmdPaths(int argc, char** argv);
 
-/// The folder of the default results log (beside the window program).
-QString defaultLogDir();
+/// Where this program keeps its files (portable copy or installed); looked up once.
+const Locations& locations();
+/// The same, after creating the folders an installed program writes into (a folder that
+/// cannot be created is reported on stderr; what needs it then fails with its own message).
+const Locations& writableLocations();
 /// The log named on the command line, or KORVEX_DB, or the default file.
 LogTarget logTargetFor(const QString& text);
 

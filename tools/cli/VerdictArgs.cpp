@@ -27,8 +27,13 @@ bool takeVerdictOption(int argc, char** argv, int& i, VerdictChoice& choice, boo
 
 QString limitsPathOf(const VerdictChoice& choice)
 {
-    // The same file the window judges with: beside the window program.
-    return choice.limitsPath.empty() ? limitsFilePath(defaultLogDir()) : QString::fromLocal8Bit(choice.limitsPath);
+    // The same file the window judges with: the user's, else the plant-wide one ('korvex-cli paths').
+    return choice.limitsPath.empty() ? locations().limitsFile() : QString::fromLocal8Bit(choice.limitsPath);
+}
+
+bool writesMissingLimits(const VerdictChoice& choice)
+{
+    return choice.limitsPath.empty() && !locations().limitsSystemWide;
 }
 
 bool loadLimits(const VerdictChoice& choice, LimitsFile& out)
@@ -38,7 +43,10 @@ bool loadLimits(const VerdictChoice& choice, LimitsFile& out)
         std::fprintf(stderr, "korvex-cli: not judged: %s: no such file\n", choice.limitsPath.c_str());
         return false;
     }
-    out = readLimitsFile(path, choice.limitsPath.empty());
+    const bool create = writesMissingLimits(choice);
+    if (create)
+        writableLocations(); // the user's folder the missing file is written into
+    out = readLimitsFile(path, create);
     if (out.ok())
         return true;
     std::fprintf(stderr, "korvex-cli: not judged: %s (%s)\n", qPrintable(out.error), qPrintable(out.path));

@@ -12,7 +12,7 @@
 namespace korvex::cli {
 
 struct VerdictChoice {
-    std::string limitsPath;  ///< --limits FILE; empty: KORVEX-limits.ini beside the window program
+    std::string limitsPath;  ///< --limits FILE; empty: the KORVEX-limits.ini 'korvex-cli paths' names
     std::string profileName; ///< --profile NAME; empty: the record's product type, else default
 };
 
@@ -20,8 +20,13 @@ struct VerdictChoice {
 /// neither. A missing value is reported on stderr and sets bad.
 bool takeVerdictOption(int argc, char** argv, int& i, VerdictChoice& choice, bool& bad);
 
-/// The limits file the choice names (the default one is written with the defaults when missing).
+/// The limits file the choice names: --limits FILE, else the one the location rule names (the
+/// user's, else the plant-wide one).
 QString limitsPathOf(const VerdictChoice& choice);
+
+/// Whether a missing limits file is to be written with the defaults: only the user's own
+/// default file; never a --limits file, never the plant-wide one.
+bool writesMissingLimits(const VerdictChoice& choice);
 
 /// Reads the limits. False when nothing may be judged with them: a --limits file that is not
 /// there, or a file that is damaged (stderr then says "not judged: FILE line N: ...").

@@ -21,10 +21,6 @@
 #include "record/NumberFormat.h"
 #include "record/Spreadsheet.h"
 
-#ifndef KORVEX_WINDOW_DIR
-#define KORVEX_WINDOW_DIR ""
-#endif
-
 namespace korvex::cli {
 
 namespace {
@@ -42,7 +38,7 @@ void logUsage(FILE* out)
         "  DATE     2024-05-01 or 2024-05-01T14:30 (local time) or with a zone (Z, +08:00)\n"
         "  S, T, O  exact, or a pattern with * and ? (case counts)\n"
         "  --db     an SQLite file or postgresql://user@host:port/database; default KORVEX_DB,\n"
-        "           else %s beside the window program\n"
+        "           else the log the limits file names, else %s (see 'korvex-cli paths')\n"
         "  --values the values of the statistics (default Pin,PF,THDI,Irms,Pout,Ilcf,Fout,StrT,preheatEnergy)\n"
         "Exit status: 0 done, 1 usage error, 2 the log cannot be read or the run is not there.\n",
         kLogFileName);
@@ -317,24 +313,9 @@ int stats(LogQuery& q, const Options& o)
 
 } // namespace
 
-QString defaultLogDir()
-{
-    // The log lives beside the window's configuration: the window program's folder, which is
-    // this one when both are installed together, else the build folder of the window.
-    // Commands that start no Qt application (verdict, report) ask the system for the program.
-    QString own = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                               : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (!QCoreApplication::instance())
-        own = QFileInfo(own).absolutePath();
-    if (QFileInfo::exists(own + QStringLiteral("/korvex")) || QFileInfo::exists(own + QStringLiteral("/korvex.exe")) ||
-        QLatin1String(KORVEX_WINDOW_DIR).isEmpty())
-        return own;
-    return QStringLiteral(KORVEX_WINDOW_DIR);
-}
-
 LogTarget logTargetFor(const QString& text)
 {
-    return text.isEmpty() ? configuredLogTarget(defaultLogDir()) : LogTarget::parse(text, defaultLogDir());
+    return locations().logTarget(text);
 }
 
 int cmdLog(int argc, char** argv)

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -56,7 +57,7 @@ void runUsage(FILE* out)
                       "           input runs are averaged over the series. A damaged limits file: not judged,\n"
                       "           status 2\n"
                       "  --log    log the runs: a single run each, a repeated test once at its end (default log:\n"
-                      "           KORVEX_DB, else the file beside the window program, as 'korvex-cli log' reads it);\n"
+                      "           KORVEX_DB, else the one 'korvex-cli paths' names, as 'korvex-cli log' reads it);\n"
                       "           [log] settings that cannot be read: nothing is run, status 2\n"
                       "Exit status: 0 every run completed, every file written (and the verdict passed or had no\n"
                       "checks); 1 usage error; 2 the port cannot be opened, a link failure (no answer, overdue\n"
@@ -173,9 +174,9 @@ int cmdRun(int argc, char** argv)
     // The configuration supplies the display options and test information stored with the
     // data file; it is read, never written.
     Configuration cfg;
-    const std::string programDir = QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+    const Locations& where = logRuns || verdict ? writableLocations() : locations();
     std::string cfgBytes;
-    if (readWholeFile(programDir + kConfigFileName, cfgBytes))
+    if (readWholeFile(QFile::encodeName(where.configFile()).toStdString(), cfgBytes))
         cfg.setLines(Configuration::splitLines(cfgBytes));
     auto configured = std::make_unique<TestRecord>(controller.record());
     Settings settings;
@@ -197,7 +198,9 @@ int cmdRun(int argc, char** argv)
         std::fprintf(stderr, "korvex-cli run: not judged: %s: no such file\n", choice.limitsPath.c_str());
         return 2;
     }
-    RunJudge judge(limitsPathOf(choice), choice.limitsPath.empty());
+    // Only a run that is judged or logged writes a missing limits file (into the user's folder
+    // when installed, made above).
+    RunJudge judge(limitsPathOf(choice), (logRuns || verdict) && writesMissingLimits(choice));
     judge.setProfile(choice.profileName);
     if (!choice.profileName.empty() && judge.limits().current().ok() &&
         !judge.limits().current().profiles.find(choice.profileName)) {
@@ -218,7 +221,7 @@ int cmdRun(int argc, char** argv)
         }
         log = std::make_unique<ResultsLog>(target);
         logger.setLog(log.get());
-        logger.setBench(configuredBenchName(defaultLogDir()));
+        logger.setBench(configuredBenchName(where.limitsDir));
         QObject::connect(log.get(), &ResultsLog::logged, app, [&](const QString& id) {
             std::fprintf(verdict && json ? stderr : stdout, "logged %s\n", qPrintable(id));
             std::fflush(stdout);
@@ -346,7 +349,9 @@ int cmdRun(int argc, char** argv)
         const Verdict& v = judge.current().verdict;
         std::fputs(json ? (verdictJson(v) + "\n").c_str() : verdictText(v, false).c_str(), stdout);
         if (v.result() == VerdictResult::NotJudged) {
-            std::fprintf(stderr, "korvex-cli run: not judged: %s\n", v.notJudged.c_str());
+            // The whole path: a plant-wide file lies elsewhere than the user's.
+            std::fprintf(stderr, "korvex-cli run: not judged: %s (%s)\n", v.notJudged.c_str(),
+                         qPrintable(judge.limits().path()));
             status = 2;
         } else if (status == 0 && v.result() == VerdictResult::Fail) {
             status = 3;

@@ -21,6 +21,7 @@ const Command kCommands[] = {
     {"render", korvex::cli::cmdRender, "write the screen page of a data file as PNG"},
     {"verdict", korvex::cli::cmdVerdict, "judge data files against the limits (Class C, crest factor, preheat)"},
     {"log", korvex::cli::cmdLog, "list, show and summarise the runs of the results log"},
+    {"paths", korvex::cli::cmdPaths, "show where the settings, limits and results log are kept"},
 };
 
 void usage(FILE* out)

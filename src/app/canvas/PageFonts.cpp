@@ -57,23 +57,30 @@ QFont pageFont(const std::string& name, int cellHeight)
     return f;
 }
 
+double condensing(double advance, double maxWidth)
+{
+    return maxWidth > 0 && advance > maxWidth ? maxWidth / advance : 1.0;
+}
+
 void drawPageText(QPainter& painter, const QFont& font, const QColor& colour, QPointF p, TextAlign align,
-                  int escapement, const QString& text)
+                  int escapement, const QString& text, double maxWidth)
 {
     painter.setFont(font);
     painter.setPen(colour);
     const QFontMetricsF m(font);
-    // The width takes a shaping of its own: only centred and right-aligned texts need it.
-    const double shift = align == TextAlign::Left     ? 0.0
-                         : align == TextAlign::Centre ? m.horizontalAdvance(text) * 0.5
-                                                      : m.horizontalAdvance(text);
-    if (escapement == 0) {
+    // The width takes a shaping of its own: only centred and right-aligned texts, and texts
+    // held to a width, need it.
+    const double advance = align == TextAlign::Left && maxWidth <= 0 ? 0.0 : m.horizontalAdvance(text);
+    const double squeeze = condensing(advance, maxWidth);
+    const double shift = align == TextAlign::Left ? 0.0 : align == TextAlign::Centre ? advance * 0.5 : advance;
+    if (escapement == 0 && squeeze == 1.0) {
         painter.drawText(QPointF(p.x() - shift, p.y() + m.ascent()), text);
         return;
     }
     painter.save();
     painter.translate(p);
     painter.rotate(-escapement / 10.0); // escapement turns counter-clockwise, Qt clockwise
+    painter.scale(squeeze, 1.0);        // about the alignment point
     painter.drawText(QPointF(-shift, m.ascent()), text);
     painter.restore();
 }

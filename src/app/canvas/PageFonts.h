@@ -19,8 +19,13 @@ void installPageFonts();
 QFont pageFont(const std::string& name, int cellHeight);
 
 /// Draws text with its top point at p, aligned left/centre/right, rotated by escapement
-/// tenths of a degree counter-clockwise about p.
+/// tenths of a degree counter-clockwise about p. A text wider than maxWidth (when above 0) is
+/// condensed along its line to that width.
 void drawPageText(QPainter& painter, const QFont& font, const QColor& colour, QPointF p, TextAlign align,
-                  int escapement, const QString& text);
+                  int escapement, const QString& text, double maxWidth = 0);
+
+/// The factor (at most 1) that condenses a text of width advance to maxWidth; 1 when it fits
+/// or no width is given.
+double condensing(double advance, double maxWidth);
 
 } // namespace korvex

@@ -60,6 +60,12 @@ void PrinterCanvas::textOut(int x, int y, const std::string& text)
                  QString::fromStdString(text));
 }
 
+void PrinterCanvas::textOutWithin(int x, int y, const std::string& text, int width)
+{
+    drawPageText(painter_, pageFont(fontName_, fontHeight_), textColour_, toDevice(x, y), align_, escapement_,
+                 QString::fromStdString(text), std::max(1.0, lengthToDevice(width)));
+}
+
 void PrinterCanvas::setPen(Colour colour, PenStyle style, int width)
 {
     penColour_ = toQColor(colour);
@@ -69,7 +75,12 @@ void PrinterCanvas::setPen(Colour colour, PenStyle style, int width)
 
 void PrinterCanvas::applyPen()
 {
-    QPen pen(penColour_, std::max(1.0, lengthToDevice(penWidth_)),
+    // Qt spaces the dots of a dotted pen by its width: on paper a dotted pen finer than
+    // 0.1 mm (the grid pen of the print pages) would set dots and gaps a printer dot or two
+    // long, and print as a solid line. It prints 0.1 mm wide, so its dots show.
+    constexpr int kThinnestDottedPen = 10; // 0.01 mm
+    const int width = penStyle_ == PenStyle::Dotted && metric_ ? std::max(penWidth_, kThinnestDottedPen) : penWidth_;
+    QPen pen(penColour_, std::max(1.0, lengthToDevice(width)),
              penStyle_ == PenStyle::Dotted ? Qt::DotLine : Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter_.setPen(pen);
     painter_.setBrush(Qt::NoBrush);

@@ -21,6 +21,7 @@ class PrinterCanvas : public PageCanvas {
     void setFont(const std::string& name, int height, Colour colour, int charset, int escapement = 0) override;
     void setTextAlign(TextAlign align) override;
     void textOut(int x, int y, const std::string& text) override;
+    void textOutWithin(int x, int y, const std::string& text, int width) override;
     void setPen(Colour colour, PenStyle style, int width) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;

@@ -151,21 +151,42 @@ void ScreenCanvas::setTextAlign(TextAlign align)
 
 void ScreenCanvas::textOut(int x, int y, const std::string& text)
 {
+    drawText(x, y, text, 0);
+}
+
+void ScreenCanvas::textOutWithin(int x, int y, const std::string& text, int width)
+{
+    drawText(x, y, text, std::max(1, width));
+}
+
+void ScreenCanvas::drawText(int x, int y, const std::string& text, int maxWidth)
+{
     coverBlank();
     QPainter& p = painter();
     const QString s = QString::fromStdString(text);
     const ShapedText* kept = escapement_ == 0 && !s.isEmpty() ? shaped(fontKey_, font_, s) : nullptr;
     if (!kept) {
-        drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, s);
+        drawPageText(p, font_, textColour_, QPointF(x, y), align_, escapement_, s, maxWidth);
     } else {
         // As drawPageText places it: (x, y) is the top of the font's cell, the baseline its
-        // ascent below; alignment shifts by the text's width.
+        // ascent below; alignment shifts by the text's width, condensed when held to a width.
         const ShapedText& t = *kept;
-        const qreal shift = align_ == TextAlign::Left ? 0.0 : align_ == TextAlign::Centre ? t.width * 0.5 : t.width;
-        const QPointF origin(x - shift, y + fontAscent_ - t.ascent);
+        const qreal squeeze = condensing(t.width, maxWidth);
+        const qreal width = t.width * squeeze;
+        const qreal shift = align_ == TextAlign::Left ? 0.0 : align_ == TextAlign::Centre ? width * 0.5 : width;
         p.setPen(textColour_);
-        for (const QGlyphRun& run : t.runs)
-            p.drawGlyphRun(origin, run);
+        if (squeeze == 1.0) {
+            const QPointF origin(x - shift, y + fontAscent_ - t.ascent);
+            for (const QGlyphRun& run : t.runs)
+                p.drawGlyphRun(origin, run);
+        } else {
+            p.save();
+            p.translate(x - shift, y + fontAscent_ - t.ascent);
+            p.scale(squeeze, 1.0);
+            for (const QGlyphRun& run : t.runs)
+                p.drawGlyphRun(QPointF(0, 0), run);
+            p.restore();
+        }
     }
     p.setPen(pen_);
 }

@@ -28,6 +28,7 @@ class ScreenCanvas : public PageCanvas {
     void setFont(const std::string& name, int height, Colour colour, int charset, int escapement = 0) override;
     void setTextAlign(TextAlign align) override;
     void textOut(int x, int y, const std::string& text) override;
+    void textOutWithin(int x, int y, const std::string& text, int width) override;
     void setPen(Colour colour, PenStyle style, int width) override;
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
@@ -39,6 +40,8 @@ class ScreenCanvas : public PageCanvas {
 
   private:
     QPainter& painter();
+    /// A text as textOut draws it, condensed to maxWidth when wider (0: any width).
+    void drawText(int x, int y, const std::string& text, int maxWidth);
     void useFont(const QFont& font);
     /// Paints the area white if nothing has been drawn on it yet.
     void coverBlank();

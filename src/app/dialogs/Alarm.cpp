@@ -2,6 +2,7 @@
 #include "app/dialogs/Alarm.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtGui/QHideEvent>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QVBoxLayout>
 
@@ -51,12 +52,23 @@ void TAlarmForm::setAlarmVisible(bool visible)
     if (visible == isVisible())
         return;
     if (visible) {
+        // A dialog shown again is centred over its parent anew unless it was placed, and a
+        // move by the window manager does not count as placing it.
+        if (place_)
+            move(*place_);
         show();
     } else {
         hiding_ = true;
         hide();
         hiding_ = false;
     }
+}
+
+void TAlarmForm::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous()) // hidden by the program, not minimised
+        place_ = pos();
+    QDialog::hideEvent(event);
 }
 
 void TAlarmForm::reject() {}

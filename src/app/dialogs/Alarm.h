@@ -1,6 +1,9 @@
 // TAlarmForm: the non-modal notice shown while the instrument does not answer.
 #pragma once
 
+#include <optional>
+
+#include <QtCore/QPoint>
 #include <QtWidgets/QDialog>
 
 class QLabel;
@@ -15,7 +18,9 @@ class TAlarmForm : public QDialog {
     explicit TAlarmForm(QWidget* parent = nullptr);
 
     /// Shows (without waiting) or hides the notice; repeating either changes nothing. Shown
-    /// again while minimised by the window manager, it comes back in front.
+    /// again while minimised by the window manager, it comes back in front. It first appears
+    /// centred over the main window and comes back where it was last (where the operator
+    /// moved it).
     void setAlarmVisible(bool visible);
     /// The port the notice is about, such as "COM1 → /dev/ttyS0", on a line of its own.
     void setPortText(const QString& text);
@@ -29,9 +34,11 @@ class TAlarmForm : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     bool hiding_ = false;
+    std::optional<QPoint> place_; // where it stood when last hidden
 };
 
 } // namespace korvex

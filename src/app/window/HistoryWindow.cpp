@@ -25,6 +25,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/window/ValueNames.h"
 #include "kinds/VerdictProfile.h"
 #include "log/LogColumns.h"
 #include "log/LogJudge.h"
@@ -56,7 +57,8 @@ struct HistoryWindow::Result {
     LogStats stats;
     std::vector<LogTrendPoint> trend;
     const LogValueColumn* trendColumn = nullptr;
-    QString type;
+    /// The product types of the trend's runs (at most two: one is shared, two are not).
+    QStringList trendTypes;
 };
 
 HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::function<void(const LogEntry&)> opener,
@@ -128,9 +130,10 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::
     stats_->verticalHeader()->hide();
     stats_->setColumnCount(6);
     trendValue_ = new QComboBox(lower);
+    trendValue_->setObjectName(QStringLiteral("HistoryTrendValue"));
     for (const LogValueColumn& c : logValueColumns())
-        trendValue_->addItem(QLatin1String(c.name), QLatin1String(c.name));
-    trendValue_->setCurrentText(QStringLiteral("Pin"));
+        trendValue_->addItem(QLatin1String(c.name), QLatin1String(c.name)); // named in retranslate
+    trendValue_->setCurrentIndex(trendValue_->findData(QStringLiteral("Pin")));
     chart_ = new QChartView(lower);
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumHeight(220);
@@ -138,8 +141,9 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::
     lowerLayout->addWidget(trendValue_, 0, 1);
     lowerLayout->addWidget(stats_, 1, 0);
     lowerLayout->addWidget(chart_, 1, 1);
-    lowerLayout->setColumnStretch(0, 2);
-    lowerLayout->setColumnStretch(1, 3);
+    // The statistics name their values in words: as much room as the trend.
+    lowerLayout->setColumnStretch(0, 1);
+    lowerLayout->setColumnStretch(1, 1);
     split->addWidget(lower);
     layout->addWidget(split, 1);
 
@@ -174,10 +178,14 @@ void HistoryWindow::retranslate(bool chinese)
     QStringList heads = {t("时间", "Time"),       t("产品编号", "Serial"), t("测试", "Test"),   t("产品型号", "Type"),
                          t("测试员", "Operator"), t("工位", "Bench"),      t("判定", "Verdict")};
     for (const char* v : kTableValues)
-        heads << QLatin1String(v);
+        heads << valueName(*findLogValue(v), chinese);
     runs_->setHorizontalHeaderLabels(heads);
     stats_->setHorizontalHeaderLabels({t("参数", "Value"), t("次数", "Count"), t("平均", "Mean"), QStringLiteral("σ"),
                                        t("最小", "Min"), t("最大", "Max")});
+    for (int i = 0; i < trendValue_->count(); ++i)
+        trendValue_->setItemText(i, valueName(*findLogValue(trendValue_->itemData(i).toString().toLatin1()), chinese));
+    if (shown_)
+        showResult(*shown_); // what is on view, in the new language
 }
 
 LogFilter HistoryWindow::filter() const
@@ -206,12 +214,12 @@ void HistoryWindow::refresh()
         auto r = std::make_shared<Result>();
         r->generation = generation;
         r->trendColumn = trendColumn;
-        r->type = f.type;
         LogQuery q;
         const std::vector<const LogValueColumn*> columns = defaultStatsColumns();
         if (!q.open(target, &r->error) || !q.list(f, kShownRuns, r->rows, &r->error) ||
             !q.stats(f, columns, r->stats, &r->error) ||
-            (trendColumn && !q.trend(f, *trendColumn, r->trend, &r->error)))
+            (trendColumn && (!q.trend(f, *trendColumn, r->trend, &r->error) ||
+                             !q.trendTypes(f, *trendColumn, r->trendTypes, &r->error))))
             r->rows.clear();
         QMetaObject::invokeMethod(qApp, [self, r] {
             if (!self)
@@ -226,6 +234,8 @@ void HistoryWindow::refresh()
 
 void HistoryWindow::showResult(const Result& r)
 {
+    if (shown_.get() != &r)
+        shown_ = std::make_unique<Result>(r);
     rows_ = r.rows;
     const auto t = [this](const char* zh, const char* en) { return QString::fromUtf8(chinese_ ? zh : en); };
     if (!r.error.isEmpty()) {
@@ -284,8 +294,9 @@ void HistoryWindow::showResult(const Result& r)
             continue;
         const int row = stats_->rowCount();
         stats_->insertRow(row);
-        const QStringList cells = {QLatin1String(s.column->name), QString::number(s.count), fixed(s.mean, *s.column, 1),
-                                   fixed(s.sigma, *s.column, 1),  fixed(s.min, *s.column),  fixed(s.max, *s.column)};
+        const QStringList cells = {valueName(*s.column, chinese_), QString::number(s.count),
+                                   fixed(s.mean, *s.column, 1),    fixed(s.sigma, *s.column, 1),
+                                   fixed(s.min, *s.column),        fixed(s.max, *s.column)};
         for (int c = 0; c < cells.size(); ++c)
             stats_->setItem(row, c, new QTableWidgetItem(cells[c]));
     }
@@ -303,7 +314,7 @@ void HistoryWindow::drawTrend(const Result& r)
         setChart(chart);
         return;
     }
-    const QString name = QLatin1String(r.trendColumn->name);
+    const QString name = valueName(*r.trendColumn, chinese_);
     chart->setTitle(name);
     auto* values = new QLineSeries;
     values->setName(name);
@@ -323,9 +334,11 @@ void HistoryWindow::drawTrend(const Result& r)
     points->setName(QString());
     chart->legend()->markers(points).value(0)->setVisible(false);
 
-    // The limits of the product type's profile (the filter's type, else the default).
-    const VerdictProfile& profile = profiles_->findOrDefault(r.type.toStdString());
-    const ValueLimits limits = valueLimits(profile, *r.trendColumn);
+    // The limits of the product type's profile, whenever the runs share a type (its section,
+    // else the default one, as their verdicts were judged); none for runs of several types.
+    ValueLimits limits;
+    if (r.trendTypes.size() == 1)
+        limits = valueLimits(profiles_->findOrDefault(r.trendTypes.front().toStdString()), *r.trendColumn);
     const double x0 = double(r.trend.front().loggedAtMs),
                  x1 = double(std::max(r.trend.back().loggedAtMs, r.trend.front().loggedAtMs + 1000));
     for (const auto& [limit, caption] : {std::pair{limits.low, chinese_ ? "下限" : "lower limit"},
@@ -348,9 +361,22 @@ void HistoryWindow::drawTrend(const Result& r)
                                     : QStringLiteral("HH:mm:ss"));
     x->setTickCount(6);
     auto* y = new QValueAxis;
+    // Ticks at the value's resolution (the decimals it is logged with), however close the
+    // values lie: no digits beyond what was measured.
+    const int decimals = r.trendColumn->decimals;
+    const double resolution = std::pow(10.0, -decimals);
     const double pad = hi > lo ? (hi - lo) * 0.08 : std::max(std::abs(hi) * 0.05, 0.01);
-    y->setRange(lo - pad, hi + pad);
+    lo -= pad;
+    hi += pad;
+    const double leastSpan = 4 * resolution; // four tick intervals of one step each
+    if (hi - lo < leastSpan) {
+        const double middle = (hi + lo) / 2;
+        lo = middle - leastSpan / 2;
+        hi = middle + leastSpan / 2;
+    }
+    y->setRange(lo, hi);
     y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* s : chart->series()) {

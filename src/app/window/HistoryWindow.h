@@ -66,6 +66,7 @@ class HistoryWindow : public QWidget {
     int pending_ = 0;
     int generation_ = 0;
     std::vector<LogEntry> rows_;
+    std::unique_ptr<Result> shown_; // the query's result on view, shown again in another language
 
     QDateEdit* from_ = nullptr;
     QDateEdit* to_ = nullptr;

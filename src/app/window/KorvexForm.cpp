@@ -70,6 +70,8 @@ QIcon glyph(const char* name)
 
 TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
+      limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir),
+      dataDir_(options.dataDir.isEmpty() ? options.programDir : options.dataDir), plantLimits_(options.plantLimits),
       startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)),
       entries_(std::make_unique<TestRecord>())
 {
@@ -121,9 +123,10 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     verdictPanel_->hide();
     QAction* verdictToggle = verdictPanel_->toggleViewAction();
     verdictToggle->setObjectName(QStringLiteral("VerdictPanelToggle"));
-    QMenu* verdictMenu = menuBar()->addMenu(QStringLiteral("判定&V"));
-    verdictMenu->setObjectName(QStringLiteral("VerdictMenu"));
-    verdictMenu->addAction(verdictToggle);
+    verdictMenu_ = menuBar()->addMenu(QString());
+    verdictMenu_->setObjectName(QStringLiteral("VerdictMenu"));
+    verdictMenu_->addAction(verdictToggle);
+    syncOptionMarks(); // names the menu in the pages' language
 }
 
 TKORVEXForm::~TKORVEXForm() = default;
@@ -473,6 +476,12 @@ void TKORVEXForm::syncOptionMarks()
     (r.thdCsa ? CSAThd : IECThd)->setChecked(true);
     (r.wideBand ? Wide : Narrow)->setChecked(true);
     (r.chinese ? Chinese : English)->setChecked(true);
+    // The menus the window adds to those of the operator's manual are named in the language.
+    if (verdictMenu_ && language_ != r.chinese) {
+        language_ = r.chinese;
+        verdictMenu_->setTitle(r.chinese ? QStringLiteral("判定&V") : QStringLiteral("Verdict&V"));
+        emit languageChanged(r.chinese != 0);
+    }
 }
 
 void TKORVEXForm::showNotice(const Notice& n)
@@ -485,41 +494,57 @@ void TKORVEXForm::showNotice(const Notice& n)
 
 // ---- Test commands --------------------------------------------------------------------------
 
+void TKORVEXForm::pageTakesKeys()
+{
+    // The keys that move the start page cursor reach the page, not a field that had the focus
+    // (the serial number after a scan): the arrows are the cursor's while a test runs.
+    PaintBox1->setFocus(Qt::OtherFocusReason);
+}
+
 void TKORVEXForm::InputTestClick()
 {
     controller_.inputTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::CurrentClick()
 {
     controller_.phaseTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::OutputTestClick()
 {
     controller_.outputTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::CompTestClick()
 {
     controller_.compTest();
+    pageTakesKeys();
 }
 void TKORVEXForm::InputTestLockBtnClick()
 {
     controller_.singleRun(KindInput);
+    pageTakesKeys();
 }
 void TKORVEXForm::PhaseTestLockBtnClick()
 {
     controller_.singleRun(KindPhase);
+    pageTakesKeys();
 }
 void TKORVEXForm::OutputTestLockBtnClick()
 {
     controller_.singleRun(KindOutput);
+    pageTakesKeys();
 }
 void TKORVEXForm::CompTestLockBtnClick()
 {
     controller_.singleRun(KindComprehensive);
+    pageTakesKeys();
 }
 void TKORVEXForm::StartTestComdClick()
 {
     controller_.startTest();
+    pageTakesKeys();
 }
 
 void TKORVEXForm::EnergyTestClick()
@@ -527,6 +552,7 @@ void TKORVEXForm::EnergyTestClick()
     if (runner_.exec(*PictureForm) != QDialog::Accepted)
         return;
     controller_.energyTest();
+    pageTakesKeys();
 }
 
 void TKORVEXForm::LockTestClick()
@@ -700,7 +726,8 @@ void TKORVEXForm::PrintClick()
     };
     std::string error;
     if (!printPages(*printer_, r, job, error))
-        runner_.message(QStringLiteral("打印失败!"), QStringLiteral("警告"));
+        runner_.message(r.chinese ? QStringLiteral("打印失败!") : QStringLiteral("Printing failed!"),
+                        r.chinese ? QStringLiteral("警告") : QStringLiteral("Warning"));
 }
 
 void TKORVEXForm::ExitClick()

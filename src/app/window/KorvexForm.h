@@ -46,8 +46,11 @@ class TKORVEXForm : public QMainWindow {
     Q_OBJECT
   public:
     struct StartOptions {
-        QString programDir; ///< folder of KORVEX.cfg, with trailing separator
-        QString dataFile;   ///< opened when the window is first shown (empty: none)
+        QString programDir;       ///< folder of KORVEX.cfg, with trailing separator
+        QString dataFile;         ///< opened when the window is first shown (empty: none)
+        QString limitsDir;        ///< folder of the limits file; empty: programDir
+        QString dataDir;          ///< folder of the results log, its queue and set-aside file; empty: programDir
+        bool plantLimits = false; ///< the limits file is the plant-wide one: read, never written
     };
 
     /// Start-up: configuration, result reset, port; the controller and the runner outlive the
@@ -62,6 +65,9 @@ class TKORVEXForm : public QMainWindow {
     /// The record on screen; commands change it through the controller.
     const TestRecord& record() const;
     const QString& programDir() const { return programDir_; }
+    const QString& limitsDir() const { return limitsDir_; }
+    const QString& dataDir() const { return dataDir_; }
+    bool plantLimits() const { return plantLimits_; }
     VerdictPanel* verdictPanel() const { return verdictPanel_; }
     bool cursorDragging() const { return cursorDragging_; }
     int printerFamily() const { return printerFamily_; }
@@ -114,6 +120,11 @@ class TKORVEXForm : public QMainWindow {
     /// Draws the screen page (or the start prompt while it is asked for) on the drawing area's canvas.
     void renderPage(ScreenCanvas& canvas);
 
+  signals:
+    /// The pages' language changed (a menu, a data file, start-up): the program's own texts
+    /// and Qt's follow it.
+    void languageChanged(bool chinese);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
@@ -131,6 +142,7 @@ class TKORVEXForm : public QMainWindow {
     void connectController();
     void FormClose();
     void lockForFileWork();
+    void pageTakesKeys();
     void showNotice(const Notice& n);
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
@@ -208,6 +220,9 @@ class TKORVEXForm : public QMainWindow {
     Controller& controller_;
     DialogRunner& runner_;
     QString programDir_;
+    QString limitsDir_;
+    QString dataDir_;
+    bool plantLimits_ = false;
     QString startFile_;
     Configuration CfgMemo;
     Settings portChoice_; // what the port dialog edits
@@ -221,6 +236,8 @@ class TKORVEXForm : public QMainWindow {
     bool shownOnce_ = false;
     bool closed_ = false;
     VerdictPanel* verdictPanel_ = nullptr; // hidden until its menu entry shows it
+    QMenu* verdictMenu_ = nullptr;
+    int language_ = -1; // the language the window's own texts are in (1 Chinese); -1 none yet
 };
 
 } // namespace korvex

@@ -1,8 +1,12 @@
 // The results log's and the verdicts' controls in the main window.
 #include "app/window/LogControls.h"
 
+#include <algorithm>
+
 #include <QtCore/QThreadPool>
 #include <QtCore/QTimer>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -34,12 +38,19 @@ namespace {
 
 const char* const kKindNames[] = {
     "", "输入性能测试", "相位角测试", "输出性能测试", "综合性能测试", "启动性能测试", "预热能量测试"};
+const char* const kKindNamesEn[] = {"", "input", "phase angle", "output", "comprehensive", "start", "preheat energy"};
 
 } // namespace
 
+QString limitsFault(const LimitsFile& limits, bool chinese)
+{
+    return chinese && !limits.errorZh.isEmpty() ? limits.errorZh : limits.error;
+}
+
 LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      judge_(std::make_unique<RunJudge>(limitsFilePath(form.programDir()), true)),
+      // The limits file in use: a plant-wide one is only read, never written.
+      judge_(std::make_unique<RunJudge>(limitsFilePath(form.limitsDir()), !form.plantLimits())),
       logger_(std::make_unique<RunLogger>(controller, log))
 {
     logger_->setBench(benchNameOf(judge_->limits().current()));
@@ -65,32 +76,33 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
         for (qsizetype i = 1; i < actions.size(); ++i)
             if (qobject_cast<QProgressBar*>(bar->widgetForAction(actions[i])))
                 before = actions[i - 1]; // the spring that keeps the progress bar at the right
-        auto* caption = new QLabel(QStringLiteral(" 产品编号 "), bar);
+        caption_ = new QLabel(bar);
         serial_ = new QLineEdit(bar);
         serial_->setObjectName(QStringLiteral("SerialEdit"));
         serial_->setValidator(new Cp936Validator(int(sizeof(TestRecord::infoNo)) - 1, serial_));
         serial_->setFixedWidth(150);
         // Only a click gives it the focus: at start and by Tab the arrow keys stay with the
-        // start page cursor. It keeps the focus after Enter for the next scan.
+        // start page cursor. After Enter the page has them again; a scan typed meanwhile
+        // comes back here (eventFilter).
         serial_->setFocusPolicy(Qt::ClickFocus);
-        serial_->setToolTip(QStringLiteral("产品编号 (扫码枪或键盘输入，回车确认)"));
         autoIncrement_ = new QToolButton(bar);
         autoIncrement_->setObjectName(QStringLiteral("SerialAutoIncrement"));
         autoIncrement_->setText(QStringLiteral("+1"));
         autoIncrement_->setCheckable(true);
         autoIncrement_->setFocusPolicy(Qt::NoFocus);
-        autoIncrement_->setToolTip(QStringLiteral("每次单次测试记录后产品编号自动加一"));
         retest_ = new QLabel(bar);
         retest_->setObjectName(QStringLiteral("SerialRetest"));
         retest_->setStyleSheet(QStringLiteral("color: #c06000; font-weight: bold"));
-        retest_->setText(QStringLiteral(" 复测 "));
-        bar->insertWidget(before, caption);
+        bar->insertWidget(before, caption_);
         bar->insertWidget(before, serial_);
         bar->insertWidget(before, autoIncrement_);
         retestAction_ = bar->insertWidget(before, retest_);
         retestAction_->setVisible(false);
         connect(serial_, &QLineEdit::returnPressed, this, &LogControls::takeSerial);
     }
+    page_ = form.findChild<QWidget*>(QStringLiteral("PaintBox1"));
+    if (page_)
+        page_->installEventFilter(this);
     // The field shows the number the record holds whenever the page changes (the information
     // dialog edits it too), except while the operator is typing.
     connect(&controller_, &Controller::repaintRequested, this, &LogControls::showSerial);
@@ -116,14 +128,51 @@ LogControls::LogControls(TKORVEXForm& form, Controller& controller, ResultsLog& 
     onLimits();
 
     if (auto* file = form.findChild<QMenu*>(QStringLiteral("File"))) {
-        auto* history = new QAction(QStringLiteral("历史记录&H"), file);
-        history->setObjectName(QStringLiteral("History"));
+        historyAction_ = new QAction(file);
+        historyAction_->setObjectName(QStringLiteral("History"));
+        QAction* history = historyAction_;
         QAction* exportAction = form.findChild<QAction*>(QStringLiteral("ExportExcel"));
         const QList<QAction*> items = file->actions();
         const qsizetype at = items.indexOf(exportAction);
         file->insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, history);
         connect(history, &QAction::triggered, this, [this] { showHistory(); });
     }
+
+    // The program's own texts follow the language of the pages, at once when it changes.
+    connect(&form, &TKORVEXForm::languageChanged, this, &LogControls::retranslate);
+    retranslate(controller_.record().chinese != 0);
+}
+
+QString LogControls::tr2(const char* zh, const char* en) const
+{
+    return QString::fromUtf8(chinese_ ? zh : en);
+}
+
+void LogControls::retranslate(bool chinese)
+{
+    chinese_ = chinese;
+    if (caption_) {
+        caption_->setText(tr2(" 产品编号 ", " Serial No. "));
+        serial_->setToolTip(
+            tr2("产品编号 (扫码枪或键盘输入，回车确认)", "serial number (scanner or keyboard; Enter sets it)"));
+        autoIncrement_->setToolTip(tr2("每次单次测试记录后产品编号自动加一",
+                                       "count the serial number up by one after each logged single run"));
+        retest_->setText(tr2(" 复测 ", " retest "));
+    }
+    if (historyAction_)
+        historyAction_->setText(tr2("历史记录&H", "History&H"));
+    if (reopenBox_)
+        reopenBox_->setWindowTitle(tr2("提示", "Notice"));
+    for (QMessageBox* box : {problemBox_.data(), limitsBox_.data()})
+        if (box)
+            box->setWindowTitle(tr2("警告", "Warning"));
+    showRetest();
+    updateStatus();
+    if (!problem_.isEmpty() && problemBox_)
+        problemBox_->setText(problemText());
+    showLimits(false);
+    if (history_)
+        history_->retranslate(chinese);
 }
 
 LogControls::~LogControls() = default;
@@ -157,6 +206,30 @@ void LogControls::takeSerial()
     serial_->setText(pendingSerial());
     serial_->selectAll(); // the next scan replaces it
     lookUpSerial(pendingSerial());
+    // The number is set: the keys are the page's again (the arrows move the start page's
+    // cursor). The next scan still lands in the field (eventFilter).
+    if (page_)
+        page_->setFocus(Qt::OtherFocusReason);
+}
+
+bool LogControls::eventFilter(QObject* watched, QEvent* event)
+{
+    // A scanner types the next number while the page has the keys: the characters go to the
+    // field, replacing the number there, and its Enter sets it. Arrows, Enter and keys with
+    // Ctrl or Alt stay the page's and the window's.
+    if (watched == page_ && serial_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool typed = !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (typed) {
+            serial_->setFocus(Qt::OtherFocusReason);
+            serial_->selectAll();
+            QCoreApplication::sendEvent(serial_, event);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void LogControls::showSerial()
@@ -182,11 +255,13 @@ void LogControls::openLoggedRun(const LogEntry& run)
         // The run under way would take the viewed run's test information: it finishes first.
         if (!reopenBox_) {
             reopenBox_ =
-                new QMessageBox(QMessageBox::Information, QStringLiteral("提示"), QString(), QMessageBox::Ok, &form_);
+                new QMessageBox(QMessageBox::Information, tr2("提示", "Notice"), QString(), QMessageBox::Ok, &form_);
             reopenBox_->setObjectName(QStringLiteral("ReopenRefused"));
             reopenBox_->setModal(false);
         }
-        reopenBox_->setText(QStringLiteral("测试进行中：请锁定测试，待本次测试结束后再打开历史记录。"));
+        reopenBox_->setText(tr2("测试进行中：请锁定测试，待本次测试结束后再打开历史记录。",
+                                "A test is running: lock the test and open the run from the history once it "
+                                "has ended."));
         reopenBox_->show();
         return;
     }
@@ -240,12 +315,13 @@ void LogControls::showRetest()
     QStringList kinds;
     for (int32_t k = KindInput; k <= KindEnergy; ++k)
         if (logger_->hasPassed(lookedUp_, k))
-            kinds << QString::fromUtf8(kKindNames[k]);
+            kinds << QString::fromUtf8(chinese_ ? kKindNames[k] : kKindNamesEn[k]);
     if (!retestAction_)
         return;
     retestAction_->setVisible(!kinds.isEmpty());
-    retest_->setToolTip(QStringLiteral("产品编号 %1 已有合格记录（%2）：再次测试将记为复测")
-                            .arg(lookedUp_, kinds.join(QStringLiteral("、"))));
+    retest_->setToolTip(tr2("产品编号 %1 已有合格记录（%2）：再次测试将记为复测",
+                            "serial number %1 has passed before (%2): a new run of it is logged as a retest")
+                            .arg(lookedUp_, kinds.join(chinese_ ? QStringLiteral("、") : QStringLiteral(", "))));
 }
 
 void LogControls::onSubmitted(const LogEntry& entry, bool single)
@@ -267,9 +343,9 @@ void LogControls::onSubmitted(const LogEntry& entry, bool single)
 void LogControls::updateStatus()
 {
     const int waiting = log_.waiting();
-    QString text = QStringLiteral("记录 %1").arg(logged_);
+    QString text = tr2("记录 %1", "logged %1").arg(logged_);
     if (waiting > 0)
-        text += QStringLiteral("  待写入 %1").arg(waiting);
+        text += tr2("  待写入 %1", "  waiting %1").arg(waiting);
     status_->setText(text);
     status_->setStyleSheet(problem_.isEmpty() ? QString() : QStringLiteral("color: #c00000"));
     status_->setToolTip(problem_.isEmpty() ? log_.target().display() : problem_);
@@ -286,20 +362,32 @@ void LogControls::onProblem(const QString& text)
     }
     // Not modal: testing goes on while the log waits; the entries stay until they are written.
     if (!problemBox_) {
-        problemBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("警告"), QString(), QMessageBox::Ok, &form_);
+        problemBox_ = new QMessageBox(QMessageBox::Warning, tr2("警告", "Warning"), QString(), QMessageBox::Ok, &form_);
         problemBox_->setObjectName(QStringLiteral("LogProblem"));
         problemBox_->setModal(false);
         // Retries back off to one a minute: once the operator has freed the file or the disk,
         // this writes at once.
-        QPushButton* retry = problemBox_->addButton(QStringLiteral("立即重试"), QMessageBox::ActionRole);
-        retry->setObjectName(QStringLiteral("LogRetry"));
-        connect(retry, &QPushButton::clicked, &log_, &ResultsLog::retry);
+        retry_ = problemBox_->addButton(QString(), QMessageBox::ActionRole);
+        retry_->setObjectName(QStringLiteral("LogRetry"));
+        connect(retry_, &QPushButton::clicked, &log_, &ResultsLog::retry);
     }
-    problemBox_->setText(QStringLiteral("测试结果暂时无法记录，结果保留在内存中，稍后自动重试；"
-                                        "关闭程序时仍未写入的结果暂存于 %1，下次启动时写入。\n\n")
-                             .arg(log_.target().unwrittenPath) +
-                         text);
+    problemBox_->setText(problemText());
     problemBox_->show();
+}
+
+QString LogControls::problemText() const
+{
+    if (retry_)
+        retry_->setText(tr2("立即重试", "Retry now"));
+    // The trouble itself is the log's own account, in English (it names the file and the
+    // database's reason); in Chinese it stands below the Chinese explanation on lines of its own.
+    return tr2("测试结果暂时无法记录，结果保留在内存中，稍后自动重试；"
+               "关闭程序时仍未写入的结果暂存于 %1，下次启动时写入。\n\n",
+               "The results cannot be logged for now: they are kept in memory and written as soon as "
+               "the log can be written again; results still waiting when the program closes are set "
+               "aside in %1 and written at the next start.\n\n")
+               .arg(log_.target().unwrittenPath) +
+           problem_;
 }
 
 void LogControls::onLimits()
@@ -308,9 +396,15 @@ void LogControls::onLimits()
     // Settings that named no usable log at start and have been fixed: the runs held meanwhile
     // go to the log they name now. A log in use is never switched while the program runs.
     if (!log_.target().unusable.isEmpty() && limits.logUsable) {
-        log_.retarget(logTargetOf(limits, form_.programDir()));
+        log_.retarget(logTargetOf(limits, form_.dataDir()));
         logger_->setBench(benchNameOf(limits));
     }
+    showLimits(true);
+}
+
+void LogControls::showLimits(bool announce)
+{
+    const LimitsFile& limits = judge_->limits().current();
     if (limits.ok()) {
         limitsStatus_->hide();
         limitsShown_.clear();
@@ -318,23 +412,26 @@ void LogControls::onLimits()
             limitsBox_->hide();
         return;
     }
-    limitsStatus_->setText(QStringLiteral("判定已关闭: ") + limits.error);
+    const QString fault = limitsFault(limits, chinese_);
+    limitsStatus_->setText(tr2("判定已关闭: ", "Verdicts off: ") + fault);
     limitsStatus_->setToolTip(
-        QStringLiteral("%1\n修正限值文件后自动恢复判定 (verdicts are off until the file is fixed)").arg(limits.path));
+        tr2("%1\n修正限值文件后自动恢复判定", "%1\nverdicts are on again once the file is fixed").arg(limits.path));
     limitsStatus_->show();
-    if (limits.error == limitsShown_)
+    const QString text = tr2("限值文件有误，修正前不作判定，测试结果记录为“未判定”：\n%1\n%2",
+                             "The limits file is damaged; until it is fixed nothing is judged and runs are "
+                             "logged as not judged:\n%1\n%2")
+                             .arg(limits.path, fault);
+    if (limitsBox_)
+        limitsBox_->setText(text); // in the language of the moment, shown or not
+    if (!announce || limits.error == limitsShown_)
         return;
     limitsShown_ = limits.error;
     // Not modal: testing goes on, each run logged as not judged, until the file is fixed.
     if (!limitsBox_) {
-        limitsBox_ = new QMessageBox(QMessageBox::Warning, QStringLiteral("警告"), QString(), QMessageBox::Ok, &form_);
+        limitsBox_ = new QMessageBox(QMessageBox::Warning, tr2("警告", "Warning"), text, QMessageBox::Ok, &form_);
         limitsBox_->setObjectName(QStringLiteral("LimitsProblem"));
         limitsBox_->setModal(false);
     }
-    limitsBox_->setText(QStringLiteral("限值文件有误，修正前不作判定，测试结果记录为\"未判定\"：\n%1\n\n"
-                                       "verdicts are off until the limits file is fixed; runs are logged as not "
-                                       "judged:\n%2")
-                            .arg(limits.path, limits.error));
     // At start the window is not on screen yet: the message follows it there.
     if (form_.isVisible())
         limitsBox_->show();
@@ -357,7 +454,16 @@ HistoryWindow* LogControls::showHistory()
                 form_.activateWindow();
             },
             &form_);
-        history_->setAttribute(Qt::WA_DeleteOnClose);
+        // Closed, it is only hidden: it opens again with its size, place and filters. The
+        // first time it stands centred over the main window, clear of the screen's edges.
+        const QRect screen = form_.screen() ? form_.screen()->availableGeometry() : QRect();
+        QRect place(QPoint(), history_->size().boundedTo(screen.isValid() ? screen.size() * 9 / 10 : QSize(1000, 700)));
+        place.moveCenter(form_.geometry().center());
+        if (screen.isValid())
+            place.moveTo(
+                std::clamp(place.left(), screen.left(), std::max(screen.left(), screen.right() - place.width())),
+                std::clamp(place.top(), screen.top(), std::max(screen.top(), screen.bottom() - place.height())));
+        history_->setGeometry(place);
     }
     history_->retranslate(controller_.record().chinese != 0);
     history_->show();

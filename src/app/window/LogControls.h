@@ -17,6 +17,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
+class QPushButton;
 class QToolButton;
 
 namespace korvex {
@@ -27,6 +28,11 @@ class ResultsLog;
 class RunJudge;
 class RunLogger;
 class TKORVEXForm;
+
+struct LimitsFile;
+
+/// What is wrong with the limits file (its name, the line and the fault) in the language.
+QString limitsFault(const LimitsFile& limits, bool chinese);
 
 class LogControls : public QObject {
     Q_OBJECT
@@ -58,10 +64,22 @@ class LogControls : public QObject {
     /// information of the next run (serial number included) stays as it was.
     void openLoggedRun(const LogEntry& run);
 
+  public slots:
+    /// Shows the texts in Chinese or English (the history window's too).
+    void retranslate(bool chinese);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     /// The serial number of the next run (code page 936): the record's, or while a logged run
     /// is on view the one kept for the next run.
     void setPendingSerial(const std::string& number);
+    /// The Chinese or the English text, as the language is.
+    QString tr2(const char* zh, const char* en) const;
+    QString problemText() const;
+    /// The limits file's state in the status line and, when announce and it is news, a message.
+    void showLimits(bool announce);
     void takeSerial();
     void showSerial();
     void onSubmitted(const LogEntry& entry, bool single);
@@ -77,7 +95,12 @@ class LogControls : public QObject {
     ResultsLog& log_;
     std::unique_ptr<RunJudge> judge_;
     std::unique_ptr<RunLogger> logger_;
+    bool chinese_ = true;
+    QLabel* caption_ = nullptr;
+    QAction* historyAction_ = nullptr;
+    QPointer<QPushButton> retry_;
     QLineEdit* serial_ = nullptr;
+    QPointer<QWidget> page_; // the drawing area, which has the keys once a number is set
     QToolButton* autoIncrement_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* limitsStatus_ = nullptr;

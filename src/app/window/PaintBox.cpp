@@ -14,6 +14,9 @@ PaintBox::PaintBox(QWidget* parent) : QWidget(parent)
     // The page covers every pixel, so Qt need not clear the area first (no flicker).
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    // Never smaller than the page's nominal 640 x 385: beside the verdict panel in a small
+    // window the scroll box scrolls rather than shrink the page's texts below their size.
+    setMinimumSize(640, 385);
 }
 
 void PaintBox::paintEvent(QPaintEvent*)
@@ -29,6 +32,12 @@ void PaintBox::paintEvent(QPaintEvent*)
     ScreenCanvas canvas(painter, width(), height());
     renderer_(canvas);
 }
+
+// The page shows no focus: taking or losing the keys draws nothing again (QWidget's own
+// handlers would repaint, which would draw the current page over the start prompt a test
+// command has just drawn).
+void PaintBox::focusInEvent(QFocusEvent*) {}
+void PaintBox::focusOutEvent(QFocusEvent*) {}
 
 void PaintBox::mousePressEvent(QMouseEvent* event)
 {

@@ -1,4 +1,4 @@
-// Qt's own texts (standard buttons, file and print dialogs) in Chinese, like the rest of the window.
+// Qt's own texts (standard buttons, file and print dialogs) in the window's language.
 #pragma once
 
 class QCoreApplication;
@@ -10,5 +10,10 @@ namespace korvex {
 /// Returns the installed translator, owned by app, or nullptr when the translation is not
 /// there: Qt's texts then stay English and everything else works as before.
 QTranslator* installQtTranslations(QCoreApplication& app);
+
+/// Qt's texts in Chinese (its translation installed) or English (none installed), switched
+/// at once: Qt tells its open dialogs and buttons to translate themselves again. Returns false
+/// when Chinese is asked for and the translation is not there (Qt's texts then stay English).
+bool useQtTranslations(bool chinese);
 
 } // namespace korvex

@@ -3,10 +3,15 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -55,13 +60,14 @@ QString number(double v)
     return QString::number(v, 'f', a >= 1000 ? 0 : a >= 100 ? 1 : a >= 10 ? 2 : 3);
 }
 
-/// The harmonic chart, drawn by the same routine as the verdict sheet's.
+/// The harmonic chart, drawn by the same routine as the verdict sheet's, in the window's own
+/// font at its normal size.
 class ChartView : public QWidget {
   public:
     ChartView(const Verdict& verdict, const bool& chinese, QWidget* parent)
         : QWidget(parent), verdict_(verdict), chinese_(chinese)
     {
-        setMinimumHeight(150);
+        setMinimumHeight(16 * QFontInfo(font()).pixelSize());
     }
 
   protected:
@@ -69,7 +75,11 @@ class ChartView : public QWidget {
     {
         ScreenCanvas canvas(width(), height());
         canvas.fillRect(0, 0, width(), height(), colours::white);
-        drawHarmonicChart(canvas, verdict_, {4, 4, width() - 6, height() - 2}, false, chinese_);
+        const std::string face = QFontInfo(font()).family().toStdString();
+        ChartBox box{4, 4, width() - 6, height() - 2};
+        box.textHeight = QFontMetrics(font()).height(); // cell height, as the canvas takes it
+        box.font = face.c_str();
+        drawHarmonicChart(canvas, verdict_, box, false, chinese_);
         QPainter(this).drawImage(0, 0, canvas.image());
     }
 
@@ -108,18 +118,19 @@ VerdictPanel::VerdictPanel(Controller& controller, QWidget* parent) : QDockWidge
     warning_->hide();
     layout->addWidget(warning_);
     table_ = new QTableWidget(0, 5, body);
+    table_->setObjectName(QStringLiteral("VerdictChecks"));
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
     table_->setFocusPolicy(Qt::NoFocus);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     layout->addWidget(table_, 1);
     chart_ = new ChartView(shown_, chinese_, body);
     layout->addWidget(chart_);
     setWidget(body);
-    setMinimumWidth(400);
+    fillTable(controller_.record().chinese != 0); // its columns, and the panel's width to them
 
     // Every step asks for a repaint; the panel works only when what it shows has changed (the
     // serial number, the language).
@@ -199,7 +210,8 @@ void VerdictPanel::render(bool chinese)
     warning_->setVisible(!limits.isEmpty());
     if (judge_ && !limits.isEmpty())
         warning_->setText(t("判定已关闭，修正限值文件后恢复（", "Verdicts are off until the limits file is fixed (") +
-                          judge_->limits().path() + t("）：\n", "):\n") + judge_->limits().current().error);
+                          judge_->limits().path() + t("）：\n", "):\n") +
+                          (chinese ? judge_->limits().current().errorZh : judge_->limits().current().error));
 
     if (!ofThisBallast) {
         result_->setText(t("无结果", "NO RESULT"));
@@ -255,12 +267,34 @@ void VerdictPanel::render(bool chinese)
 
 void VerdictPanel::fillTable(bool chinese)
 {
+    const auto t = [chinese](const char* zh, const char* en) { return QString::fromUtf8(chinese ? zh : en); };
+    // Over a series the average and the largest single run stand in columns of their own.
+    const bool series = shown_.runs > 1;
+    QStringList heads{t("项目", "Check")};
+    if (series)
+        heads << t("%1次平均", "average of %1").arg(shown_.runs) << t("最大单次", "largest run");
+    else
+        heads << t("测量值", "value");
+    heads << t("限值", "limit") << t("裕量", "margin") << t("结果", "result");
+    const int columns = int(heads.size());
+    table_->clearSpans();
     table_->setRowCount(0);
+    table_->setColumnCount(columns);
+    table_->setHorizontalHeaderLabels(heads);
+    if (series)
+        table_->horizontalHeaderItem(2)->setToolTip(
+            t("单次测量的最大值，限值的 150 % 以内合格", "the largest single run, within 150 % of the limit"));
+    table_->horizontalHeaderItem(columns - 2)
+        ->setToolTip(
+            t("距限值的余量，以限值的百分数计；负值超出限值", "headroom in % of the limit; negative beyond it"));
     auto addRow = [this] {
         const int row = table_->rowCount();
         table_->insertRow(row);
         return row;
     };
+    QFont bold = table_->font();
+    bold.setBold(true);
+    int titleWidth = 0;
     for (const VerdictSection& s : shown_.sections) {
         const int row = addRow();
         QString title = u8(sectionLabel(s, chinese)) + QStringLiteral(": ") +
@@ -270,34 +304,65 @@ void VerdictPanel::fillTable(bool chinese)
                          .arg(QString::fromUtf8(outcomeText(s.passA ? Outcome::Pass : Outcome::Fail, chinese)),
                               QString::fromUtf8(outcomeText(s.passB ? Outcome::Pass : Outcome::Fail, chinese)));
         auto* head = new QTableWidgetItem(title);
-        QFont bold = head->font();
-        bold.setBold(true);
         head->setFont(bold);
         head->setForeground(s.pass ? kPass : kFail);
         table_->setItem(row, 0, head);
         head->setToolTip(title);
-        table_->setSpan(row, 0, 1, 5);
+        table_->setSpan(row, 0, 1, columns);
+        titleWidth = std::max(titleWidth, QFontMetrics(bold).horizontalAdvance(title));
         for (const LimitCheck& c : s.checks) {
             const int r = addRow();
+            // Every figure with its unit.
             const QString unit = QString::fromUtf8(checkUnit(c));
-            // The unit stands once, with the limit; a series adds its largest run.
-            QString value = number(c.value);
-            if (std::isfinite(c.maxValue))
-                value += QStringLiteral(" / ") + number(c.maxValue);
-            const QString limit = QString::fromUtf8(c.upper ? "≤ " : "≥ ") + number(c.limit) + QLatin1Char(' ') + unit;
-            const QString margin = std::isfinite(c.margin) ? QString::number(c.margin, 'f', 1) + QStringLiteral(" %")
-                                                           : QStringLiteral("-");
-            const QString cells[5] = {u8(checkLabel(c, chinese)), value, limit, margin,
-                                      QString::fromUtf8(outcomeText(c.result, chinese))};
-            for (int k = 0; k < 5; ++k) {
+            const auto withUnit = [&unit](double v) {
+                return unit.isEmpty() || !std::isfinite(v) ? number(v) : number(v) + QLatin1Char(' ') + unit;
+            };
+            QStringList cells{u8(checkLabel(c, chinese)), withUnit(c.value)};
+            if (series)
+                cells << (std::isfinite(c.maxValue) ? withUnit(c.maxValue) : QString());
+            cells << QString::fromUtf8(c.upper ? "≤ " : "≥ ") + withUnit(c.limit)
+                  << (std::isfinite(c.margin) ? QString::number(c.margin, 'f', 1) + QStringLiteral(" %")
+                                              : QStringLiteral("-"))
+                  << QString::fromUtf8(outcomeText(c.result, chinese));
+            for (int k = 0; k < columns; ++k) {
                 auto* item = new QTableWidgetItem(cells[k]);
-                if (k >= 1 && k <= 3)
+                if (k >= 1 && k < columns - 1)
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                if (k == 4)
+                if (k == columns - 1)
                     item->setForeground(c.result == Outcome::Pass ? kPass : c.result == Outcome::Fail ? kFail : kNone);
                 table_->setItem(r, k, item);
             }
         }
+    }
+    table_->resizeColumnsToContents();
+    fitToContent(titleWidth);
+    // The chart shows judged harmonics; without them the checks take its room.
+    chart_->setVisible(shown_.section(SectionKind::ClassC) != nullptr);
+}
+
+void VerdictPanel::fitToContent(int titleWidth)
+{
+    // The columns as their widest cell or head needs, the section titles across all of them.
+    QHeaderView* header = table_->horizontalHeader();
+    constexpr int kTitleMargins = 8;                   // the cell's margins and grid line
+    if (titleWidth + kTitleMargins > header->length()) // the titles want more: the first column takes it
+        table_->setColumnWidth(0, header->sectionSize(0) + titleWidth + kTitleMargins - header->length());
+    // Then the panel as wide as its table (once it is laid out on screen); the operator may
+    // still drag it wider or narrower.
+    if (!fitPending_) {
+        fitPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            fitPending_ = false;
+            auto* window = qobject_cast<QMainWindow*>(parentWidget());
+            if (!window || !isVisible() || isFloating())
+                return;
+            const int scrollBar = table_->verticalScrollBar()->isVisible()
+                                      ? 0
+                                      : table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_);
+            const int wanted = table_->horizontalHeader()->length() + width() - table_->viewport()->width() + scrollBar;
+            if (wanted != width())
+                window->resizeDocks({this}, {wanted}, Qt::Horizontal);
+        });
     }
 }
 
@@ -305,11 +370,6 @@ void VerdictPanel::retranslate(bool chinese)
 {
     chinese_ = chinese;
     setWindowTitle(chinese ? QStringLiteral("判定") : QStringLiteral("Verdict"));
-    table_->setHorizontalHeaderLabels(
-        chinese ? QStringList{QStringLiteral("项目"), QStringLiteral("测量值"), QStringLiteral("限值"),
-                              QStringLiteral("裕量"), QStringLiteral("结果")}
-                : QStringList{QStringLiteral("Check"), QStringLiteral("Value"), QStringLiteral("Limit"),
-                              QStringLiteral("Margin"), QStringLiteral("Result")});
 }
 
 } // namespace korvex

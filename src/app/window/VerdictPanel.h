@@ -43,13 +43,16 @@ class VerdictPanel : public QDockWidget {
   private:
     void render(bool chinese);
     void fillTable(bool chinese);
+    /// Widens the first column for the section titles, and the panel to the table.
+    void fitToContent(int titleWidth);
     void retranslate(bool chinese);
 
     Controller& controller_;
     RunJudge* judge_ = nullptr;
     Verdict shown_;
-    QString shownKey_;     // what the panel last showed, to skip work when nothing changed
-    bool chinese_ = false; // the language the chart draws in
+    QString shownKey_;        // what the panel last showed, to skip work when nothing changed
+    bool chinese_ = false;    // the language the chart draws in
+    bool fitPending_ = false; // the panel is to be sized to its table once laid out
 
     QLabel* result_ = nullptr;
     QLabel* detail_ = nullptr;
