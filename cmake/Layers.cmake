@@ -1,5 +1,6 @@
 # The direction of dependence: record <- link <- kinds <- log <- app (canvas, dialogs <- window), with
-# tools, tests and benchmarks on top. korvex_check_layers() stops the configure when a target
+# tools, tests and benchmarks on top; link/sim (the simulated instrument) stands on link, beside
+# the rest, and only programs link it. korvex_check_layers() stops the configure when a target
 # links against one in a folder above its own, so a cycle between folders cannot creep in.
 
 # The rank of a source folder (relative to the project), or -1 for folders outside src/.
@@ -8,16 +9,18 @@ function(korvex_folder_rank dir out)
   set(rank -1)
   if(rel MATCHES "^src/record")
     set(rank 0)
+  elseif(rel MATCHES "^src/link/sim")
+    set(rank 2)
   elseif(rel MATCHES "^src/link")
     set(rank 1)
   elseif(rel MATCHES "^src/kinds")
-    set(rank 2)
-  elseif(rel MATCHES "^src/log")
     set(rank 3)
-  elseif(rel MATCHES "^src/app/(canvas|dialogs)")
+  elseif(rel MATCHES "^src/log")
     set(rank 4)
-  elseif(rel MATCHES "^src/app/window")
+  elseif(rel MATCHES "^src/app/(canvas|dialogs)")
     set(rank 5)
+  elseif(rel MATCHES "^src/app/window")
+    set(rank 6)
   elseif(rel MATCHES "^src/")
     message(FATAL_ERROR "Source folder ${rel} has no place in the layers (cmake/Layers.cmake)")
   endif()
@@ -25,7 +28,7 @@ function(korvex_folder_rank dir out)
 endfunction()
 
 function(korvex_check_layers)
-  foreach(dir record link kinds log app/canvas app/dialogs app/window)
+  foreach(dir record link link/sim kinds log app/canvas app/dialogs app/window)
     get_property(targets DIRECTORY ${PROJECT_SOURCE_DIR}/src/${dir} PROPERTY BUILDSYSTEM_TARGETS)
     foreach(t ${targets})
       get_target_property(t_dir ${t} SOURCE_DIR)
@@ -44,10 +47,16 @@ function(korvex_check_layers)
         endif()
         get_target_property(lib_dir ${lib} SOURCE_DIR)
         korvex_folder_rank(${lib_dir} lib_rank)
+        file(RELATIVE_PATH a ${PROJECT_SOURCE_DIR} ${t_dir})
+        file(RELATIVE_PATH b ${PROJECT_SOURCE_DIR} ${lib_dir})
         if(lib_rank GREATER t_rank)
-          file(RELATIVE_PATH a ${PROJECT_SOURCE_DIR} ${t_dir})
-          file(RELATIVE_PATH b ${PROJECT_SOURCE_DIR} ${lib_dir})
           message(FATAL_ERROR "${t} (${a}) links ${lib} (${b}), a folder above its own")
+        endif()
+        # The simulated instrument stands beside the layers above link: a library of another
+        # folder never builds on it, only programs do.
+        get_target_property(t_type ${t} TYPE)
+        if(b MATCHES "^src/link/sim" AND NOT a MATCHES "^src/link/sim" AND NOT t_type STREQUAL "EXECUTABLE")
+          message(FATAL_ERROR "${t} (${a}) links ${lib} (${b}): only programs link the simulated instrument")
         endif()
       endforeach()
     endforeach()

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "kinds/Evaluate.h"
+#include "link/Capture.h"
 #include "record/Spreadsheet.h"
 #include "record/TestRecord.h"
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
 #include "record/DataFile.h"
 #include "record/Spreadsheet.h"
 #include "record/TestRecord.h"
+#include "support/RecordingCanvas.h"
 
 using namespace korvex;
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "kinds/Verdict.h"
+#include "kinds/VerdictOutput.h"
 
 namespace {
 

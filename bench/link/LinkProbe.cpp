@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "link/Frames.h"
-#include "link/SimModel.h"
+#include "link/sim/SimModel.h"
 
 namespace {
 

@@ -12,8 +12,7 @@
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
 #include "link/MemoryLinkPort.h"
-#include "link/SimInstrument.h"
-#include "link/SimModel.h"
+#include "link/sim/SimPorts.h"
 
 namespace {
 
@@ -32,9 +31,12 @@ void BM_StartTestWaitCpu(benchmark::State& state)
     const int seconds = int(state.range(0));
     for (auto _ : state) {
         Controller c(korvex::evaluateKind);
-        c.useSimulator(QStringLiteral("pfc"), true);
+        const auto instrument = korvex::makeSimInstrument(QStringLiteral("pfc"), true);
+        instrument->setLampWait(1000 * 3600);
+        c.setPortSource(korvex::simulatedPorts(instrument));
         c.openPort();
-        c.simulator()->setLampWait(1000 * 3600);
+        int progress = -1;
+        QObject::connect(&c, &Controller::progressChanged, [&progress](int percent) { progress = percent; });
         c.startTest();
         const double cpu0 = processCpuSeconds();
         QElapsedTimer wall;
@@ -44,7 +46,7 @@ void BM_StartTestWaitCpu(benchmark::State& state)
         loop.exec(); // sleeps unless the controller, the reader or the simulator has work
         const double cpu = processCpuSeconds() - cpu0;
         state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
-        state.counters["still_waiting"] = c.testRunning() && c.stepIndex() == 1 ? 1 : 0;
+        state.counters["still_waiting"] = c.testRunning() && progress == 0 ? 1 : 0; // command sent, no block
         c.shutdown();
     }
 }
@@ -56,7 +58,7 @@ void BM_LastByteToStep(benchmark::State& state)
     Controller c(korvex::evaluateKind);
     korvex::MemoryLinkPort* port = nullptr;
     int nexts = 0;
-    c.setPortFactory([&port, &nexts](const QString& name) {
+    c.setPortSource(korvex::PortSource([&port, &nexts](const QString& name) -> std::unique_ptr<korvex::LinkPort> {
         auto p = std::make_unique<korvex::MemoryLinkPort>(name);
         port = p.get();
         // Answers the handshake and the later "!"; the first block is delivered by hand.
@@ -67,7 +69,7 @@ void BM_LastByteToStep(benchmark::State& state)
                 port->deliver(QByteArray(++nexts == 1 ? 512 : 40, '\x10'));
         };
         return p;
-    });
+    }));
     c.openPort();
     int completed = 0;
     QObject::connect(&c, &Controller::runCompleted, [&completed](int32_t) { ++completed; });
@@ -75,14 +77,15 @@ void BM_LastByteToStep(benchmark::State& state)
     for (auto _ : state) {
         nexts = 0;
         const int before = completed;
+        port->clearWritten();
         c.singleRun(korvex::KindInput);
-        while (c.stepIndex() != 1)
+        while (!port->written().endsWith('0')) // the command is out: the voltage block awaited
             QCoreApplication::processEvents();
         port->deliver(block.left(511));
         QCoreApplication::processEvents();
         const auto t0 = std::chrono::steady_clock::now();
         port->deliver(block.right(1));
-        while (c.stepIndex() == 1)
+        while (!port->written().endsWith('!')) // its step sent the next command
             QCoreApplication::processEvents();
         const auto t1 = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
@@ -96,7 +99,7 @@ BENCHMARK(BM_LastByteToStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
 void BM_UnpacedInputRun(benchmark::State& state)
 {
     Controller c(korvex::evaluateKind);
-    c.useSimulator(QStringLiteral("pfc"), false);
+    c.setPortSource(korvex::simulatedPorts(korvex::makeSimInstrument(QStringLiteral("pfc"), false)));
     c.openPort();
     int completed = 0;
     QObject::connect(&c, &Controller::runCompleted, [&completed](int32_t) { ++completed; });

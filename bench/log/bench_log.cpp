@@ -11,6 +11,7 @@
 
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
@@ -26,7 +27,7 @@ const TestRecord& measuredRecord()
 {
     static const TestRecord r = [] {
         Controller c(evaluateKind);
-        c.useSimulator(QStringLiteral("pfc"), false);
+        c.setPortSource(korvex::simulatedPorts(korvex::makeSimInstrument(QStringLiteral("pfc"), false)));
         c.openPort();
         bool done = false;
         QObject::connect(&c, &Controller::runCompleted, [&done](int32_t) { done = true; });
@@ -78,7 +79,7 @@ void BM_UnpacedInputRun(benchmark::State& state)
 {
     QTemporaryDir dir;
     Controller c(evaluateKind);
-    c.useSimulator(QStringLiteral("pfc"), false);
+    c.setPortSource(korvex::simulatedPorts(korvex::makeSimInstrument(QStringLiteral("pfc"), false)));
     c.openPort();
     std::unique_ptr<ResultsLog> log;
     std::unique_ptr<RunLogger> logger;

@@ -69,9 +69,10 @@ void BM_CursorDrag1920(benchmark::State& state)
     for (auto _ : state) {
         for (int move = 0; move < 100; ++move) {
             if (kind == korvex::KindEnergy)
-                korvex::energyCursorDrag(r, 3 * 40 + 3 * 3 * move, width); // 3 plot pixels a move
+                r.energyCursor = korvex::energyCursorDrag(3 * 40 + 3 * 3 * move, width) // 3 plot pixels a move
+                                     .value_or(r.energyCursor);
             else
-                korvex::startCursorStep(r, +1); // the arrow key
+                korvex::storeStartCursor(r, korvex::startCursorStep(r, +1)); // the arrow key
             korvex::ScreenCanvas c(width, height);
             korvex::drawScreenPage(c, r);
             benchmark::DoNotOptimize(c.image().constBits());

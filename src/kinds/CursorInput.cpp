@@ -23,53 +23,46 @@ double cursorScale(int paintWidth)
     return paintWidth * 0.0015625;
 }
 
-bool startCursorClick(TestRecord& r, int x, int paintWidth)
+std::optional<StartCursor> startCursorClick(const TestRecord& r, int x, int paintWidth)
 {
     const double s = cursorScale(paintWidth);
     const int offset = static_cast<int>(x - kPlotLeft * s); // truncated toward zero
     if (offset < 0 || offset >= static_cast<int>(kPlotWidth * s))
-        return false;
-    r.cursorTime = static_cast<float>(offset * 5.0 / (kPlotWidth * s));
-    r.cursorIndex = static_cast<int32_t>(offset / s);
-    updateStartReadouts(r);
-    return true;
+        return std::nullopt;
+    return startCursorAt(r, static_cast<int32_t>(offset / s), static_cast<float>(offset * 5.0 / (kPlotWidth * s)));
 }
 
-void startCursorStep(TestRecord& r, int step)
+StartCursor startCursorStep(const TestRecord& r, int step)
 {
     int index = r.cursorIndex;
     if (index < 0 || index >= kStartSamples)
         index = 0;
     index = ((index + step) % kStartSamples + kStartSamples) % kStartSamples;
-    r.cursorIndex = index;
-    r.cursorTime = static_cast<float>(index * 5.0 / 300.0);
-    updateStartReadouts(r);
+    return startCursorAt(r, index, static_cast<float>(index * 5.0 / 300.0));
 }
 
-bool energyCursorClick(TestRecord& r, int x, int paintWidth)
+std::optional<int32_t> energyCursorClick(int x, int paintWidth)
 {
     const double s = cursorScale(paintWidth);
     const float d = static_cast<float>(x - kPlotLeft * s);
     if (d < 0 || d >= kPlotWidth * s)
-        return false;
+        return std::nullopt;
     float e = static_cast<float>(d / s - 1.0);
     if (e < 0)
         e = 0;
-    r.energyCursor = roundHalfDown(kEnergySamplesPerPixel * e);
-    return true;
+    return roundHalfDown(kEnergySamplesPerPixel * e);
 }
 
-bool energyCursorDrag(TestRecord& r, int x, int paintWidth)
+std::optional<int32_t> energyCursorDrag(int x, int paintWidth)
 {
     const double s = cursorScale(paintWidth);
     const float d = static_cast<float>(x - kPlotLeft * s);
     if (d < 0 || d >= kPlotWidth * s)
-        return false;
+        return std::nullopt;
     int32_t k = roundHalfDown(static_cast<float>(d / s - 1.0));
     if (k < 0)
         k = 0;
-    r.energyCursor = roundHalfDown(kEnergySamplesPerPixel * static_cast<float>(k));
-    return true;
+    return roundHalfDown(kEnergySamplesPerPixel * static_cast<float>(k));
 }
 
 } // namespace korvex

@@ -81,20 +81,31 @@ void evaluateEnergy(TestRecord& r)
     stampTestDate(r);
 }
 
+EnergyScales energyScales(const TestRecord& r)
+{
+    EnergyScales sc;
+    // Top of the energy axis: the upper limit F * (Q + P * t) at t = 5 s, or the measured energy
+    // where that lies higher.
+    sc.energy = (r.pPara * 5.0f + r.qPara) * r.fPara;
+    const float currentPeak = r.filamentIMax > 0.0f ? r.filamentIMax : 0.1f;
+    sc.current = currentPeak >= 0.5f ? 1.0f : 0.5f;
+    if (r.waveEnergy[kEnergySamples - 1] > sc.energy)
+        sc.energy = r.waveEnergy[kEnergySamples - 1];
+    // Without filament parameters and without measured energy the axis would span 0 J.
+    if (!(sc.energy > 0.0f))
+        sc.energy = 1.0f;
+    return sc;
+}
+
 void updateEnergyScale(TestRecord& r)
 {
-    // Top of the energy axis: the upper limit F * (Q + P * t) at t = 5 s.
-    r.energyScale = (r.pPara * 5.0f + r.qPara) * r.fPara;
+    const EnergyScales sc = energyScales(r);
+    r.energyScale = sc.energy;
+    r.energyCurrentScale = sc.current;
     if (!(r.filamentUMax > 0.0f))
         r.filamentUMax = 1.0f;
     if (!(r.filamentIMax > 0.0f))
         r.filamentIMax = 0.1f;
-    r.energyCurrentScale = r.filamentIMax >= 0.5f ? 1.0f : 0.5f;
-    if (r.waveEnergy[kEnergySamples - 1] > r.energyScale)
-        r.energyScale = r.waveEnergy[kEnergySamples - 1];
-    // Without filament parameters and without measured energy the axis would span 0 J.
-    if (!(r.energyScale > 0.0f))
-        r.energyScale = 1.0f;
 }
 
 } // namespace korvex

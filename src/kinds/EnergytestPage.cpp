@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <string>
 
 #include "kinds/Energytest.h"
@@ -47,11 +46,6 @@ double eMax(const TestRecord& r, int j)
     return r.fPara * eMin(r, j);
 }
 
-struct Scales {
-    double energy;  // top of the energy axis, J
-    double current; // top of the current axis, A
-};
-
 bool usable(float v)
 {
     return v > 0.0f && std::isfinite(v);
@@ -59,13 +53,11 @@ bool usable(float v)
 
 // The axis scales in the record; a record that never had them prepared (a file written
 // without a screen drawing) gets those a screen drawing would prepare, never a zero divisor.
-Scales scalesOf(const TestRecord& r)
+EnergyScales scalesOf(const TestRecord& r)
 {
     if (usable(r.energyScale) && usable(r.energyCurrentScale))
         return {r.energyScale, r.energyCurrentScale};
-    auto prepared = std::make_unique<TestRecord>(r);
-    updateEnergyScale(*prepared);
-    return {prepared->energyScale, prepared->energyCurrentScale};
+    return energyScales(r);
 }
 
 // A point `height` units above a baseline, truncated as one sum and kept within [lo, hi].
@@ -80,7 +72,7 @@ struct FigureRow {
     std::string label, value;
 };
 
-void upperFigures(const TestRecord& r, const Scales& sc, bool chinese, bool print, FigureRow (&row)[10])
+void upperFigures(const TestRecord& r, const EnergyScales& sc, bool chinese, bool print, FigureRow (&row)[10])
 {
     if (!chinese) {
         row[0] = {true, "Voltage(RMS)", ""};
@@ -137,9 +129,20 @@ void cursorTexts(const TestRecord& r, std::string (&t)[3])
 }
 
 // Energy axis label i (0 at the top): energyScale (1 - 0.25 i), 5 significant digits.
-std::string energyLabel(const Scales& sc, int i)
+std::string energyLabel(const EnergyScales& sc, int i)
 {
     return formatGeneral(sc.energy * (1.0 - 0.25 * i), 5);
+}
+
+// The dotted grid of a plot whose time axis spans left..right in ten divisions: nine column
+// lines over the plot's height, and rows - 1 row lines across the time axis.
+template <class Line> void drawGrid(Line line, int left, int right, int top, int bottom, int rows)
+{
+    const int column = (right - left) / 10, row = (bottom - top) / rows;
+    for (int i = 1; i <= 9; ++i)
+        line(left + column * i, top, left + column * i, bottom);
+    for (int i = 1; i < rows; ++i)
+        line(left, top + row * i, right, top + row * i);
 }
 
 // ---- Screen ---------------------------------------------------------------------------------
@@ -182,11 +185,14 @@ int plotLimit(PageCanvas& c, const Plot& p, const TestRecord& r, double scale, b
     return p.y(limit(270));
 }
 
-void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawEnergyScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using namespace colours;
     const ScreenScale s = screenScale(c);
-    const Scales sc = scalesOf(r);
+    const EnergyScales sc = scalesOf(r);
     auto font = [&](int height, Colour colour) { c.setFont(kFontTimes, s.fontSy(height), colour, kDefaultCharset); };
     auto line = [&](double x1, double y1, double x2, double y2) { drawLine(c, s.x(x1), s.y(y1), s.x(x2), s.y(y2)); };
 
@@ -211,10 +217,7 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     line(340, 43, 340, 178);
     line(360, 43, 360, 178);
     c.setPen(black, PenStyle::Dotted, 1);
-    for (int i = 1; i <= 9; ++i)
-        line(40 + 30 * i, 43, 40 + 30 * i, 178);
-    for (int i = 1; i <= 4; ++i)
-        line(40, 43 + 27 * i, 340, 43 + 27 * i);
+    drawGrid(line, 40, 340, 43, 178, 5);
     font(12, black);
     for (int i = 0; i <= 5; ++i)
         c.textOut(s.x(40 + 60 * i), s.y(180), std::to_string(i));
@@ -262,10 +265,7 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     drawFrame(c, s.x(60), s.y(214), s.x(600), s.y(358));
     line(360, 214, 360, 358);
     c.setPen(black, PenStyle::Dotted, 1);
-    for (int i = 1; i <= 9; ++i)
-        line(60 + 30 * i, 214, 60 + 30 * i, 358);
-    for (int i = 1; i <= 3; ++i)
-        line(60, 214 + 36 * i, 360, 214 + 36 * i);
+    drawGrid(line, 60, 360, 214, 358, 4);
     font(12, black);
     c.setTextAlign(TextAlign::Centre);
     c.textOut(s.x(60), s.y(199), "E(J)");
@@ -298,6 +298,8 @@ void drawEnergyScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     c.textOut(s.x(390), rowY(6), f.maxLimit);
 }
 
+namespace {
+
 // ---- Print ----------------------------------------------------------------------------------
 
 // A plot on paper in 0.01 mm, y negative downwards: its origin and height. A column is 13000 /
@@ -309,13 +311,17 @@ struct PrintPlot {
     int y(double fraction) const { return above(oy, fraction * h, -kSheetHeight, 0); }
 };
 
-void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawEnergyPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using colours::black;
-    const Scales sc = scalesOf(r);
+    const EnergyScales sc = scalesOf(r);
     auto font = [&](int height) { c.setFont(kFontSong, height, black, kDefaultCharset); };
     // Positions on this page are absolute, y measured downwards.
     auto text = [&](int x, int y, const std::string& s) { printText(c, x, y, s); };
+    auto line = [&](int x1, int y1, int x2, int y2) { printLine(c, x1, y1, x2, y2); };
 
     c.setMetricMode();
     font(700);
@@ -338,10 +344,7 @@ void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
     printLine(c, 15500, 5000, 15500, 10000);
     printLine(c, 16500, 5000, 16500, 10000);
     c.setPen(black, PenStyle::Dotted, 1);
-    for (int i = 1; i <= 9; ++i)
-        printLine(c, 2500 + 1300 * i, 5000, 2500 + 1300 * i, 10000);
-    for (int i = 1; i <= 4; ++i)
-        printLine(c, 2500, 5000 + 1000 * i, 15500, 5000 + 1000 * i);
+    drawGrid(line, 2500, 15500, 5000, 10000, 5);
     c.setTextAlign(TextAlign::Centre);
     for (int i = 0; i <= 5; ++i)
         text(2500 + 2600 * i, 10100, std::to_string(i));
@@ -381,10 +384,7 @@ void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
     printFrame(c, 3500, 11500, 26200, 17500);
     printLine(c, 16500, 11500, 16500, 17500);
     c.setPen(black, PenStyle::Dotted, 1);
-    for (int i = 1; i <= 9; ++i)
-        printLine(c, 3500 + 1300 * i, 11500, 3500 + 1300 * i, 17500);
-    for (int i = 1; i <= 3; ++i)
-        printLine(c, 3500, 11500 + 1500 * i, 16500, 11500 + 1500 * i);
+    drawGrid(line, 3500, 16500, 11500, 17500, 4);
     c.setTextAlign(TextAlign::Centre);
     text(3500, 10700, "E(J)");
     for (int i = 0; i <= 5; ++i)
@@ -413,25 +413,6 @@ void drawEnergyPrint(PageCanvas& c, const TestRecord& r, bool chinese)
     text(17500, 15600, f.maxLimit);
 
     c.restoreMode();
-}
-
-} // namespace
-
-void drawEnergyScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawEnergyScreen(c, r, false);
-}
-void drawEnergyScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawEnergyScreen(c, r, true);
-}
-void drawEnergyPrintEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawEnergyPrint(c, r, false);
-}
-void drawEnergyPrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawEnergyPrint(c, r, true);
 }
 
 } // namespace korvex

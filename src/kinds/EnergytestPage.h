@@ -7,14 +7,11 @@
 
 namespace korvex {
 
-/// The screen pages draw with the axis scales in the record (energyScale, energyCurrentScale);
-/// the caller brings them up to date with updateEnergyScale first, as drawScreenPage does.
-void drawEnergyScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawEnergyScreenChinese(PageCanvas& c, const TestRecord& r);
-
-/// The print pages use the scales the last screen drawing left in the record; a record whose
-/// scales were never prepared (0) prints with the scales a screen drawing would prepare.
-void drawEnergyPrintEnglish(PageCanvas& c, const TestRecord& r);
-void drawEnergyPrintChinese(PageCanvas& c, const TestRecord& r);
+/// Both pages draw with the axis scales in the record (energyScale, energyCurrentScale), which
+/// whoever shows the page brings up to date (updateEnergyScale) when the page becomes the one
+/// shown and before it is printed; a record whose scales were never prepared (0) draws with
+/// those the preparation would give. Of the display options only the language applies.
+void drawEnergyScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
+void drawEnergyPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace korvex

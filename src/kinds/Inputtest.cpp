@@ -20,11 +20,6 @@ constexpr float kConductionThreshold = 0.05f; // of the current peak
 constexpr float kNoVoltageScale = 10.0f;
 constexpr float kNoCurrentScale = 0.1f;
 
-float word(const uint8_t* block, int n)
-{
-    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
-}
-
 const Fft& transform256()
 {
     static const Fft fft(kFftLen);
@@ -44,6 +39,8 @@ void voltageSpectrum(TestRecord& r)
     const float a = r.ampU[1] == 0.0f ? 1.0f : r.ampU[1];
     for (int n = 0; n < kHarmonics; ++n)
         r.pctU[n] = r.ampU[n] / a * 100.0f;
+    // Orders 1..39: the voltage's total leaves out the direct-current bin (the current's
+    // takes it in; see currentSpectrum).
     float s = 0.0f;
     for (int n = 1; n < kHarmonics; ++n)
         s += r.pctU[n] * r.pctU[n];
@@ -67,6 +64,11 @@ void currentSpectrum(TestRecord& r)
     }
     for (int n = 0; n < kHarmonics; ++n)
         r.pctI[n] = r.ampI[n] / a * 100.0f;
+    // Unlike the voltage's, this total starts at order 0, the direct-current bin: the instrument
+    // computes its current figures so, the CSA figure's reference being the RMS of everything
+    // measured. The mean was taken off the waveform before the transform, so the bin holds only
+    // its float residue and moves the figures by rounding at most; summing from order 1 here
+    // would make them differ from the instrument's own in the last digits.
     float s = 0.0f;
     for (const float p : r.pctI)
         s += p * p;
@@ -230,16 +232,16 @@ void evaluateInputHalf(TestRecord& r)
     }
 
     const uint8_t* b = r.work.paramBlock;
-    r.Urms = word(b, 0);
-    r.Irms = word(b, 1);
-    r.Irmsw = word(b, 2);
-    r.Pin = word(b, 3);
-    r.PF = word(b, 4);
-    r.PFw = word(b, 5);
-    r.Fin = word(b, 6);
-    r.work.Ihf = word(b, 7);
-    r.CFv = word(b, 8);
-    r.CFi = word(b, 9);
+    r.Urms = floatAt(b, 0);
+    r.Irms = floatAt(b, 1);
+    r.Irmsw = floatAt(b, 2);
+    r.Pin = floatAt(b, 3);
+    r.PF = floatAt(b, 4);
+    r.PFw = floatAt(b, 5);
+    r.Fin = floatAt(b, 6);
+    r.work.Ihf = floatAt(b, 7);
+    r.CFv = floatAt(b, 8);
+    r.CFi = floatAt(b, 9);
 
     if (r.Urms < kVoltagePresence) {
         resetInputForNoVoltage(r);

@@ -21,9 +21,9 @@ struct InputTexts {
 };
 
 // The labels that follow the band and THD-method flags; everything else is fixed.
-InputTexts inputTexts(const TestRecord& r, bool chinese, bool print)
+InputTexts inputTexts(const DisplayOptions& options, bool print)
 {
-    const bool wide = r.wideBand != 0, csa = r.thdCsa != 0;
+    const bool chinese = options.chinese, wide = options.wideBand, csa = options.thdCsa;
     InputTexts t{};
     if (!chinese) {
         t = {"Input Characteristic Test Report",
@@ -64,9 +64,9 @@ struct InputValues {
     std::string thdU, thdI;
 };
 
-InputValues inputValues(const TestRecord& r)
+InputValues inputValues(const TestRecord& r, const DisplayOptions& options)
 {
-    const bool wide = r.wideBand != 0, csa = r.thdCsa != 0;
+    const bool wide = options.wideBand, csa = options.thdCsa;
     InputValues v;
     v.cell[0] = valueText(r.Urms, 1);
     v.cell[1] = valueText(wide ? r.Irmsw : r.Irms, 3);
@@ -103,11 +103,14 @@ void screenBars(PageCanvas& c, const ScreenScale& s, int x0, int base, int a, co
     }
 }
 
-void drawInputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawInputScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     const ScreenScale s = screenScale(c);
-    const InputTexts t = inputTexts(r, chinese, false);
-    const InputValues v = inputValues(r);
+    const InputTexts t = inputTexts(options, false);
+    const InputValues v = inputValues(r, options);
     const char* face = chinese ? kFontSong : kFontTimes;
     const int charset = chinese ? kGb2312Charset : kDefaultCharset;
     using namespace colours;
@@ -224,6 +227,8 @@ void drawInputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     }
 }
 
+namespace {
+
 // Print traces: deflection from the zero line in 0.01 mm, kept on the sheet.
 void printTrace(PageCanvas& c, int zeroY, double scale, const float* wave, float peak, int x1, int x2)
 {
@@ -247,10 +252,13 @@ void printBars(PageCanvas& c, int base, const float* amp)
     }
 }
 
-void drawInputPrint(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawInputPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
-    const InputTexts t = inputTexts(r, chinese, true);
-    const InputValues v = inputValues(r);
+    const bool chinese = options.chinese;
+    const InputTexts t = inputTexts(options, true);
+    const InputValues v = inputValues(r, options);
     const int cs = kDefaultCharset;
     using colours::black;
 
@@ -344,25 +352,6 @@ void drawInputPrint(PageCanvas& c, const TestRecord& r, bool chinese)
     printBars(c, 17500, r.ampI);
 
     c.restoreMode();
-}
-
-} // namespace
-
-void drawInputScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawInputScreen(c, r, false);
-}
-void drawInputScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawInputScreen(c, r, true);
-}
-void drawInputPrintEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawInputPrint(c, r, false);
-}
-void drawInputPrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawInputPrint(c, r, true);
 }
 
 } // namespace korvex

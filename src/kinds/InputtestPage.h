@@ -6,10 +6,8 @@
 
 namespace korvex {
 
-/// The pages read the record and its wideBand / thdCsa flags and change nothing.
-void drawInputScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawInputScreenChinese(PageCanvas& c, const TestRecord& r);
-void drawInputPrintEnglish(PageCanvas& c, const TestRecord& r);
-void drawInputPrintChinese(PageCanvas& c, const TestRecord& r);
+/// The pages follow all three display options: the language, the band and the THD method.
+void drawInputScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
+void drawInputPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace korvex

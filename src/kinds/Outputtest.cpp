@@ -15,11 +15,6 @@ namespace {
 constexpr float kLampVoltagePresence = 10.0f; // V
 constexpr float kCurrentPresence = 0.005f;    // A
 
-float word(const uint8_t* block, int n)
-{
-    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
-}
-
 void clearWave(float* w)
 {
     std::fill(w, w + kOutputWaveLen, 0.0f);
@@ -30,22 +25,22 @@ void clearWave(float* w)
 void evaluateOutputHalf(TestRecord& r, int32_t waveCount)
 {
     const uint8_t* b = r.work.outParamBlock;
-    r.Ulrms = word(b, 0);
-    r.Ifrms = word(b, 1);
-    r.Ilrms = word(b, 2);
-    r.Ikrms = word(b, 3);
-    r.Ulm = word(b, 4);
-    r.Ifm = word(b, 5);
-    r.Ilm = word(b, 6);
-    r.work.outWord7 = word(b, 7);
-    r.Ikm = word(b, 8);
-    r.Ulcf = word(b, 9);
-    r.Ifcf = word(b, 10);
-    r.Ilcf = word(b, 11);
-    r.Ilncf = word(b, 12);
-    r.Ikcf = word(b, 13);
-    r.Pout = std::fabs(word(b, 14)); // power flowing back is shown as its magnitude
-    r.Fout = word(b, 15);
+    r.Ulrms = floatAt(b, 0);
+    r.Ifrms = floatAt(b, 1);
+    r.Ilrms = floatAt(b, 2);
+    r.Ikrms = floatAt(b, 3);
+    r.Ulm = floatAt(b, 4);
+    r.Ifm = floatAt(b, 5);
+    r.Ilm = floatAt(b, 6);
+    r.work.outWord7 = floatAt(b, 7);
+    r.Ikm = floatAt(b, 8);
+    r.Ulcf = floatAt(b, 9);
+    r.Ifcf = floatAt(b, 10);
+    r.Ilcf = floatAt(b, 11);
+    r.Ilncf = floatAt(b, 12);
+    r.Ikcf = floatAt(b, 13);
+    r.Pout = std::fabs(floatAt(b, 14)); // power flowing back is shown as its magnitude
+    r.Fout = floatAt(b, 15);
 
     // Difference of the lamp current's half-wave crest factors, relative to the larger one.
     r.Ildhc = r.Ilcf > 0.0f ? std::fabs(r.Ilcf - r.Ilncf) / std::max(r.Ilcf, r.Ilncf) * 100.0f : 0.0f;

@@ -109,8 +109,11 @@ constexpr int kScreenCentre[4] = {83, 163, 243, 323};
 constexpr int kPrintRowY[4][4] = {
     {5100, 5850, 6600, 7350}, {8300, 9050, 9800, 10550}, {11500, 12250, 13000, 13750}, {14700, 15450, 16200, 16950}};
 
-void drawOutputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawOutputScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     const ScreenScale s = screenScale(c);
     using colours::white;
     Panel panel[4];
@@ -191,8 +194,9 @@ void drawOutputScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     c.textOut(px(440), py(365), (chinese ? "振荡频率=" : "f   =") + t.frequency);
 }
 
-void drawOutputPrint(PageCanvas& c, const TestRecord& r, bool chinese)
+void drawOutputPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using colours::black;
     Panel panel[4];
     makePanels(r, chinese, true, panel);
@@ -265,25 +269,6 @@ void drawOutputPrint(PageCanvas& c, const TestRecord& r, bool chinese)
     drawInfoBlock(c, r, chinese, chinese ? infoZh : infoEn, chinese ? nullptr : labelsEn);
 
     c.restoreMode();
-}
-
-} // namespace
-
-void drawOutputScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawOutputScreen(c, r, false);
-}
-void drawOutputScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawOutputScreen(c, r, true);
-}
-void drawOutputPrintEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawOutputPrint(c, r, false);
-}
-void drawOutputPrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawOutputPrint(c, r, true);
 }
 
 } // namespace korvex

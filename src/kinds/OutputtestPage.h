@@ -8,10 +8,8 @@
 namespace korvex {
 
 /// The pages read the output figures, the four display waveforms with their peaks and (print
-/// only) the test information; the band and THD-method flags play no part.
-void drawOutputScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawOutputScreenChinese(PageCanvas& c, const TestRecord& r);
-void drawOutputPrintEnglish(PageCanvas& c, const TestRecord& r);
-void drawOutputPrintChinese(PageCanvas& c, const TestRecord& r);
+/// only) the test information; of the display options only the language applies.
+void drawOutputScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
+void drawOutputPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace korvex

@@ -8,7 +8,6 @@
 #include "kinds/EnergytestPage.h"
 #include "kinds/InputtestPage.h"
 #include "kinds/OutputtestPage.h"
-#include "kinds/PageConventions.h"
 #include "kinds/PhasetestPage.h"
 #include "kinds/StarttestPage.h"
 #include "kinds/StatictestPage.h"
@@ -53,7 +52,7 @@ class PagePart : public PageCanvas {
     int height_;
 };
 
-void drawPageOf(PageCanvas& c, TestRecord& r);
+void drawPageOf(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace
 
@@ -65,44 +64,45 @@ int screenPageHeight(int width, int height)
     return proportional < height ? std::max<int>(1, int(proportional)) : height;
 }
 
-void drawScreenPage(PageCanvas& c, TestRecord& r)
-{
-    const int pageHeight = screenPageHeight(c.width(), c.height());
-    if (pageHeight == c.height()) {
-        drawPageOf(c, r);
-        return;
-    }
-    PagePart part(c, pageHeight);
-    drawPageOf(part, r);
-}
-
-void prepareScreenPage(TestRecord& r)
+void prepareShownPage(TestRecord& r)
 {
     if (r.currentTest == KindEnergy && r.resultsShown != 0)
         updateEnergyScale(r);
 }
 
+void drawScreenPage(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
+{
+    const int pageHeight = screenPageHeight(c.width(), c.height());
+    if (pageHeight == c.height()) {
+        drawPageOf(c, r, options);
+        return;
+    }
+    PagePart part(c, pageHeight);
+    drawPageOf(part, r, options);
+}
+
+void drawScreenPage(PageCanvas& c, const TestRecord& r)
+{
+    drawScreenPage(c, r, displayOptions(r));
+}
+
 namespace {
 
-void drawPageOf(PageCanvas& c, TestRecord& r)
+void drawPageOf(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
-    prepareScreenPage(r);
-    const bool chinese = r.chinese != 0;
     switch (r.currentTest) {
-    case KindInput: chinese ? drawInputScreenChinese(c, r) : drawInputScreenEnglish(c, r); return;
-    case KindPhase: chinese ? drawPhaseScreenChinese(c, r) : drawPhaseScreenEnglish(c, r); return;
-    case KindOutput: chinese ? drawOutputScreenChinese(c, r) : drawOutputScreenEnglish(c, r); return;
-    case KindComprehensive:
-        chinese ? drawComprehensiveScreenChinese(c, r) : drawComprehensiveScreenEnglish(c, r);
-        return;
+    case KindInput: drawInputScreen(c, r, options); return;
+    case KindPhase: drawPhaseScreen(c, r, options); return;
+    case KindOutput: drawOutputScreen(c, r, options); return;
+    case KindComprehensive: drawComprehensiveScreen(c, r, options); return;
     case KindStart:
     case KindEnergy:
         if (r.resultsShown == 0)
             drawStartPrompt(c);
         else if (r.currentTest == KindStart)
-            chinese ? drawStartScreenChinese(c, r) : drawStartScreenEnglish(c, r);
+            drawStartScreen(c, r, options);
         else
-            chinese ? drawEnergyScreenChinese(c, r) : drawEnergyScreenEnglish(c, r);
+            drawEnergyScreen(c, r, options);
         return;
     default: return;
     }
@@ -110,20 +110,22 @@ void drawPageOf(PageCanvas& c, TestRecord& r)
 
 } // namespace
 
-void drawPrintPage(PageCanvas& c, TestRecord& r, int32_t kind, int printerFamily)
+void drawPrintPage(PageCanvas& c, const TestRecord& r, const DisplayOptions& options, int32_t kind, int printerFamily)
 {
-    const bool chinese = r.chinese != 0;
     switch (kind) {
-    case KindInput: chinese ? drawInputPrintChinese(c, r) : drawInputPrintEnglish(c, r); return;
-    case KindPhase: chinese ? drawPhasePrintChinese(c, r) : drawPhasePrintEnglish(c, r); return;
-    case KindOutput: chinese ? drawOutputPrintChinese(c, r) : drawOutputPrintEnglish(c, r); return;
-    case KindComprehensive:
-        chinese ? drawComprehensivePrintChinese(c, r) : drawComprehensivePrintEnglish(c, r, printerFamily);
-        return;
-    case KindStart: chinese ? drawStartPrintChinese(c, r) : drawStartPrintEnglish(c, r); return;
-    case KindEnergy: chinese ? drawEnergyPrintChinese(c, r) : drawEnergyPrintEnglish(c, r); return;
+    case KindInput: drawInputPrint(c, r, options); return;
+    case KindPhase: drawPhasePrint(c, r, options); return;
+    case KindOutput: drawOutputPrint(c, r, options); return;
+    case KindComprehensive: drawComprehensivePrint(c, r, options, printerFamily); return;
+    case KindStart: drawStartPrint(c, r, options); return;
+    case KindEnergy: drawEnergyPrint(c, r, options); return;
     default: return;
     }
+}
+
+void drawPrintPage(PageCanvas& c, const TestRecord& r, int32_t kind, int printerFamily)
+{
+    drawPrintPage(c, r, displayOptions(r), kind, printerFamily);
 }
 
 } // namespace korvex

@@ -47,8 +47,11 @@ void screenTrace(PageCanvas& c, const ScreenScale& s, int x0, int y0, double dep
             c.lineTo(clampTrunc(x0 + (j + 100 * period) * s.sx, 0, s.W), y[j]);
 }
 
-void drawPhaseScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawPhaseScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     const ScreenScale s = screenScale(c);
     using namespace colours;
     const char* face = kFontTimes; // both languages; Chinese glyphs come from the face's fallback
@@ -159,6 +162,8 @@ void drawPhaseScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     }
 }
 
+namespace {
+
 void printTrace(PageCanvas& c, const float* wave, float peak)
 {
     constexpr int zeroY = 10000;
@@ -173,8 +178,11 @@ void printTrace(PageCanvas& c, const float* wave, float peak)
         c.lineTo(7700 + 50 * j, -y[j]);
 }
 
-void drawPhasePrint(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawPhasePrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using colours::black;
     const int cs = kDefaultCharset;
     std::string value[6];
@@ -262,25 +270,6 @@ void drawPhasePrint(PageCanvas& c, const TestRecord& r, bool chinese)
     }
 
     c.restoreMode();
-}
-
-} // namespace
-
-void drawPhaseScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawPhaseScreen(c, r, false);
-}
-void drawPhaseScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawPhaseScreen(c, r, true);
-}
-void drawPhasePrintEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawPhasePrint(c, r, false);
-}
-void drawPhasePrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawPhasePrint(c, r, true);
 }
 
 } // namespace korvex

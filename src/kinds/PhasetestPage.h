@@ -7,10 +7,8 @@
 
 namespace korvex {
 
-/// The pages always show Irms, PF and THDI: the band and THD-method flags do not apply.
-void drawPhaseScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawPhaseScreenChinese(PageCanvas& c, const TestRecord& r);
-void drawPhasePrintEnglish(PageCanvas& c, const TestRecord& r);
-void drawPhasePrintChinese(PageCanvas& c, const TestRecord& r);
+/// The pages always show Irms, PF and THDI: of the display options only the language applies.
+void drawPhaseScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
+void drawPhasePrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace korvex

@@ -18,11 +18,6 @@ constexpr float kFilamentPresence = 0.01f;    // A
 constexpr float kCathodePresence = 0.02f;     // A
 constexpr float kCaptureSeconds = 5.0f;
 
-float word(const uint8_t* block, int n)
-{
-    return decodeInstrumentFloat(block + std::ptrdiff_t{4} * n);
-}
-
 void clearEnvelope(float* w)
 {
     std::fill(w, w + kStartSamples, 0.0f);
@@ -36,24 +31,22 @@ float physical(float envelope, float instrumentPeak, float envelopePeak)
 
 } // namespace
 
-void updateStartReadouts(TestRecord& r)
+StartCursor startCursorAt(const TestRecord& r, int32_t index, float time)
 {
     // An index from a damaged file starts again at the first sample.
-    if (r.cursorIndex < 0 || r.cursorIndex >= kStartSamples)
-        r.cursorIndex = 0;
-    const int c = r.cursorIndex;
-    r.cursorUl = physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl);
-    r.cursorIl = physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl);
-    r.cursorIf = physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf);
-    r.cursorIk = physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk);
+    const int c = index < 0 || index >= kStartSamples ? 0 : index;
+    return {c,
+            time,
+            physical(r.waveStartUl[c], r.StrUlp, r.peakStartUl),
+            physical(r.waveStartIl[c], r.StrIlp, r.peakStartIl),
+            physical(r.waveStartIf[c], r.StrIfp, r.peakStartIf),
+            physical(r.waveStartIk[c], r.StrIkp, r.peakStartIk)};
 }
 
 void setStartCursor(TestRecord& r, int32_t index)
 {
     const int32_t c = std::clamp<int32_t>(index, 0, kStartSamples - 1);
-    r.cursorIndex = c;
-    r.cursorTime = static_cast<float>(c) * kCaptureSeconds / kStartSamples;
-    updateStartReadouts(r);
+    storeStartCursor(r, startCursorAt(r, c, static_cast<float>(c) * kCaptureSeconds / kStartSamples));
 }
 
 void evaluateStart(TestRecord& r)
@@ -80,15 +73,15 @@ void evaluateStart(TestRecord& r)
 
     // The reply lists the peaks in envelope order, then the preheat time, then the peak times.
     const uint8_t* b = r.work.startBlock;
-    r.StrUlp = word(b, 0);
-    r.StrIfp = word(b, 1);
-    r.StrIlp = word(b, 2);
-    r.StrIkp = word(b, 3);
-    r.StrT = word(b, 4);
-    r.UlpT = word(b, 5);
-    r.IfpT = word(b, 6);
-    r.IlpT = word(b, 7);
-    r.IkpT = word(b, 8);
+    r.StrUlp = floatAt(b, 0);
+    r.StrIfp = floatAt(b, 1);
+    r.StrIlp = floatAt(b, 2);
+    r.StrIkp = floatAt(b, 3);
+    r.StrT = floatAt(b, 4);
+    r.UlpT = floatAt(b, 5);
+    r.IfpT = floatAt(b, 6);
+    r.IlpT = floatAt(b, 7);
+    r.IkpT = floatAt(b, 8);
 
     // The instrument says when its filament and cathode channels are wired the other way round.
     if (r.work.startSwapFlag != 0) {

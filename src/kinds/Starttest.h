@@ -11,8 +11,8 @@ void evaluateStart(TestRecord& r);
 /// there in V or A (envelope value × instrument peak / envelope peak; 0 when that peak is 0).
 void setStartCursor(TestRecord& r, int32_t index);
 
-/// Reads the four envelopes at cursorIndex (an index outside 0..299 becomes 0) into cursorUl,
-/// cursorIl, cursorIf and cursorIk.
-void updateStartReadouts(TestRecord& r);
+/// The start cursor at sample index with the given time, and the four envelopes there in V
+/// or A; an index outside 0..299 becomes 0.
+StartCursor startCursorAt(const TestRecord& r, int32_t index, float time);
 
 } // namespace korvex

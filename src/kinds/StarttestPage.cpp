@@ -156,8 +156,11 @@ void screenCurve(PageCanvas& c, const StartScreen& g, const PanelSignal& p, int 
     }
 }
 
-void drawStartScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawStartScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     const StartScreen g(c);
     const int form = formOf(chinese, false);
     PanelSignal signal[kPanels];
@@ -221,6 +224,8 @@ void drawStartScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     }
 }
 
+namespace {
+
 // ---- Print ----------------------------------------------------------------------------------
 
 // Page points (x, y down) at the offset (2500, 2500), drawn as (2500 + x, -(2500 + y)).
@@ -250,8 +255,11 @@ void printCurve(PageCanvas& c, const PanelSignal& p, int bottom, int cursor)
     }
 }
 
-void drawStartPrint(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawStartPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using colours::black;
     const int form = formOf(chinese, true);
     PanelSignal signal[kPanels];
@@ -317,25 +325,6 @@ void drawStartPrint(PageCanvas& c, const TestRecord& r, bool chinese)
         text(c, 8000, top + 800, values[k].readoutValue);
     }
     c.restoreMode();
-}
-
-} // namespace
-
-void drawStartScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawStartScreen(c, r, false);
-}
-void drawStartScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawStartScreen(c, r, true);
-}
-void drawStartPrintEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawStartPrint(c, r, false);
-}
-void drawStartPrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawStartPrint(c, r, true);
 }
 
 } // namespace korvex

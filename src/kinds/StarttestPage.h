@@ -11,10 +11,8 @@ namespace korvex {
 void drawStartPrompt(PageCanvas& c);
 
 /// The start pages: the four envelopes over 5 s with the cursor line at cursorIndex, its
-/// read-out and the instrument's peak values and times. They read the record only.
-void drawStartScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawStartScreenChinese(PageCanvas& c, const TestRecord& r);
-void drawStartPrintEnglish(PageCanvas& c, const TestRecord& r);
-void drawStartPrintChinese(PageCanvas& c, const TestRecord& r);
+/// read-out and the instrument's peak values and times, in the options' language.
+void drawStartScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
+void drawStartPrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 
 } // namespace korvex

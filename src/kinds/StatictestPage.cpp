@@ -36,9 +36,9 @@ struct CompTexts {
     const char* stackCurrent;
 };
 
-CompTexts compTexts(const TestRecord& r, bool chinese)
+CompTexts compTexts(const TestRecord& r, const DisplayOptions& options)
 {
-    const bool csa = r.thdCsa != 0;
+    const bool chinese = options.chinese, csa = options.thdCsa;
     const char* method = csa ? "%(CSA)" : "%(IEC)";
     auto v = [](float x, int d, const char* unit = "") { return valueText(x, d) + unit; };
     const std::string thdU = v(csa ? r.THDUcsa : r.THDU, 1, method);
@@ -152,12 +152,15 @@ void screenEnvelope(PageCanvas& c, const ScreenScale& s, int p, int centre, int 
     }
 }
 
-void drawComprehensiveScreen(PageCanvas& c, const TestRecord& r, bool chinese)
+} // namespace
+
+void drawComprehensiveScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options)
 {
+    const bool chinese = options.chinese;
     using namespace colours;
     const ScreenScale s = screenScale(c);
     const CompScreen m{s, s.x(20), s.y(5)};
-    const CompTexts t = compTexts(r, chinese);
+    const CompTexts t = compTexts(r, options);
     const char* face = kFontTimes; // both languages; Chinese glyphs come from the face's fallback
     const int cs = kDefaultCharset;
     const int textHeight = s.fontSy(15);
@@ -310,6 +313,8 @@ void drawComprehensiveScreen(PageCanvas& c, const TestRecord& r, bool chinese)
     screenEnvelope(c, s, P, low.y(309), A, r.waveIl, r.peakIl);
 }
 
+namespace {
+
 // Print page points are 0.01 mm from the top-left margin of 25 mm, y downwards.
 constexpr int kMargin = 2500;
 void text(PageCanvas& c, int x, int y, const std::string& s)
@@ -342,10 +347,13 @@ void printEnvelope(PageCanvas& c, int centre, const float* wave, float peak)
     }
 }
 
-void drawComprehensivePrint(PageCanvas& c, const TestRecord& r, bool chinese, int printerFamily)
+} // namespace
+
+void drawComprehensivePrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options, int printerFamily)
 {
+    const bool chinese = options.chinese;
     using colours::black;
-    const CompTexts t = compTexts(r, chinese);
+    const CompTexts t = compTexts(r, options);
     const char* face = chinese ? kFontSong : "T 宋体";
     const int cs = chinese ? kDefaultCharset : kGb2312Charset;
 
@@ -486,25 +494,6 @@ void drawComprehensivePrint(PageCanvas& c, const TestRecord& r, bool chinese, in
     printEnvelope(c, 14000, r.waveIl, r.peakIl);
 
     c.restoreMode();
-}
-
-} // namespace
-
-void drawComprehensiveScreenEnglish(PageCanvas& c, const TestRecord& r)
-{
-    drawComprehensiveScreen(c, r, false);
-}
-void drawComprehensiveScreenChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawComprehensiveScreen(c, r, true);
-}
-void drawComprehensivePrintEnglish(PageCanvas& c, const TestRecord& r, int printerFamily)
-{
-    drawComprehensivePrint(c, r, false, printerFamily);
-}
-void drawComprehensivePrintChinese(PageCanvas& c, const TestRecord& r)
-{
-    drawComprehensivePrint(c, r, true, 0);
 }
 
 } // namespace korvex

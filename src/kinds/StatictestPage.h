@@ -7,12 +7,11 @@
 
 namespace korvex {
 
-/// The pages read the input and output results, the thdCsa flag and the test information.
-void drawComprehensiveScreenEnglish(PageCanvas& c, const TestRecord& r);
-void drawComprehensiveScreenChinese(PageCanvas& c, const TestRecord& r);
+/// The pages read the input and output results and the test information, in the language and
+/// with the THD method of the display options (the band does not apply).
+void drawComprehensiveScreen(PageCanvas& c, const TestRecord& r, const DisplayOptions& options);
 /// printerFamily (0 Epson/Canon, 1 HP and compatibles) turns the English side labels by
 /// 2700 or 900 tenths of a degree: the two families turn escapements opposite ways.
-void drawComprehensivePrintEnglish(PageCanvas& c, const TestRecord& r, int printerFamily);
-void drawComprehensivePrintChinese(PageCanvas& c, const TestRecord& r);
+void drawComprehensivePrint(PageCanvas& c, const TestRecord& r, const DisplayOptions& options, int printerFamily);
 
 } // namespace korvex

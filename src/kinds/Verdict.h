@@ -1,5 +1,6 @@
 // Pass/fail verdicts of a test record against a profile: IEC 61000-3-2 Class C input harmonics,
 // lamp current crest factor, preheat energy and the optional limits; and over a repeated series.
+// Their names are in VerdictNames, their JSON, text and CSV forms in VerdictOutput.
 #pragma once
 
 #include <cstdint>
@@ -129,31 +130,5 @@ class VerdictSeries {
     double sumIrms_ = 0, sumPin_ = 0, sumPF_ = 0, sumUrms_ = 0;
     double worstStart_ = 0, worstPeak_ = 0, worstEnd_ = 0;
 };
-
-/// Stable English key of a check for JSON and CSV ("classC.h3", "lampCrest.negative", ...).
-std::string checkKey(const LimitCheck& c);
-/// Caption of a check in the report language ("3rd harmonic" / "3次谐波"...).
-std::string checkLabel(const LimitCheck& c, bool chinese);
-/// Unit of a check's value and limit ("%", "mA/W", "°", "J", "W", "").
-const char* checkUnit(const LimitCheck& c);
-const char* sectionKey(SectionKind kind);
-std::string sectionLabel(const VerdictSection& s, bool chinese);
-/// "PASS"/"FAIL"/"disregarded" or "合格"/"不合格"/"不计".
-const char* outcomeText(Outcome o, bool chinese);
-/// "PASS"/"FAIL"/"NO CHECKS"/"NOT JUDGED" or "合格"/"不合格"/"无判定项目"/"未判定".
-const char* resultText(VerdictResult r, bool chinese);
-/// The stable key of a result in JSON, CSV and the log: "pass", "fail", "none", "unjudged".
-const char* resultKey(VerdictResult r);
-
-/// The verdict as one JSON object (UTF-8): overall result (resultKey), profile, runs, the reason
-/// when not judged, and every check with value, limit, margin and result. Non-finite numbers
-/// are written as null.
-std::string verdictJson(const Verdict& v);
-/// A plain-text table for a terminal, in English or Chinese.
-std::string verdictText(const Verdict& v, bool chinese);
-
-/// CSV of verdicts: a fixed title line and one line per judged file (no line ends).
-std::string verdictCsvTitle();
-std::string verdictCsvLine(const std::string& file, const Verdict& v);
 
 } // namespace korvex

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kinds/PageConventions.h"
+#include "kinds/VerdictNames.h"
 
 namespace korvex {
 

@@ -9,12 +9,8 @@
 
 #include "link/Frames.h"
 #include "link/InputThread.h"
-#include "link/MemoryLinkPort.h"
 #include "link/PortDevice.h"
-#include "link/SerialPortFactory.h"
-#include "link/SimInstrument.h"
 #include "link/SystemClock.h"
-#include "record/DataFile.h"
 
 namespace korvex {
 
@@ -62,89 +58,41 @@ bool Controller::readerActive() const
     return reader_ && reader_->running();
 }
 
-bool Controller::replyDeadlineArmed() const
-{
-    return readerActive() && reader_->deadlineArmed();
-}
-
 // ---- Where the port comes from ------------------------------------------------------------
 
 QString Controller::portDevice() const
 {
-    if (!deviceOverride_.isEmpty())
-        return deviceOverride_;
-    if (useSim_)
-        return QStringLiteral("sim");
-    const QString name = QString::fromLatin1(settings_.portName);
-    return resolvePortDevice(name.isEmpty() ? QStringLiteral("COM1") : name);
+    return ports_.deviceFor(portName_);
 }
 
-void Controller::useSimulator(const QString& scenario, bool paced, const QString& fault)
+void Controller::setLimits(int handshakeMs, int replyMs)
 {
-    dropPort();
-    useSim_ = true;
-    deviceOverride_.clear();
-    simScenario_ = scenario;
-    simPaced_ = paced;
-    simFault_ = fault;
-    sim_.reset();
+    handshakeLimitMs_ = handshakeMs > 0 ? handshakeMs : kHandshakeLimitMs;
+    replyLimitMs_ = replyMs > 0 ? replyMs : kReplyLimitMs;
 }
 
-void Controller::useDevice(const QString& device)
+void Controller::setPortName(const QString& name)
 {
-    dropPort();
-    deviceOverride_ = device;
+    portName_ = name;
 }
 
-void Controller::dropPort()
+void Controller::setPortSource(PortSource source)
 {
-    // The next openPort or step 0 makes a port for the new source; the old one (and the
-    // simulated instrument wired to it) must not outlive the switch.
+    // The old port, and whatever instrument is wired to it, must not outlive the switch.
     abandonHandshake(QStringLiteral("port changed during the handshake"));
     stopReader();
     if (port_)
         port_->close();
     port_.reset();
-}
-
-void Controller::setPortFactory(PortFactory factory)
-{
-    factory_ = std::move(factory);
+    ports_ = std::move(source);
 }
 
 std::unique_ptr<LinkPort> Controller::makePort(const QString& device)
 {
-    if (factory_)
-        return factory_(device);
-    if (device == QLatin1String("sim")) {
-        if (!sim_) {
-            sim_ = std::make_unique<SimInstrument>(simScenario_.isEmpty() ? QStringLiteral("pfc") : simScenario_,
-                                                   simPaced_);
-            SimFault fault;
-            if (!simFault_.isEmpty() && SimFault::parse(simFault_, fault))
-                sim_->setFault(fault);
-        }
-        auto port = std::make_unique<MemoryLinkPort>(QStringLiteral("sim"));
-        SimInstrument* sim = sim_.get();
-        port->onWrite = [sim](uint8_t b) { sim->receive(b); };
-        QPointer<MemoryLinkPort> target(port.get());
-        sim->output = [target](const uint8_t* data, size_t n) {
-            if (target)
-                target->deliver(data, n);
-        };
-        sim->hangUp = [target]() {
-            if (target)
-                target->hangUp(QStringLiteral("simulated instrument disconnected"));
-        };
-        sim->wanted = [target]() -> int64_t { return target ? target->bytesWanted() : 1; };
-        port->onWakeLevelChanged = [instrument = QPointer<SimInstrument>(sim)] {
-            if (instrument)
-                instrument->wantChanged();
-        };
-        sim->reset();
-        return port;
-    }
-    return makeSerialPort(device);
+    std::unique_ptr<LinkPort> port = ports_.make(device);
+    if (port)
+        connect(port.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
+    return port;
 }
 
 int Controller::openPort()
@@ -158,17 +106,14 @@ int Controller::openPort()
     port_.reset();
     const QString device = portDevice();
     port_ = makePort(device);
-    if (port_)
-        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     if (!port_ || !port_->open()) {
         lastFailure_ = port_ ? port_->errorText() : QStringLiteral("cannot open %1").arg(device);
         // The second line says which port, on which device, and why, in the system's words;
         // a port this user may not use says how to get the right, in the window's language.
-        const QString name = QString::fromLatin1(settings_.portName);
         const QString denied =
             port_ && port_->accessDenied() ? portPermissionAdvice(device, record_.chinese != 0) : QString();
         emit messageRequested(QString::fromUtf8(kOpenFailure) + QLatin1Char('\n') +
-                                  (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(": ") +
+                                  (portName_.isEmpty() ? QStringLiteral("COM1") : portName_) + QStringLiteral(": ") +
                                   (denied.isEmpty() ? lastFailure_ : denied),
                               QString::fromUtf8(kPortWarning));
         // The run in progress lost its port and its reader with the old device: without
@@ -181,7 +126,7 @@ int Controller::openPort()
     if (readerWasActive && testRunning_) {
         reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
         if (waitActive_)
-            reader_->armDeadline(kReplyLimitMs + 1);
+            reader_->armDeadline(replyLimitMs_ + 1);
     }
     return 0;
 }
@@ -196,10 +141,7 @@ bool Controller::ensurePortOpen()
         port_ = makePort(portDevice());
         if (!port_)
             return false;
-        connect(port_.get(), &LinkPort::errorOccurred, this, &Controller::onPortError);
     }
-    if (sim_ && port_->deviceName() == QLatin1String("sim"))
-        sim_->reset();
     return port_->open();
 }
 
@@ -329,61 +271,56 @@ void Controller::showPage(int32_t kind)
         return;
     record_.currentTest = kind;
     record_.resultsShown = 1;
+    preparePage();
     emit repaintRequested();
 }
 
 // ---- Record edits of the window -------------------------------------------------------------
 
-Controller::DisplayOptions Controller::options() const
+void Controller::setPagePreparation(PagePreparation prepare)
 {
-    return {record_.chinese != 0, record_.wideBand != 0, record_.thdCsa != 0};
+    preparePage_ = std::move(prepare);
 }
 
-void Controller::setOptions(const DisplayOptions& options)
+void Controller::preparePage()
 {
-    record_.chinese = options.chinese ? 1 : 0;
-    record_.wideBand = options.wideBand ? 1 : 0;
-    record_.thdCsa = options.thdCsa ? 1 : 0;
+    if (preparePage_)
+        preparePage_(record_);
+}
+
+void Controller::setDisplayOptions(const DisplayOptions& options)
+{
+    storeDisplayOptions(record_, options);
     emit repaintRequested();
 }
 
-void Controller::loadSettings(const std::string& programDir, Configuration& cfg)
+void Controller::takeEntries(const TestRecord& from)
 {
-    loadConfiguration(programDir, cfg, record_, settings_);
-    resetAllResults(record_);
+    copyEntries(from, record_);
+    preparePage(); // Q, P and F draw the energy page's limits
+    emit repaintRequested();
 }
 
-Notice Controller::loadFile(const std::string& path)
-{
-    return loadRecord([&path](TestRecord& r) { return readDataFile(path, r); }, QString::fromLocal8Bit(path));
-}
-
-Notice Controller::loadImage(const std::vector<uint8_t>& image, const QString& source)
-{
-    return loadRecord([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
-}
-
-Notice Controller::loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source)
+void Controller::replaceRecord(const TestRecord& stored, const QString& source)
 {
     const int32_t runningKind = record_.currentTest;
-    Notice n = read(record_);
+    record_ = stored;
     if (testRunning_)
         record_.currentTest = runningKind;
-    if (n.ok)
-        emit recordLoaded(source);
+    emit recordLoaded(source);
+    preparePage();
     emit repaintRequested();
-    return n;
 }
 
-void Controller::setCursors(const TestRecord& source)
+void Controller::moveStartCursor(const StartCursor& cursor)
 {
-    record_.cursorIndex = source.cursorIndex;
-    record_.cursorTime = source.cursorTime;
-    record_.cursorUl = source.cursorUl;
-    record_.cursorIl = source.cursorIl;
-    record_.cursorIf = source.cursorIf;
-    record_.cursorIk = source.cursorIk;
-    record_.energyCursor = source.energyCursor;
+    storeStartCursor(record_, cursor);
+    emit repaintRequested();
+}
+
+void Controller::moveEnergyCursor(int32_t index)
+{
+    record_.energyCursor = index;
     emit repaintRequested();
 }
 
@@ -468,7 +405,7 @@ void Controller::checkReader()
         awaitFirstByte_ = false;
         lampWaitOver_ = true;
         if (waiting < expectedBytes_)
-            startLimit(kReplyLimitMs);
+            startLimit(replyLimitMs_);
     }
     if (waiting >= expectedBytes_) {
         port_->setWakeLevel(0); // the next block may be shorter: its first bytes set its level
@@ -511,7 +448,7 @@ void Controller::startWait(const SequenceSpec& seq)
         awaitFirstByte_ = true; // the lamp may be switched at any time; checkReader waits
         return;
     }
-    startLimit(kReplyLimitMs);
+    startLimit(replyLimitMs_);
 }
 
 void Controller::startLimit(int ms)
@@ -541,7 +478,6 @@ void Controller::setStatusText(const QString& text)
 
 void Controller::setProgress(int percent)
 {
-    progress_ = percent;
     emit progressChanged(percent);
 }
 
@@ -577,9 +513,9 @@ void Controller::checkLink()
     reader_ = std::make_unique<InputThread>(*port_, [this] { checkReader(); });
     handshakePending_ = true;
     waitSince_ = static_cast<int32_t>(clock_.ticks());
-    waitLimitMs_ = kHandshakeLimitMs;
+    waitLimitMs_ = handshakeLimitMs_;
     waitActive_ = true;
-    reader_->armDeadline(kHandshakeLimitMs + 1);
+    reader_->armDeadline(handshakeLimitMs_ + 1);
     port_->writeByte(kCmdHandshake);
 }
 
@@ -623,7 +559,7 @@ void Controller::handshakeFailed(const QString& reason)
     if (!reason.isEmpty())
         lastFailure_ = reason;
     else if (port_ && port_->isOpen())
-        lastFailure_ = QStringLiteral("no answer to the handshake within %1 ms").arg(kHandshakeLimitMs);
+        lastFailure_ = QStringLiteral("no answer to the handshake within %1 ms").arg(handshakeLimitMs_);
     else
         lastFailure_ =
             QStringLiteral("port %1 is not open%2")
@@ -686,7 +622,8 @@ void Controller::sendCommand(const SequenceSpec& seq)
 
     expectedBytes_ = seq.steps.front().bytes;
     stopReader(); // the handshake's reader must not take the reply for its answer
-    port_->writeByte(seq.command);
+    if (port_)
+        port_->writeByte(seq.command); // a failed write closes the port: checked below
     if (!port_ || !port_->isOpen()) {
         if (testRunning_)
             linkFailure(lastFailure_.isEmpty() ? QStringLiteral("port closed") : lastFailure_);
@@ -708,7 +645,7 @@ void Controller::replyStep(const SequenceSpec& seq)
     const ReplyStep& step = seq.steps[index];
     const bool last = index + 1 == seq.steps.size();
     if (replyTimedOut_) {
-        linkFailure(QStringLiteral("reply of step %1 not complete within %2 ms").arg(stepIndex_).arg(kReplyLimitMs));
+        linkFailure(QStringLiteral("reply of step %1 not complete within %2 ms").arg(stepIndex_).arg(replyLimitMs_));
         return;
     }
     if (last && !seq.repeats)
@@ -720,7 +657,7 @@ void Controller::replyStep(const SequenceSpec& seq)
         return;
     }
 
-    std::array<uint8_t, 2048> rx{};
+    std::array<uint8_t, kLargestReplyBlock> rx{};
     port_->read(rx.data(), expectedBytes_);
     const ReplyStep& following = seq.steps[index + 1];
     if (step.block == Block::EnergyAck) {
@@ -748,7 +685,7 @@ void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
 {
     stopReader();
     awaitFirstByte_ = false;
-    std::array<uint8_t, 2048> rx{};
+    std::array<uint8_t, kLargestReplyBlock> rx{};
     port_->read(rx.data(), expectedBytes_);
     storeBlock(record_, step, rx.data());
     stepIndex_ = 0;
@@ -758,6 +695,8 @@ void Controller::lastStep(const SequenceSpec& seq, const ReplyStep& step)
         evaluate_(seq.kind, record_);
     testRunning_ = false;
     emit runCompleted(seq.kind);
+    // The run's page is the one shown now (after the run was handed on as it was evaluated).
+    preparePage();
     if (closeRequested_)
         closeWindow();
     else if (seq.repeats)

@@ -1,5 +1,5 @@
-// The test loop and the instrument link: owns the record, the settings and the port, runs one
-// step of the current command sequence per message 1025, and reports everything as signals.
+// The test loop: runs one step of the current command sequence per message 1025 on the port its
+// port source makes, owns the record the runs fill, and reports everything as signals.
 #pragma once
 
 #include <QEvent>
@@ -9,10 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
-#include "record/Configuration.h"
-#include "record/Notice.h"
+#include "link/PortSource.h"
 #include "record/TestRecord.h"
 
 namespace korvex {
@@ -20,7 +18,6 @@ namespace korvex {
 class Clock;
 class InputThread;
 class LinkPort;
-class SimInstrument;
 struct ReplyStep;
 struct SequenceSpec;
 
@@ -32,90 +29,74 @@ class Controller : public QObject {
     static constexpr QEvent::Type kStepEvent = static_cast<QEvent::Type>(QEvent::User + 1);
     /// waitSince while no time limit runs.
     static constexpr int32_t kNoWait = 2147483647;
-    static constexpr int kHandshakeLimitMs = 2000;
-    static constexpr int kReplyLimitMs = 4000;
-    static constexpr int kRepeatPauseMs = 500; // Timer1
-    static constexpr int kCloseWaitMs = 4000;  // Timer2
+    static constexpr int kHandshakeLimitMs = 2000; // the instrument's, and the window's
+    static constexpr int kReplyLimitMs = 4000;     // the instrument's, and the window's
+    static constexpr int kRepeatPauseMs = 500;     // Timer1
+    static constexpr int kCloseWaitMs = 4000;      // Timer2
 
-    /// Makes a port for a device name ("sim" is handled by the controller itself).
-    using PortFactory = std::function<std::unique_ptr<LinkPort>(const QString& device)>;
     /// The evaluation that fills the record once the last block of a kind's run is stored.
     /// The link knows only the bytes; whoever builds the controller supplies the evaluations.
     using Evaluator = std::function<void(int32_t kind, TestRecord& record)>;
+    /// What the page shown needs in the record (the energy page's axis scales): whoever shows
+    /// the pages supplies it, and the controller runs it whenever a page becomes the one shown
+    /// (a run's end, Back and Next, a loaded record, a page printed) and after the operator's
+    /// entries change. Without it the record stays as the run left it.
+    using PagePreparation = std::function<void(TestRecord& record)>;
 
+    /// A controller on the platform's serial ports (see setPortSource).
     explicit Controller(Evaluator evaluate, QObject* parent = nullptr);
     /// A controller measuring its time limits with clock (tests drive it).
     Controller(Evaluator evaluate, Clock& clock, QObject* parent = nullptr);
     ~Controller() override;
 
-    TestRecord& record() { return record_; }
+    /// The record the runs fill and the pages show.
     const TestRecord& record() const { return record_; }
-    Settings& settings() { return settings_; }
-    const Settings& settings() const { return settings_; }
 
-    // The window changes the record only through these, so the rules of the loop (a running
-    // sequence keeps its kind) hold whichever command asks.
+    // The record changes only through these (and the runs), so the rules of the loop (a
+    // running sequence keeps its kind) hold whichever command asks.
 
-    /// The display choices the pages follow.
-    struct DisplayOptions {
-        bool chinese = true;
-        bool wideBand = false;
-        bool thdCsa = false;
-    };
-    DisplayOptions options() const;
-    /// Takes new display choices; nothing is sent to the instrument.
-    void setOptions(const DisplayOptions& options);
-    /// Start-up: reads the configuration in programDir into cfg, the record and the settings
-    /// (writing the defaults when there is none), then resets all results.
-    void loadSettings(const std::string& programDir, Configuration& cfg);
-    /// Reads a data file into the record; a running sequence keeps its kind.
-    Notice loadFile(const std::string& path);
-    /// The same for the bytes of a data file held in memory (a logged run); source says what
-    /// they are for recordLoaded.
-    Notice loadImage(const std::vector<uint8_t>& image, const QString& source);
+    /// Brings the page shown up to date in the record from now on (see PagePreparation).
+    void setPagePreparation(PagePreparation prepare);
+    /// Takes the display choices the pages follow; nothing is sent to the instrument.
+    void setDisplayOptions(const DisplayOptions& options);
+    /// Takes the operator's entries from `from`: the test information and the filament
+    /// parameters Q, P and F (what the information and filament dialogs edit); nothing else
+    /// of `from` is used.
+    void takeEntries(const TestRecord& from);
+    /// A stored record (a data file, a logged run) replaces the record's contents: the caller
+    /// read it over a copy of record(), so the fields no file stores stay as they are. A running
+    /// sequence keeps its kind. source names it for recordLoaded (the file's path, "log:ID").
+    void replaceRecord(const TestRecord& stored, const QString& source);
     /// Shows the page of kind with its results (not the start prompt); ignored while a sequence
     /// runs, whose kind stays on screen.
     void showPage(int32_t kind);
-    /// Takes the cursor positions and readouts of the start and preheat-energy pages from
-    /// source (computed by the page's own arithmetic); nothing else of source is used.
-    void setCursors(const TestRecord& source);
+    /// Moves the start page's cursor (its position and read-outs, worked out by the page's own
+    /// arithmetic) and repaints.
+    void moveStartCursor(const StartCursor& cursor);
+    /// Moves the preheat-energy page's cursor to a sample index and repaints.
+    void moveEnergyCursor(int32_t index);
 
     int32_t currentTest() const { return record_.currentTest; }
     int32_t pendingTest() const { return pendingTest_; }
-    int stepIndex() const { return stepIndex_; }
     bool testRunning() const { return testRunning_; }
     bool testLocked() const { return testLocked_; }
-    bool closeRequested() const { return closeRequested_; }
-    int expectedBytes() const { return expectedBytes_; }
-    int32_t waitSince() const { return waitSince_; }
-    bool replyTimedOut() const { return replyTimedOut_; }
-    /// "?" was sent and step 0 waits for the answer (or the 2000 ms limit) to go on.
-    bool handshakePending() const { return handshakePending_; }
-    bool alarmShown() const { return alarmShown_; }
-    bool timer1Active() const { return timer1_.isActive(); }
-    bool timer2Active() const { return timer2_.isActive(); }
-    /// Milliseconds until Timer2 fires, -1 when it is off.
-    int timer2Remaining() const { return timer2_.remainingTime(); }
-    bool readerActive() const;
-    /// True while the reader will wake by itself when the reply limit passes.
-    bool replyDeadlineArmed() const;
-    int progress() const { return progress_; }
     /// Why the last run or handshake failed (empty after a completed run).
     QString lastFailure() const { return lastFailure_; }
 
-    /// The open port, or nullptr.
-    LinkPort* port() const { return port_.get(); }
-    /// The device portName stands for right now ("/dev/ttyS0", "sim", "COM1" ...).
+    /// The port name chosen ("COM1".."COM4"; empty means COM1), kept in KORVEX.cfg.
+    QString portName() const { return portName_; }
+    /// Takes a new port name; openPort opens it.
+    void setPortName(const QString& name);
+    /// The device the port name stands for right now ("/dev/ttyS0", "sim", "COM1" ...).
     QString portDevice() const;
-    /// From now on open the built-in simulated instrument instead of the serial device.
-    /// paced: bytes at 19200 baud and a lamp switching wait before start and energy captures.
-    void useSimulator(const QString& scenario = QString(), bool paced = true, const QString& fault = QString());
-    /// From now on open this device path (or "sim") instead of the one portName names.
-    void useDevice(const QString& device);
-    /// Ports are made by factory (tests plug in a scripted instrument this way).
-    void setPortFactory(PortFactory factory);
-    /// The simulated instrument while it is in use, else nullptr.
-    SimInstrument* simulator() const { return sim_.get(); }
+    /// The time the handshake's answer (kHandshakeLimitMs) and a reply block after its command
+    /// (kReplyLimitMs) may take, unless others are given (0 keeps the instrument's): a slow line,
+    /// or a machine whose load may hold either end back, may be given more.
+    void setLimits(int handshakeMs, int replyMs);
+    /// From now on ports come from source (the simulated instrument, a device given at start,
+    /// tests' scripted instruments); the port in use is closed, and the next openPort or step 0
+    /// makes one from source.
+    void setPortSource(PortSource source);
 
   public slots:
     // Test commands.
@@ -130,9 +111,10 @@ class Controller : public QObject {
     void setLocked(bool locked);
     void back();
     void next();
-    /// True: close now. Otherwise closeRequested is set and Timer2 runs.
+    /// True: close now. Otherwise the window closes once the running sequence ends, or when
+    /// Timer2 gives up on it.
     bool requestClose();
-    /// (Re)opens the port named by the settings: 0 ok, 1 failure (reported by messageRequested).
+    /// (Re)opens the port the port name stands for: 0 ok, 1 failure (reported by messageRequested).
     int openPort();
     /// Stops the reader and closes the port (the window is closing).
     void shutdown();
@@ -174,7 +156,6 @@ class Controller : public QObject {
     bool event(QEvent* e) override;
 
   private:
-    Notice loadRecord(const std::function<Notice(TestRecord&)>& read, const QString& source);
     void measuringCommand(int32_t kind, bool locked);
     void promptCommand(int32_t kind);
     void setLockState(bool locked);
@@ -197,17 +178,21 @@ class Controller : public QObject {
     /// The step under way waits for the energy test's one-byte acknowledgement.
     bool awaitingAcknowledgement() const;
     void stopReader();
+    bool readerActive() const;
     void postStep();
     bool ensurePortOpen();
+    /// A port for the device from the source, wired to report its failures here.
     std::unique_ptr<LinkPort> makePort(const QString& device);
     void onPortError(const QString& text);
-    void dropPort();
     void closeWindow();
 
+    /// Runs the page preparation on the record, when there is one.
+    void preparePage();
+
     Evaluator evaluate_;
+    PagePreparation preparePage_;
     Clock& clock_;
     TestRecord record_;
-    Settings settings_;
 
     // Loop state.
     int32_t pendingTest_ = 0;
@@ -217,6 +202,8 @@ class Controller : public QObject {
     bool closeRequested_ = false;
 
     // Link state.
+    PortSource ports_;
+    QString portName_;
     std::unique_ptr<LinkPort> port_;
     int expectedBytes_ = 1;
     int32_t waitSince_ = kNoWait;
@@ -226,26 +213,18 @@ class Controller : public QObject {
     // then on every block has the reply limit, as in the measuring tests.
     bool awaitFirstByte_ = false; // waiting, without limit, for the lamp-switch block to begin
     bool lampWaitOver_ = false;   // that block has begun in this run
+    int handshakeLimitMs_ = kHandshakeLimitMs;
+    int replyLimitMs_ = kReplyLimitMs;
     int waitLimitMs_ = kReplyLimitMs;
     bool replyTimedOut_ = false;
     bool alarmShown_ = false;
     bool stepPosted_ = false; // a message 1025 from the reader is still queued
     bool handshakePending_ = false;
     std::unique_ptr<InputThread> reader_;
-    int progress_ = 0;
     QString lastFailure_;
 
     QTimer timer1_;
     QTimer timer2_;
-
-    // Where ports come from.
-    QString deviceOverride_;
-    PortFactory factory_;
-    std::unique_ptr<SimInstrument> sim_;
-    QString simScenario_;
-    QString simFault_;
-    bool simPaced_ = true;
-    bool useSim_ = false;
 };
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 // Instrument value encodings and the reply-block table of the six command sequences.
 #include "link/Frames.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -92,6 +93,70 @@ void copySamplesAsFloats(float* dst, const uint8_t* src, int count)
         dst[i] = static_cast<float>(sampleAt(src, i));
 }
 
+// Where each block goes, and how many bytes that destination takes.
+using W = WorkingFields;
+constexpr size_t kStartRegion = sizeof(W::rawStart) / 4; // one of the four start curves
+constexpr size_t kSampleBytes = 2;
+
+constexpr size_t capacity(Block block)
+{
+    switch (block) {
+    case Block::InputU: return sizeof(W::rawU);
+    case Block::InputI: return sizeof(W::rawI);
+    case Block::InputParams: return sizeof(W::paramBlock);
+    case Block::OutputParams: return sizeof(W::outParamBlock);
+    case Block::CombinedParams: return sizeof(W::paramBlock) + sizeof(W::outParamBlock);
+    case Block::OutUl: return sizeof(W::rawUl);
+    case Block::OutIf: return sizeof(W::rawIf);
+    case Block::OutIl: return sizeof(W::rawIl);
+    case Block::OutIk: return sizeof(W::rawIk);
+    case Block::Start0:
+    case Block::Start1:
+    case Block::Start2:
+    case Block::Start3: return kStartRegion;
+    case Block::StartTail: return sizeof(W::startBlock) + 1; // and the swap flag
+    case Block::EnergyAck: return 1;
+    case Block::EnergyU:
+    case Block::EnergyI:
+    case Block::EnergyP: return kEnergySamples * kSampleBytes;
+    case Block::EnergyCalib: return sizeof(W::calibBlock);
+    }
+    return 0;
+}
+
+// The blocks that must fill their destination exactly: the combined block is split at the end
+// of the input words, and the start tail's last byte is the swap flag.
+constexpr bool exactFit(Block block)
+{
+    return block == Block::CombinedParams || block == Block::StartTail;
+}
+
+constexpr bool fitsDestinations(std::span<const ReplyStep> steps)
+{
+    for (const ReplyStep& step : steps) {
+        const size_t n = static_cast<size_t>(step.bytes);
+        if (n == 0 || n > capacity(step.block) || (exactFit(step.block) && n != capacity(step.block)) ||
+            n > static_cast<size_t>(kLargestReplyBlock))
+            return false;
+    }
+    return true;
+}
+
+constexpr int largestBlock(std::span<const ReplyStep> steps)
+{
+    int largest = 0;
+    for (const ReplyStep& step : steps)
+        largest = std::max(largest, step.bytes);
+    return largest;
+}
+
+static_assert(fitsDestinations(kInputSteps) && fitsDestinations(kOutputSteps) && fitsDestinations(kCompSteps) &&
+                  fitsDestinations(kStartSteps) && fitsDestinations(kEnergySteps),
+              "a reply block does not fit its place in the record");
+static_assert(std::max({largestBlock(kInputSteps), largestBlock(kOutputSteps), largestBlock(kCompSteps),
+                        largestBlock(kStartSteps), largestBlock(kEnergySteps)}) == kLargestReplyBlock,
+              "kLargestReplyBlock is not the largest block of the step tables");
+
 } // namespace
 
 const SequenceSpec* sequenceFor(int32_t kind)
@@ -118,32 +183,33 @@ void storeBlock(TestRecord& r, const ReplyStep& step, const uint8_t* d)
     else if (step.count == CountField::OutSampleCount)
         w.outSampleCount = step.countValue;
 
+    const size_t n = static_cast<size_t>(step.bytes);
     switch (step.block) {
-    case Block::InputU: std::memcpy(w.rawU, d, 512); break;
-    case Block::InputI: std::memcpy(w.rawI, d, 512); break;
-    case Block::InputParams: std::memcpy(w.paramBlock, d, 40); break;
-    case Block::OutputParams: std::memcpy(w.outParamBlock, d, 64); break;
+    case Block::InputU: std::memcpy(w.rawU, d, n); break;
+    case Block::InputI: std::memcpy(w.rawI, d, n); break;
+    case Block::InputParams: std::memcpy(w.paramBlock, d, n); break;
+    case Block::OutputParams: std::memcpy(w.outParamBlock, d, n); break;
     case Block::CombinedParams:
-        std::memcpy(w.paramBlock, d, 40);
-        std::memcpy(w.outParamBlock, d + 40, 64);
+        std::memcpy(w.paramBlock, d, sizeof w.paramBlock);
+        std::memcpy(w.outParamBlock, d + sizeof w.paramBlock, n - sizeof w.paramBlock);
         break;
-    case Block::OutUl: std::memcpy(w.rawUl, d, 300); break;
-    case Block::OutIf: std::memcpy(w.rawIf, d, 300); break;
-    case Block::OutIl: std::memcpy(w.rawIl, d, 300); break;
-    case Block::OutIk: std::memcpy(w.rawIk, d, 300); break;
-    case Block::Start0: std::memcpy(w.rawStart, d, 600); break;
-    case Block::Start1: std::memcpy(w.rawStart + 600, d, 600); break;
-    case Block::Start2: std::memcpy(w.rawStart + 1200, d, 600); break;
-    case Block::Start3: std::memcpy(w.rawStart + 1800, d, 600); break;
+    case Block::OutUl: std::memcpy(w.rawUl, d, n); break;
+    case Block::OutIf: std::memcpy(w.rawIf, d, n); break;
+    case Block::OutIl: std::memcpy(w.rawIl, d, n); break;
+    case Block::OutIk: std::memcpy(w.rawIk, d, n); break;
+    case Block::Start0: std::memcpy(w.rawStart, d, n); break;
+    case Block::Start1: std::memcpy(w.rawStart + kStartRegion, d, n); break;
+    case Block::Start2: std::memcpy(w.rawStart + 2 * kStartRegion, d, n); break;
+    case Block::Start3: std::memcpy(w.rawStart + 3 * kStartRegion, d, n); break;
     case Block::StartTail:
-        std::memcpy(w.startBlock, d, 36);
-        w.startSwapFlag = d[36];
+        std::memcpy(w.startBlock, d, n - 1);
+        w.startSwapFlag = d[n - 1];
         break;
     case Block::EnergyAck: break;
-    case Block::EnergyU: copySamplesAsFloats(r.waveFilamentU, d, kEnergySamples); break;
-    case Block::EnergyI: copySamplesAsFloats(r.waveFilamentI, d, kEnergySamples); break;
-    case Block::EnergyP: copySamplesAsFloats(r.waveEnergy, d, kEnergySamples); break;
-    case Block::EnergyCalib: std::memcpy(w.calibBlock, d, 18); break;
+    case Block::EnergyU: copySamplesAsFloats(r.waveFilamentU, d, step.bytes / int(kSampleBytes)); break;
+    case Block::EnergyI: copySamplesAsFloats(r.waveFilamentI, d, step.bytes / int(kSampleBytes)); break;
+    case Block::EnergyP: copySamplesAsFloats(r.waveEnergy, d, step.bytes / int(kSampleBytes)); break;
+    case Block::EnergyCalib: std::memcpy(w.calibBlock, d, n); break;
     }
 }
 

@@ -2,6 +2,7 @@
 // reply blocks of each test with their sizes and destinations in the record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -25,6 +26,11 @@ float decodeInstrumentFloat(const uint8_t* b);
 /// Inverse of decodeInstrumentFloat for finite values (used by the simulator and tests).
 /// Zero (and negative zero) encode as 00 00 00 00 / 01 00 00 80; infinities and NaN as 0.
 void encodeInstrumentFloat(float value, uint8_t* out);
+/// Instrument float n of a block of them (4 bytes each), as the parameter blocks carry them.
+inline float floatAt(const uint8_t* block, int n)
+{
+    return decodeInstrumentFloat(block + static_cast<std::ptrdiff_t>(4) * n);
+}
 /// Signed 16-bit sample, low byte first.
 inline int16_t decodeSample(const uint8_t* b)
 {
@@ -77,6 +83,10 @@ struct ReplyStep {
     int32_t countValue;
 };
 
+/// The largest reply block of any sequence (each energy curve, 1000 samples); a buffer of this
+/// size takes any block. Frames.cpp checks it against the sequences' step tables.
+inline constexpr int kLargestReplyBlock = 2000;
+
 /// A test's command sequence: step 0 (handshake and command) followed by `steps`.
 struct SequenceSpec {
     int32_t kind;
@@ -94,7 +104,8 @@ const SequenceSpec* sequenceFor(int32_t kind);
 int replyBytesOf(int32_t kind);
 
 /// Applies the step's count setting and copies its block (exactly step.bytes bytes) to the
-/// destination. The energy acknowledgement is not stored; use it with isEnergyAck().
+/// destination. The energy acknowledgement is not stored; use it with isEnergyAck(). step is
+/// one of the sequences' steps: their sizes are checked against the destinations at compile time.
 void storeBlock(TestRecord& r, const ReplyStep& step, const uint8_t* data);
 
 inline bool isEnergyAck(uint8_t b)

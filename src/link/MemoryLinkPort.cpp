@@ -21,6 +21,8 @@ bool MemoryLinkPort::open()
     open_ = true;
     rx_.clear();
     errorText_.clear();
+    if (onOpen)
+        onOpen();
     return true;
 }
 

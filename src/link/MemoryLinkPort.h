@@ -35,6 +35,8 @@ class MemoryLinkPort final : public LinkPort {
     std::function<void(int msecs)> onWait;
     /// Called when the reader sets a new wake level (a paced instrument times its bytes by it).
     std::function<void()> onWakeLevelChanged;
+    /// Called each time the port opens (an instrument wired to it starts afresh).
+    std::function<void()> onOpen;
 
     /// Bytes from the instrument; ignored while the port is closed.
     void deliver(const uint8_t* data, size_t n);

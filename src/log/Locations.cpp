@@ -78,15 +78,20 @@ Locations locationsFor(const QString& programDir)
     Locations l;
     l.programDir = withSeparator(QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()));
     const QString folder = QDir::toNativeSeparators(l.programDir);
-    if (isSystemFolder(l.programDir))
+    const QLatin1String config(kConfigFileName);
+    if (isSystemFolder(l.programDir)) {
         l.reason = QStringLiteral("installed: %1 is a system folder").arg(folder);
-    else if (!writableFolder(l.programDir))
+        l.reasonZh = QStringLiteral("安装版：%1 是系统文件夹").arg(folder);
+    } else if (!writableFolder(l.programDir)) {
         l.reason = QStringLiteral("installed: %1 is not writable").arg(folder);
-    else if (!QFileInfo::exists(l.programDir + QLatin1String(kConfigFileName)))
-        l.reason = QStringLiteral("installed: %1 holds no %2").arg(folder, QLatin1String(kConfigFileName));
-    else {
+        l.reasonZh = QStringLiteral("安装版：%1 不可写").arg(folder);
+    } else if (!QFileInfo::exists(l.programDir + config)) {
+        l.reason = QStringLiteral("installed: %1 holds no %2").arg(folder, config);
+        l.reasonZh = QStringLiteral("安装版：%1 中没有 %2").arg(folder, config);
+    } else {
         l.portable = true;
-        l.reason = QStringLiteral("portable: %1 is writable and holds %2").arg(folder, QLatin1String(kConfigFileName));
+        l.reason = QStringLiteral("portable: %1 is writable and holds %2").arg(folder, config);
+        l.reasonZh = QStringLiteral("便携版：%1 可写且有 %2").arg(folder, config);
     }
     if (l.portable) {
         l.configDir = l.dataDir = l.limitsDir = l.programDir;
@@ -124,29 +129,40 @@ bool makeLocationFolders(const Locations& where, QString* error)
     return true;
 }
 
-QString describeLocations(const Locations& where)
+QString describeLocations(const Locations& where, bool chinese)
 {
     const LimitsFile file = readLimitsFile(where.limitsFile(), false);
     const LogTarget log = logTargetOf(file, where.dataDir);
     auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
+    // The labels padded to one column in a fixed-width font (a Chinese character is two wide).
+    auto line = [chinese](const char* en, const char* zh, const QString& value) {
+        return QString::fromUtf8(chinese ? zh : en) + value + QLatin1Char('\n');
+    };
     QString limits = native(where.limitsFile());
     if (where.limitsSystemWide)
-        limits += QStringLiteral(" (plant-wide; the user has no %1)")
+        limits += (chinese ? QStringLiteral("（全厂通用；用户没有 %1）")
+                           : QStringLiteral(" (plant-wide; the user has no %1)"))
                       .arg(native(where.configDir + QLatin1String(kProfileFileName)));
     else if (!QFileInfo::exists(where.limitsFile()))
-        limits += QStringLiteral(" (written with the defaults on first use)");
+        limits += chinese ? QStringLiteral("（首次使用时以默认值写入）")
+                          : QStringLiteral(" (written with the defaults on first use)");
     if (!file.ok())
-        limits += QStringLiteral(" (damaged, %1: nothing is judged)").arg(file.fault);
-    QString text = QStringLiteral("mode       %1\n").arg(where.reason);
-    text += QStringLiteral("settings   %1\n").arg(native(where.configFile()));
-    text += QStringLiteral("limits     %1\n").arg(limits);
+        limits += chinese
+                      ? QStringLiteral("（有误，%1：不作判定）").arg(file.faultZh.isEmpty() ? file.fault : file.faultZh)
+                      : QStringLiteral(" (damaged, %1: nothing is judged)").arg(file.fault);
+    QString logText = log.isServer() ? log.display() : native(log.path);
     if (!log.unusable.isEmpty())
-        text += QStringLiteral("log        %1 (%2)\n").arg(log.display(), log.unusable);
-    else
-        text += QStringLiteral("log        %1\n").arg(log.isServer() ? log.display() : native(log.path));
+        logText = chinese
+                      ? QStringLiteral("%1（限值文件 %2 有误：%3；修正前测试结果暂不写入）")
+                            .arg(log.display(), native(file.path), file.faultZh.isEmpty() ? file.fault : file.faultZh)
+                      : QStringLiteral("%1 (%2)").arg(log.display(), log.unusable);
+    QString text = line("mode       ", "模式      ", chinese ? where.reasonZh : where.reason);
+    text += line("settings   ", "设置      ", native(where.configFile()));
+    text += line("limits     ", "限值      ", limits);
+    text += line("log        ", "结果记录  ", logText);
     if (log.isServer())
-        text += QStringLiteral("queue      %1\n").arg(native(log.queuePath));
-    text += QStringLiteral("set aside  %1\n").arg(native(log.unwrittenPath));
+        text += line("queue      ", "待写队列  ", native(log.queuePath));
+    text += line("set aside  ", "暂存      ", native(log.unwrittenPath));
     return text;
 }
 

@@ -13,6 +13,7 @@ struct Locations {
     bool portable = false;
     QString programDir;            ///< the running program's folder
     QString reason;                ///< why the copy counts as portable or installed (English, for `paths`)
+    QString reasonZh;              ///< the same in Chinese, for a window showing Chinese
     QString configDir;             ///< KORVEX.cfg and the user's limits file
     QString dataDir;               ///< the results log, its queue and the file of runs set aside
     QString limitsDir;             ///< the folder of the limits file in use
@@ -47,7 +48,8 @@ bool makeLocationFolders(const Locations& where, QString* error = nullptr);
 bool isSystemFolder(const QString& dir);
 
 /// One line per file: the mode and why, the settings, the limits, the results log, its queue
-/// and the file of runs set aside (English; for `korvex-cli paths` and the about box).
-QString describeLocations(const Locations& where);
+/// and the file of runs set aside; in English (`korvex-cli paths`) or, for a window showing
+/// Chinese, in Chinese.
+QString describeLocations(const Locations& where, bool chinese = false);
 
 } // namespace korvex

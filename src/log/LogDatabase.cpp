@@ -11,6 +11,7 @@
 #include <QtSql/QSqlQuery>
 #include <QtSql/QSqlRecord>
 
+#include "kinds/VerdictNames.h"
 #include "log/LogColumns.h"
 
 namespace korvex {

@@ -5,6 +5,8 @@
 #include <QtCore/QSysInfo>
 #include <QtCore/QUuid>
 
+#include "kinds/VerdictNames.h"
+#include "kinds/VerdictOutput.h"
 #include "log/LogColumns.h"
 #include "record/DataFile.h"
 #include "record/TextCodec.h"

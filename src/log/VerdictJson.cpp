@@ -1,5 +1,6 @@
 // Reading verdictJson's output with Qt's JSON reader.
 #include "log/VerdictJson.h"
+#include "kinds/VerdictNames.h"
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>

@@ -1,9 +1,11 @@
-// Result resets and the test date stamp.
+// Result resets, the display options and operator's entries the record keeps, and the test
+// date stamp.
 #include "record/TestRecord.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace korvex {
 
@@ -34,6 +36,46 @@ int32_t& TestRecord::hasResult(int32_t kind)
 int32_t TestRecord::hasResult(int32_t kind) const
 {
     return const_cast<TestRecord*>(this)->hasResult(kind);
+}
+
+DisplayOptions displayOptions(const TestRecord& r)
+{
+    return {r.chinese != 0, r.wideBand != 0, r.thdCsa != 0};
+}
+
+void storeDisplayOptions(TestRecord& r, const DisplayOptions& options)
+{
+    r.chinese = options.chinese ? 1 : 0;
+    r.wideBand = options.wideBand ? 1 : 0;
+    r.thdCsa = options.thdCsa ? 1 : 0;
+}
+
+void storeStartCursor(TestRecord& r, const StartCursor& cursor)
+{
+    r.cursorIndex = cursor.index;
+    r.cursorTime = cursor.time;
+    r.cursorUl = cursor.ul;
+    r.cursorIl = cursor.il;
+    r.cursorIf = cursor.iff;
+    r.cursorIk = cursor.ik;
+}
+
+void copyEntries(const TestRecord& from, TestRecord& to)
+{
+    auto text = [](char* dst, const char* src, size_t size) { std::memcpy(dst, src, size); };
+    text(to.infoName, from.infoName, sizeof to.infoName);
+    text(to.infoNo, from.infoNo, sizeof to.infoNo);
+    text(to.infoType, from.infoType, sizeof to.infoType);
+    text(to.infoSpec, from.infoSpec, sizeof to.infoSpec);
+    text(to.infoTemperature, from.infoTemperature, sizeof to.infoTemperature);
+    text(to.infoHumidity, from.infoHumidity, sizeof to.infoHumidity);
+    text(to.infoManufacturer, from.infoManufacturer, sizeof to.infoManufacturer);
+    text(to.infoOperator, from.infoOperator, sizeof to.infoOperator);
+    text(to.infoFlux, from.infoFlux, sizeof to.infoFlux);
+    text(to.infoColorTemp, from.infoColorTemp, sizeof to.infoColorTemp);
+    to.qPara = from.qPara;
+    to.pPara = from.pPara;
+    to.fPara = from.fPara;
 }
 
 void resetInputResults(TestRecord& r)

@@ -144,6 +144,33 @@ struct TestRecord {
     int32_t hasResult(int32_t kind) const;
 };
 
+/// The display choices the pages follow: the language, the band of the input current figures
+/// and the THD method. The record keeps them (its chinese, wideBand and thdCsa flags), so the
+/// data file and KORVEX.cfg store them with it.
+struct DisplayOptions {
+    bool chinese = true;
+    bool wideBand = false;
+    bool thdCsa = false;
+    friend bool operator==(const DisplayOptions&, const DisplayOptions&) = default;
+};
+
+/// The choices the record holds.
+DisplayOptions displayOptions(const TestRecord& r);
+/// Stores the choices in the record's flags (0 or 1).
+void storeDisplayOptions(TestRecord& r, const DisplayOptions& options);
+
+/// The start page's cursor: a sample index of the 5 s start capture, its time in s and the
+/// four envelopes there in V or A (the record's cursor fields).
+struct StartCursor {
+    int32_t index = 0;
+    float time = 0, ul = 0, il = 0, iff = 0, ik = 0;
+};
+void storeStartCursor(TestRecord& r, const StartCursor& cursor);
+
+/// Copies the operator's entries from one record to another: the ten test-information texts
+/// (not testDate) and the filament parameters Q, P and F, as the dialogs edit them.
+void copyEntries(const TestRecord& from, TestRecord& to);
+
 void resetInputResults(TestRecord& r);
 void resetOutputResults(TestRecord& r);
 void resetCompResults(TestRecord& r);

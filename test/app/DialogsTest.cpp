@@ -40,22 +40,39 @@ void typeText(QWidget* widget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-TestRecord filamentDefaults()
-{
-    TestRecord r;
-    r.qPara = 7.0f;
-    r.pPara = 9.0f;
-    r.fPara = 1.5f;
-    return r;
-}
-
 // ---- Filament parameters --------------------------------------------------------------------
 
-TEST(FilamentDialog, ShowsDefaultsInTheirFormatsAndStoresThemUnchanged)
-{
-    TestRecord r = filamentDefaults();
+// The filament dialog on a record with the default parameters Q 7, P 9, F 1.5.
+class FilamentDialog : public ::testing::Test {
+  protected:
+    FilamentDialog()
+    {
+        r.qPara = 7.0f;
+        r.pPara = 9.0f;
+        r.fPara = 1.5f;
+    }
+    /// Shows the dialog, types the texts given (null leaves a box as shown) and presses OK.
+    int enter(const char* q, const char* p, const char* f)
+    {
+        runner.script = [=, this](QDialog&) {
+            if (q)
+                form.QEdit->setText(QString::fromUtf8(q));
+            if (p)
+                form.PEdit->setText(QString::fromUtf8(p));
+            if (f)
+                form.FEdit->setText(QString::fromUtf8(f));
+            form.OkBtn->click();
+        };
+        return runner.exec(form);
+    }
+
+    TestRecord r;
     ScriptedRunner runner;
-    TFilamentForm form(r, runner);
+    TFilamentForm form{r, runner};
+};
+
+TEST_F(FilamentDialog, ShowsDefaultsInTheirFormatsAndStoresThemUnchanged)
+{
     runner.script = [&](QDialog&) {
         EXPECT_EQ(form.QEdit->text(), QStringLiteral("7.00"));
         EXPECT_EQ(form.PEdit->text(), QStringLiteral("9.00"));
@@ -70,28 +87,16 @@ TEST(FilamentDialog, ShowsDefaultsInTheirFormatsAndStoresThemUnchanged)
     EXPECT_TRUE(runner.messages.empty());
 }
 
-TEST(FilamentDialog, EditedValuesAreStoredTogether)
+TEST_F(FilamentDialog, EditedValuesAreStoredTogether)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
-    runner.script = [&](QDialog&) {
-        form.QEdit->setText(QStringLiteral("6.5"));
-        form.PEdit->setText(QStringLiteral(" -2 "));
-        form.FEdit->setText(QStringLiteral("0"));
-        form.OkBtn->click();
-    };
-    EXPECT_EQ(runner.exec(form), QDialog::Accepted);
+    EXPECT_EQ(enter("6.5", " -2 ", "0"), QDialog::Accepted);
     EXPECT_FLOAT_EQ(r.qPara, 6.5f);
     EXPECT_FLOAT_EQ(r.pPara, -2.0f); // no range check
     EXPECT_FLOAT_EQ(r.fPara, 0.0f);
 }
 
-TEST(FilamentDialog, LetterForPWithEnterReportsPAndStoresNothing)
+TEST_F(FilamentDialog, LetterForPWithEnterReportsPAndStoresNothing)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
     runner.script = [&](QDialog&) {
         form.QEdit->setText(QStringLiteral("8"));
         form.PEdit->setText(QStringLiteral("x"));
@@ -107,56 +112,30 @@ TEST(FilamentDialog, LetterForPWithEnterReportsPAndStoresNothing)
     EXPECT_FLOAT_EQ(r.fPara, 1.5f);
 }
 
-TEST(FilamentDialog, OnlyTheFirstBadValueIsReported)
+TEST_F(FilamentDialog, OnlyTheFirstBadValueIsReported)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
-    runner.script = [&](QDialog&) {
-        form.QEdit->setText(QStringLiteral(""));
-        form.PEdit->setText(QStringLiteral("abc"));
-        form.FEdit->setText(QStringLiteral("1,5"));
-        form.OkBtn->click();
-    };
-    runner.exec(form);
+    enter("", "abc", "1,5");
     ASSERT_EQ(runner.messages.size(), 1u);
     EXPECT_EQ(runner.messages[0].first, QStringLiteral("Q值设定错误!"));
 }
 
-TEST(FilamentDialog, BadFIsReportedAfterGoodQAndP)
+TEST_F(FilamentDialog, BadFIsReportedAfterGoodQAndP)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
-    runner.script = [&](QDialog&) {
-        form.FEdit->setText(QStringLiteral("1.5.1"));
-        form.OkBtn->click();
-    };
-    runner.exec(form);
+    enter(nullptr, nullptr, "1.5.1");
     ASSERT_EQ(runner.messages.size(), 1u);
     EXPECT_EQ(runner.messages[0].first, QStringLiteral("F值设定错误!"));
 }
 
-TEST(FilamentDialog, ValueBeyondFloatRangeIsRefused)
+TEST_F(FilamentDialog, ValueBeyondFloatRangeIsRefused)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
-    runner.script = [&](QDialog&) {
-        form.QEdit->setText(QStringLiteral("1e300"));
-        form.OkBtn->click();
-    };
-    runner.exec(form);
+    enter("1e300", nullptr, nullptr);
     ASSERT_EQ(runner.messages.size(), 1u);
     EXPECT_EQ(runner.messages[0].first, QStringLiteral("Q值设定错误!"));
     EXPECT_FLOAT_EQ(r.qPara, 7.0f);
 }
 
-TEST(FilamentDialog, CancelKeepsTheValues)
+TEST_F(FilamentDialog, CancelKeepsTheValues)
 {
-    TestRecord r = filamentDefaults();
-    ScriptedRunner runner;
-    TFilamentForm form(r, runner);
     runner.script = [&](QDialog&) {
         form.QEdit->setText(QStringLiteral("1"));
         form.CancelBtn->click();
@@ -168,13 +147,18 @@ TEST(FilamentDialog, CancelKeepsTheValues)
 
 // ---- Test information -----------------------------------------------------------------------
 
-TEST(InfoDialog, ShowsAndStoresCodePage936Texts)
-{
+// The information dialog on an empty record.
+class InfoDialog : public ::testing::Test {
+  protected:
     TestRecord r;
+    ScriptedRunner runner;
+    TInfoForm form{r};
+};
+
+TEST_F(InfoDialog, ShowsAndStoresCodePage936Texts)
+{
     storeText(r.infoName, utf8ToCp936("荧光灯镇流器"));
     storeText(r.infoTemperature, "25");
-    ScriptedRunner runner;
-    TInfoForm form(r);
     runner.script = [&](QDialog&) {
         EXPECT_EQ(form.edits[0]->text(), QStringLiteral("荧光灯镇流器"));
         EXPECT_EQ(form.edits[4]->text(), QStringLiteral("25"));
@@ -187,20 +171,16 @@ TEST(InfoDialog, ShowsAndStoresCodePage936Texts)
     EXPECT_EQ(fieldUtf8(r.infoName), "荧光灯镇流器");
 }
 
-TEST(InfoDialog, ThirtyFirstCharacterOfTheNameCannotBeTyped)
+TEST_F(InfoDialog, ThirtyFirstCharacterOfTheNameCannotBeTyped)
 {
-    TestRecord r;
-    TInfoForm form(r);
     form.show();
     form.edits[0]->setFocus();
     QTest::keyClicks(form.edits[0], QString(31, QLatin1Char('a')));
     EXPECT_EQ(form.edits[0]->text().size(), 30);
 }
 
-TEST(InfoDialog, ChineseTextIsLimitedByItsBytes)
+TEST_F(InfoDialog, ChineseTextIsLimitedByItsBytes)
 {
-    TestRecord r;
-    TInfoForm form(r);
     form.show();
     QLineEdit* name = form.edits[0]; // 30 bytes: 15 Chinese characters
     name->setFocus();
@@ -229,10 +209,8 @@ bool wholeTextInView(QLineEdit* edit)
     return edit->cursorPositionAt(QPoint(edit->contentsRect().left() + 4, edit->height() / 2)) == 0;
 }
 
-TEST(InfoDialog, FieldsShowTheirLongestTexts)
+TEST_F(InfoDialog, FieldsShowTheirLongestTexts)
 {
-    TestRecord r;
-    TInfoForm form(r);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.edits[0]->setText(QStringLiteral("ELECTRONIC BALLAST T8-36W 220V")); // 30 characters
@@ -245,12 +223,9 @@ TEST(InfoDialog, FieldsShowTheirLongestTexts)
     EXPECT_TRUE(wholeTextInView(form.edits[4]));
 }
 
-TEST(InfoDialog, CancelEmptiesTheBoxesAndKeepsTheFields)
+TEST_F(InfoDialog, CancelEmptiesTheBoxesAndKeepsTheFields)
 {
-    TestRecord r;
     storeText(r.infoNo, "A-17");
-    ScriptedRunner runner;
-    TInfoForm form(r);
     runner.script = [&](QDialog&) {
         form.edits[1]->setText(QStringLiteral("B-99"));
         form.CancelBtn->click();
@@ -269,6 +244,7 @@ struct PortFixture {
     Settings settings;
     int opens = 0;
     QStringList asked;
+    ScriptedRunner runner;
     TPortForm form{settings, [this] { ++opens; },
                    [this](const QString& name) {
                        asked << name;
@@ -280,12 +256,11 @@ TEST(PortDialog, UnknownNameShowsCom1AndOkSwitchesToIt)
 {
     PortFixture f;
     storeText(f.settings.portName, "COM9");
-    ScriptedRunner runner;
-    runner.script = [&](QDialog&) {
+    f.runner.script = [&](QDialog&) {
         EXPECT_EQ(f.form.itemIndex(), 0);
         f.form.OkBtn->click();
     };
-    runner.exec(f.form);
+    f.runner.exec(f.form);
     EXPECT_STREQ(f.settings.portName, "COM1");
     EXPECT_EQ(f.opens, 1);
 }
@@ -294,15 +269,14 @@ TEST(PortDialog, ShowsTheCurrentPortAndTheDevicesTheyStandFor)
 {
     PortFixture f;
     storeText(f.settings.portName, "COM3");
-    ScriptedRunner runner;
-    runner.script = [&](QDialog&) {
+    f.runner.script = [&](QDialog&) {
         EXPECT_EQ(f.form.itemIndex(), 2);
         EXPECT_EQ(f.form.items[2]->text(), QStringLiteral("COM3"));
         EXPECT_TRUE(f.form.devices[3]->text().contains(QStringLiteral("/dev/tty4")));
         f.form.items[1]->setChecked(true);
         f.form.OkBtn->click();
     };
-    runner.exec(f.form);
+    f.runner.exec(f.form);
     EXPECT_EQ(f.asked, (QStringList{"COM1", "COM2", "COM3", "COM4"}));
     EXPECT_STREQ(f.settings.portName, "COM2");
     EXPECT_EQ(f.opens, 1);
@@ -312,10 +286,9 @@ TEST(PortDialog, OkWithTheSamePortReopensIt)
 {
     PortFixture f;
     storeText(f.settings.portName, "COM2");
-    ScriptedRunner runner;
-    runner.script = [&](QDialog&) { f.form.OkBtn->click(); };
-    runner.exec(f.form);
-    runner.exec(f.form);
+    f.runner.script = [&](QDialog&) { f.form.OkBtn->click(); };
+    f.runner.exec(f.form);
+    f.runner.exec(f.form);
     EXPECT_STREQ(f.settings.portName, "COM2");
     EXPECT_EQ(f.opens, 2);
 }
@@ -324,12 +297,11 @@ TEST(PortDialog, CancelChangesNothing)
 {
     PortFixture f;
     storeText(f.settings.portName, "COM4");
-    ScriptedRunner runner;
-    runner.script = [&](QDialog&) {
+    f.runner.script = [&](QDialog&) {
         f.form.items[0]->setChecked(true);
         f.form.CancelBtn->click();
     };
-    EXPECT_EQ(runner.exec(f.form), QDialog::Rejected);
+    EXPECT_EQ(f.runner.exec(f.form), QDialog::Rejected);
     EXPECT_STREQ(f.settings.portName, "COM4");
     EXPECT_EQ(f.opens, 0);
 }
@@ -481,7 +453,7 @@ TEST(TitleBars, EachDialogAsksForItsButtonsAndKeepsItsSize)
     const TitleBar pc = titleBar(print);
     EXPECT_TRUE(!pc.minimise && !pc.maximise && !pc.close && pc.fixed);
 
-    TestRecord r = filamentDefaults();
+    TestRecord r;
     ScriptedRunner runner;
     int family = 0;
     TInfoForm info(r);

@@ -20,6 +20,7 @@
 #include "app/window/VerdictPanel.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/Locations.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
@@ -47,7 +48,7 @@ struct InstalledBench {
         EXPECT_TRUE(where.limitsSystemWide);
         EXPECT_TRUE(makeLocationFolders(where));
 
-        controller.useSimulator(QString(), false);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString(), false)));
         TKORVEXForm::StartOptions options;
         options.programDir = where.configDir;
         options.limitsDir = where.limitsDir;

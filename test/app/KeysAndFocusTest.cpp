@@ -7,6 +7,7 @@
 
 #include "WindowBench.h"
 #include "kinds/Starttest.h"
+#include "support/RecordEdits.h"
 
 namespace korvex {
 namespace {
@@ -15,11 +16,11 @@ struct Bench : WindowBench {
     /// A start result on screen with the cursor at sample 100.
     void showStartPage()
     {
-        TestRecord& r = controller.record();
-        r.hasStartResult = r.resultsShown = 1;
-        r.currentTest = KindStart;
-        setStartCursor(r, 100);
-        emit controller.repaintRequested();
+        test::openEdited(controller, [](TestRecord& r) {
+            r.hasStartResult = r.resultsShown = 1;
+            r.currentTest = KindStart;
+            setStartCursor(r, 100);
+        });
     }
     void clickField() { QTest::mouseClick(controls->serialField(), Qt::LeftButton); }
     /// Keys as the keyboard sends them: to whatever has the focus by then.

@@ -24,6 +24,7 @@
 #include "kinds/Evaluate.h"
 #include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
@@ -41,7 +42,7 @@ struct LoggingWindow {
             startedFrom = QDir::currentPath();
             QDir::setCurrent(temp.path());
         }
-        controller.useSimulator(QString(), false);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString(), false)));
         TKORVEXForm::StartOptions options;
         options.programDir = temp.path() + QLatin1Char('/');
         form = std::make_unique<TKORVEXForm>(controller, runner, options);

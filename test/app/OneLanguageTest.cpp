@@ -16,9 +16,11 @@
 #include <QtWidgets/QTableWidget>
 
 #include "WindowBench.h"
+#include "app/window/AboutBox.h"
 #include "app/window/HistoryWindow.h"
 #include "app/window/ValueNames.h"
 #include "app/window/VerdictPanel.h"
+#include "log/Locations.h"
 #include "log/LogColumns.h"
 
 namespace korvex {
@@ -39,7 +41,8 @@ QStringList ownTexts(const WindowBench& b, HistoryWindow& h)
     for (QLabel* l : b.form->findChildren<QLabel*>()) // the alarm's labels are the manual's
         if (l->isVisible() && !l->objectName().startsWith(QLatin1String("Label")))
             texts << l->text();
-    for (QTableWidget* t : {b.form->verdictPanel()->checksTable(), h.runsTable(), h.statsTable()})
+    for (QTableWidget* t : {b.form->verdictPanel()->findChild<QTableWidget*>(QStringLiteral("VerdictChecks")),
+                            h.runsTable(), h.statsTable()})
         for (int c = 0; c < t->columnCount(); ++c)
             texts << t->horizontalHeaderItem(c)->text();
     for (int i = 0; i < h.trendChoice()->count(); ++i)
@@ -87,6 +90,44 @@ TEST(OneLanguage, TheDamagedLimitsMessageIsInOneLanguage)
     b.form->EnglishClick();
     EXPECT_FALSE(hasChinese(notice->text())) << notice->text().toStdString();
     EXPECT_FALSE(hasChinese(b.controls->limitsLabel()->text())) << b.controls->limitsLabel()->text().toStdString();
+}
+
+TEST(OneLanguage, TheHelpMenuAndTheAboutBoxFollowThePages)
+{
+    WindowBench b;
+    const Locations where = locationsFor(b.temp.path());
+    addHelpMenu(*b.form, b.runner, where);
+    auto* help = b.form->findChild<QMenu*>(QStringLiteral("HelpMenu"));
+    auto* about = b.form->findChild<QAction*>(QStringLiteral("About"));
+    ASSERT_TRUE(help && about);
+    QString title, text, files;
+    b.runner.script = [&](QDialog& d) {
+        if (auto* box = qobject_cast<QMessageBox*>(&d)) {
+            title = box->windowTitle();
+            text = box->text();
+            files = box->informativeText();
+        }
+    };
+    for (const bool chinese : {false, true, false}) {
+        chinese ? b.form->ChineseClick() : b.form->EnglishClick();
+        for (const QString& t : {help->title(), about->text(), about->statusTip()})
+            EXPECT_EQ(hasChinese(t), chinese) << t.toStdString();
+        files.clear();
+        about->trigger();
+        EXPECT_EQ(hasChinese(title), chinese) << title.toStdString();
+        EXPECT_EQ(hasChinese(text), chinese) << text.toStdString();
+        // Every line names its file in the language, the path as it is.
+        EXPECT_TRUE(files.contains(where.configFile())) << files.toStdString();
+        const QStringList lines = QString(files)
+                                      .remove(QRegularExpression(QStringLiteral("</?pre>")))
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_GE(lines.size(), 5);
+        for (const QString& line : lines) {
+            const QString label = line.section(QLatin1Char(' '), 0, 0);
+            EXPECT_EQ(hasChinese(line), chinese) << line.toStdString();
+            EXPECT_TRUE(chinese ? hasChinese(label) : !label.isEmpty()) << line.toStdString();
+        }
+    }
 }
 
 TEST(HistoryTrend, EveryLoggedValueHasANameOfItsOwnInEachLanguage)

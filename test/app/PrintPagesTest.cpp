@@ -18,6 +18,8 @@
 #include "app/window/KorvexForm.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
+#include "support/RecordEdits.h"
 
 namespace korvex {
 namespace {
@@ -25,15 +27,16 @@ namespace {
 struct PrintingWindow {
     PrintingWindow()
     {
-        controller.useSimulator();
+        controller.setPortSource(simulatedPorts(makeSimInstrument()));
         TKORVEXForm::StartOptions options;
         options.programDir = temp.path() + QLatin1Char('/');
         form = std::make_unique<TKORVEXForm>(controller, runner, options);
-        TestRecord& r = controller.record();
-        r.chinese = 1;
-        r.hasInputResult = 1;
-        r.Urms = 229.9f;
-        r.currentTest = KindInput;
+        test::openEdited(controller, [](TestRecord& r) {
+            r.chinese = 1;
+            r.hasInputResult = 1;
+            r.Urms = 229.9f;
+            r.currentTest = KindInput;
+        });
         runner.printerAnswer = true;
         runner.script = [](QDialog& d) {
             if (auto* print = qobject_cast<TPrintForm*>(&d))
@@ -103,7 +106,7 @@ TEST(PrintPath, AFileThatCannotBeWrittenLeavesTheOldOneAndSaysSo)
     rlimit small = saved;
     small.rlim_cur = 2048;
     setrlimit(RLIMIT_FSIZE, &small);
-    w.controller.record().Urms = 120.0f;
+    test::openEdited(w.controller, [](TestRecord& r) { r.Urms = 120.0f; });
     w.printTo(pdf);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, before);

@@ -30,7 +30,7 @@ struct Bench : WindowBench {
     /// scrolling, once the window has laid the panel out.
     void expectNothingCut(const char* language)
     {
-        QTableWidget& table = *panel->checksTable();
+        QTableWidget& table = *panel->findChild<QTableWidget*>(QStringLiteral("VerdictChecks"));
         QHeaderView* header = table.horizontalHeader();
         EXPECT_TRUE(QTest::qWaitFor([&] { return header->length() <= table.viewport()->width(); }, 3000))
             << language << ": " << header->length() << " > " << table.viewport()->width();
@@ -67,7 +67,8 @@ TEST(VerdictPanelLayout, ASeriesShowsAverageAndLargestRunApartEachWithItsUnit)
     b.series(2);
     const VerdictSection* classC = b.panel->verdict().section(SectionKind::ClassC);
     ASSERT_NE(classC, nullptr);
-    QTableWidget* table = b.panel->checksTable();
+    auto* table = b.panel->findChild<QTableWidget*>(QStringLiteral("VerdictChecks"));
+    ASSERT_NE(table, nullptr);
     ASSERT_EQ(table->columnCount(), 6);
     const auto figure = [](const QString& cell) { return cell.section(QLatin1Char(' '), 0, 0).toDouble(); };
     int row = 1; // under the section's title

@@ -21,6 +21,7 @@
 #include "kinds/Evaluate.h"
 #include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"
 #include "record/TextCodec.h"
@@ -31,7 +32,7 @@ namespace {
 struct Bench {
     explicit Bench(const QString& scenario, const QByteArray& limits = {})
     {
-        controller.useSimulator(scenario, false);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(scenario, false)));
         if (!limits.isEmpty())
             writeLimits(limits);
         TKORVEXForm::StartOptions options;

@@ -18,6 +18,7 @@
 #include "kinds/Evaluate.h"
 #include "kinds/VerdictProfile.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/ResultsLog.h"
 #include "record/TextCodec.h"
 
@@ -32,7 +33,7 @@ struct WindowBench {
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(limits);
         }
-        controller.useSimulator(scenario, false);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(scenario, false)));
         TKORVEXForm::StartOptions options;
         options.programDir = temp.path() + QLatin1Char('/');
         form = std::make_unique<TKORVEXForm>(controller, runner, options);
@@ -56,7 +57,10 @@ struct WindowBench {
     /// A single run of kind for a ballast of the product type, until it is logged.
     bool singleRun(int32_t kind, const char* type = "")
     {
-        storeText(controller.record().infoType, type);
+        // The product type as the information dialog sets it.
+        auto entries = std::make_unique<TestRecord>(controller.record());
+        storeText(entries->infoType, type);
+        controller.takeEntries(*entries);
         const qsizetype before = logged.size();
         controller.singleRun(kind);
         return QTest::qWaitFor([&] { return logged.size() > before; }, 30000);

@@ -1,4 +1,5 @@
-# Fails when a source file includes a header of a folder above its own, or when plain C++
+# Fails when a source file includes a header of a folder above its own or beside it (only the
+# window program's folder may use the simulated instrument of link/sim), or when plain C++
 # folders include Qt. Run as: cmake -DSRC=<project>/src -P CheckIncludes.cmake
 
 cmake_minimum_required(VERSION 3.25)
@@ -6,11 +7,12 @@ cmake_minimum_required(VERSION 3.25)
 set(rules
   "record|record"
   "link|record,link"
+  "link/sim|record,link,link/sim"
   "kinds|record,link,kinds"
   "log|record,link,kinds,log"
   "app/canvas|record,link,kinds,log,app/canvas"
   "app/dialogs|record,link,kinds,log,app/canvas,app/dialogs"
-  "app/window|record,link,kinds,log,app/canvas,app/dialogs,app/window")
+  "app/window|record,link,link/sim,kinds,log,app/canvas,app/dialogs,app/window")
 # Folders that are plain C++: no Qt header at all.
 set(plain record kinds)
 

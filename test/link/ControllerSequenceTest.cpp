@@ -26,28 +26,13 @@ const SequenceCase kCases[] = {
     {KindEnergy, "?5!!!", {10, 30, 55, 80, 100}, false},
 };
 
-void command(Controller& c, int32_t kind)
-{
-    switch (kind) {
-    case KindInput: c.inputTest(); break;
-    case KindPhase: c.phaseTest(); break;
-    case KindOutput: c.outputTest(); break;
-    case KindComprehensive: c.compTest(); break;
-    case KindStart: c.startTest(); break;
-    case KindEnergy: c.energyTest(); break;
-    default: break;
-    }
-}
-
 class SequenceTest : public ::testing::TestWithParam<SequenceCase> {};
 
 TEST_P(SequenceTest, RunsTheStepTableInOrder)
 {
     const SequenceCase& tc = GetParam();
     LinkFixture f;
-    f.instrument.blocks = simBlocks(tc.kind);
-    command(*f.controller, tc.kind);
-    f.pump();
+    f.run(tc.kind);
 
     EXPECT_EQ(f.written(), QByteArray(tc.bytes));
     const QString prefix = QString::fromUtf8(sequenceFor(tc.kind)->statusPrefix);
@@ -62,16 +47,20 @@ TEST_P(SequenceTest, RunsTheStepTableInOrder)
 
     Controller& c = *f.controller;
     EXPECT_FALSE(c.testRunning());
-    EXPECT_EQ(c.stepIndex(), 0);
-    EXPECT_EQ(c.expectedBytes(), 1);
     EXPECT_EQ(c.currentTest(), tc.kind);
     EXPECT_EQ(c.record().hasResult(tc.kind), 1);
     EXPECT_EQ(f.completed, std::vector<int32_t>{tc.kind});
-    EXPECT_FALSE(c.readerActive());
-    // Measuring tests come back through Timer1; start and energy end locked.
-    EXPECT_EQ(c.timer1Active(), tc.repeats);
-    EXPECT_EQ(c.testLocked(), !tc.repeats);
     EXPECT_EQ(f.port->bytesWaiting(), 0);
+    EXPECT_EQ(c.testLocked(), !tc.repeats);
+    // The run is over: nothing more is read, sent or reported.
+    f.port->clearWritten();
+    EXPECT_TRUE(f.readerIdle());
+    // Measuring tests come back through Timer1, from step 0; start and energy end locked.
+    f.instrument.blocks = simBlocks(tc.kind);
+    EXPECT_EQ(f.restartsWithin(tc.repeats ? 3000 : 800), tc.repeats);
+    if (tc.repeats) {
+        EXPECT_EQ(f.written().left(2), QByteArray(tc.bytes).left(2)); // the handshake and the command
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, SequenceTest, ::testing::ValuesIn(kCases),
@@ -82,9 +71,7 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, SequenceTest, ::testing::ValuesIn(kCases),
 TEST(SequenceDestinations, InputBlocksLandInTheRawFields)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindInput);
-    f.controller->inputTest();
-    f.pump();
+    f.run(KindInput);
     const WorkingFields& w = f.controller->record().work;
     EXPECT_EQ(std::memcmp(w.rawU, f.instrument.blocks[0].constData(), 512), 0);
     EXPECT_EQ(std::memcmp(w.rawI, f.instrument.blocks[1].constData(), 512), 0);
@@ -97,9 +84,7 @@ TEST(SequenceDestinations, InputBlocksLandInTheRawFields)
 TEST(SequenceDestinations, ComprehensiveSplitsItsParameterBlockAndCountsItsOutputHalf)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindComprehensive);
-    f.controller->compTest();
-    f.pump();
+    f.run(KindComprehensive);
     const WorkingFields& w = f.controller->record().work;
     const QByteArray& params = f.instrument.blocks[2];
     ASSERT_EQ(params.size(), 104);
@@ -113,12 +98,8 @@ TEST(SequenceDestinations, ComprehensiveSplitsItsParameterBlockAndCountsItsOutpu
 TEST(SequenceDestinations, OutputAfterComprehensiveSetsTheSampleCountTo150)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindComprehensive);
-    f.controller->compTest();
-    f.pump();
-    f.instrument.blocks = simBlocks(KindOutput);
-    f.controller->outputTest();
-    f.pump();
+    f.run(KindComprehensive);
+    f.run(KindOutput);
     EXPECT_EQ(f.controller->record().work.sampleCount, 150);
     EXPECT_EQ(f.completed, (std::vector<int32_t>{KindComprehensive, KindOutput}));
 }
@@ -147,9 +128,9 @@ TEST(Commands, MeasuringCommandClearsTheLockAndSingleRunSetsIt)
     EXPECT_TRUE(f.controller->testLocked());
     EXPECT_EQ(f.lockChanges.back(), true);
     f.pump();
-    EXPECT_FALSE(f.controller->timer1Active() && !f.controller->testLocked());
-    // Timer1 only polls while locked: no new run.
+    // Timer1 only polls while locked: no new run, by itself or when it fires.
     f.clearWritten();
+    EXPECT_FALSE(f.restartsWithin(800));
     f.controller->timer1Timer();
     f.pump();
     EXPECT_TRUE(f.written().isEmpty());
@@ -166,7 +147,8 @@ TEST(Commands, StartCommandDrawsThePromptAndPressesTheButtonButLeavesTheLockClea
 {
     LinkFixture f;
     f.instrument.autoReply = false;
-    f.controller->record().resultsShown = 1;
+    f.controller->showPage(KindEnergy); // results shown
+    ASSERT_EQ(f.controller->record().resultsShown, 1);
     f.controller->startTest();
     EXPECT_EQ(f.controller->record().resultsShown, 0);
     EXPECT_EQ(f.promptRequests, 1);
@@ -196,30 +178,29 @@ TEST(Commands, BackAndNextWrapAndAreIgnoredDuringARun)
 TEST(Commands, ACommandDuringARunWaitsForItToEnd)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindInput);
-    f.instrument.autoReply = false;
-    f.controller->inputTest();
-    f.pump();
+    f.run(KindInput, false);
     f.instrument.sendNext(); // rawU
     f.pump();
-    ASSERT_EQ(f.controller->stepIndex(), 2);
+    ASSERT_EQ(f.written(), QByteArray("?0!"));
 
-    f.controller->record().hasOutputResult = 1;
+    TestRecord withOutput = f.controller->record(); // output results opened from a file
+    withOutput.hasOutputResult = 1;
+    f.controller->replaceRecord(withOutput, QStringLiteral("output.kvx"));
     f.controller->outputTest();
     EXPECT_EQ(f.controller->record().hasOutputResult, 0); // reset at once
     f.pump();
-    EXPECT_EQ(f.controller->stepIndex(), 2); // the running input step only re-checked
-    EXPECT_EQ(f.written(), QByteArray("?0!"));
+    EXPECT_EQ(f.written(), QByteArray("?0!")); // the running input step only re-checked
+    EXPECT_EQ(f.controller->currentTest(), KindInput);
 
     f.instrument.autoReply = true;
     f.instrument.sendNext();
     f.pump();
     EXPECT_EQ(f.completed, std::vector<int32_t>{KindInput});
-    EXPECT_TRUE(f.controller->timer1Active());
 
+    // 500 ms later the output test starts.
     f.clearWritten();
     f.instrument.blocks = simBlocks(KindOutput);
-    f.controller->timer1Timer();
+    EXPECT_TRUE(f.restartsWithin(3000));
     f.pump();
     EXPECT_EQ(f.written(), QByteArray("?1!!!!"));
     EXPECT_EQ(f.completed, (std::vector<int32_t>{KindInput, KindOutput}));
@@ -228,9 +209,7 @@ TEST(Commands, ACommandDuringARunWaitsForItToEnd)
 TEST(Commands, ChangingKindResetsAtStepZeroButARepetitionKeepsResults)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindInput);
-    f.controller->inputTest();
-    f.pump();
+    f.run(KindInput);
     ASSERT_EQ(f.controller->record().hasInputResult, 1);
     const float urms = f.controller->record().Urms;
 
@@ -246,15 +225,15 @@ TEST(Commands, ChangingKindResetsAtStepZeroButARepetitionKeepsResults)
 TEST(Commands, StepZeroOfAnotherKindResetsItsResultsAgain)
 {
     LinkFixture f;
-    f.instrument.blocks = simBlocks(KindInput);
-    f.controller->inputTest();
-    f.pump();
+    f.run(KindInput);
     ASSERT_EQ(f.controller->record().hasInputResult, 1);
+    const TestRecord withInput = f.controller->record();
     f.instrument.autoReply = false;
     f.controller->phaseTest(); // resets the input results once
-    // Results that reappear before step 0 (e.g. a file opened meanwhile) are reset again there,
+    // Results that reappear before step 0 (a file opened meanwhile) are reset again there,
     // because the kind changes from input to phase.
-    f.controller->record().hasInputResult = 1;
+    f.controller->replaceRecord(withInput, QStringLiteral("input.kvx"));
+    ASSERT_EQ(f.controller->record().hasInputResult, 1);
     f.pump();
     ASSERT_TRUE(f.controller->testRunning());
     EXPECT_EQ(f.controller->currentTest(), KindPhase);

@@ -1,13 +1,14 @@
 // Test helpers for the link.
 #include "LinkTestSupport.h"
 
+#include <QElapsedTimer>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "kinds/Evaluate.h"
 
 #include "link/Frames.h"
-#include "link/SimModel.h"
+#include "link/sim/SimModel.h"
 
 namespace korvex::test {
 
@@ -52,13 +53,13 @@ void ScriptedInstrument::sendNext(int n)
 LinkFixture::LinkFixture()
 {
     controller = std::make_unique<Controller>(evaluateKind, clock);
-    controller->setPortFactory([this](const QString& device) {
+    controller->setPortSource(PortSource([this](const QString& device) -> std::unique_ptr<LinkPort> {
         auto p = std::make_unique<MemoryLinkPort>(device);
         port = p.get();
         ++portsMade;
         instrument.attach(port);
         return p;
-    });
+    }));
     Controller* c = controller.get();
     QObject::connect(c, &Controller::statusTextChanged, [this](const QString& t) { statusTexts << t; });
     QObject::connect(c, &Controller::progressChanged, [this](int v) { progressValues.push_back(v); });
@@ -78,6 +79,17 @@ LinkFixture::~LinkFixture()
 {
     // Drop events still queued for the controller before it goes.
     QCoreApplication::removePostedEvents(controller.get());
+}
+
+void LinkFixture::run(int32_t kind, bool replies, bool single)
+{
+    instrument.blocks = simBlocks(kind);
+    instrument.autoReply = replies;
+    if (single)
+        controller->singleRun(kind);
+    else
+        giveCommand(*controller, kind);
+    pump();
 }
 
 void LinkFixture::passTime(uint32_t ms)
@@ -100,6 +112,34 @@ int LinkFixture::pump()
     return rounds;
 }
 
+bool LinkFixture::restartsWithin(int ms)
+{
+    const qsizetype before = written().count('?');
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (written().count('?') > before)
+            return true;
+    }
+    return false;
+}
+
+bool LinkFixture::readerIdle()
+{
+    const QByteArray sent = written();
+    const int before = steps;
+    const qsizetype failed = failures.size();
+    const size_t done = completed.size();
+    passTime(60000);
+    if (port && port->isOpen())
+        port->deliver(QByteArray(2000, '\x11'));
+    pump();
+    QCoreApplication::processEvents();
+    pump();
+    return written() == sent && steps == before && failures.size() == failed && completed.size() == done;
+}
+
 std::vector<QByteArray> simBlocks(int32_t kind)
 {
     SimModel model(QStringLiteral("pfc"), 7);
@@ -107,6 +147,19 @@ std::vector<QByteArray> simBlocks(int32_t kind)
     for (const std::vector<uint8_t>& b : model.measurement(kind))
         out.emplace_back(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
     return out;
+}
+
+void giveCommand(Controller& c, int32_t kind)
+{
+    switch (kind) {
+    case KindInput: c.inputTest(); break;
+    case KindPhase: c.phaseTest(); break;
+    case KindOutput: c.outputTest(); break;
+    case KindComprehensive: c.compTest(); break;
+    case KindStart: c.startTest(); break;
+    case KindEnergy: c.energyTest(); break;
+    default: break;
+    }
 }
 
 Pty::Pty()

@@ -41,12 +41,18 @@ class ScriptedInstrument {
     QByteArray pendingRest; // the rest of a block sent in part
 };
 
-/// A controller on a ManualClock and a ScriptedInstrument, recording its signals.
+/// A controller on a ManualClock and a ScriptedInstrument, recording its signals. The test sees
+/// the controller as a caller does: through its commands, its signals and the bytes it writes.
 class LinkFixture {
   public:
     LinkFixture();
     ~LinkFixture();
 
+    /// The command of kind with the scripted instrument holding one simulated run's blocks of
+    /// kind, then the steps that follow. replies: the instrument answers every command and "!"
+    /// (else only the handshake, and the test sends the blocks); single: the locked single run
+    /// of a measuring kind instead of the repeating test.
+    void run(int32_t kind, bool replies = true, bool single = false);
     /// Delivers queued message 1025 events until none is left; returns how many steps ran.
     int pump();
     /// Lets ms of the driven clock pass, runs the reader's check and the steps it posts.
@@ -58,6 +64,16 @@ class LinkFixture {
         if (port)
             port->clearWritten();
     }
+    /// The alarm window as the last alarm signal left it (hidden at start).
+    bool alarmShown() const { return !alarmChanges.empty() && alarmChanges.back(); }
+    /// "?" went out and the handshake's answer (or its limit) is still awaited.
+    bool awaitingHandshake() const { return controller->testRunning() && written().endsWith('?'); }
+    /// Whether the test starts again by itself (Timer1, 500 ms after its run) within ms of real
+    /// time: a new "?" goes out. The scripted instrument answers as it is set.
+    bool restartsWithin(int ms);
+    /// Whether the reader still acts: after a long wait on the driven clock and bytes arriving,
+    /// nothing is sent, stepped or reported.
+    bool readerIdle();
 
     ManualClock clock;
     ScriptedInstrument instrument;
@@ -79,6 +95,9 @@ class LinkFixture {
 
 /// Blocks of one simulated run of a kind (SimModel, seed 7), as the scripted instrument sends.
 std::vector<QByteArray> simBlocks(int32_t kind);
+
+/// The test command of a kind (input, phase, output, comprehensive, start, energy).
+void giveCommand(Controller& c, int32_t kind);
 
 /// A pseudo-terminal: the test holds the master end and plays the instrument on it; path names
 /// the slave, the program's serial device.

@@ -15,6 +15,7 @@
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
 #include "link/QtSerialLinkPort.h"
+#include "link/SerialPortFactory.h"
 
 using namespace korvex;
 
@@ -42,8 +43,10 @@ class UnopenablePort : public ::testing::Test {
     QString openFailure(bool chinese)
     {
         Controller controller(evaluateKind);
-        controller.record().chinese = chinese ? 1 : 0;
-        controller.useDevice(device_);
+        DisplayOptions options;
+        options.chinese = chinese;
+        controller.setDisplayOptions(options);
+        controller.setPortSource(PortSource(makeSerialPort, device_));
         QString message;
         QObject::connect(&controller, &Controller::messageRequested,
                          [&](const QString& text, const QString&) { message = text; });

@@ -10,6 +10,7 @@
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
 #include "link/Frames.h"
+#include "link/SerialPortFactory.h"
 
 namespace korvex::test {
 namespace {
@@ -22,7 +23,7 @@ TEST(PtyReader, ABlockDeliveredAtOnceIsActedOnWithoutWaitingForItsLineTime)
     Pty pty;
     ASSERT_FALSE(pty.path.isEmpty());
     Controller controller(evaluateKind);
-    controller.useDevice(pty.path);
+    controller.setPortSource(PortSource(makeSerialPort, pty.path));
     ASSERT_EQ(controller.openPort(), 0) << controller.lastFailure().toStdString();
     int completed = 0;
     QObject::connect(&controller, &Controller::runCompleted, [&](int32_t) { ++completed; });

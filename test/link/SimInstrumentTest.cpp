@@ -11,8 +11,8 @@
 #include "kinds/Evaluate.h"
 #include "link/Frames.h"
 #include "link/MemoryLinkPort.h"
-#include "link/SimInstrument.h"
-#include "link/SimModel.h"
+#include "link/sim/SimInstrument.h"
+#include "link/sim/SimModel.h"
 
 namespace korvex::test {
 namespace {

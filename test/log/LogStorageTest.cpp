@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "LogTestSupport.h"
+#include "kinds/VerdictOutput.h"
 #include "log/LogDatabase.h"
 #include "log/LogQuery.h"
 #include "log/ResultsLog.h"

@@ -6,11 +6,14 @@
 
 #include "LogTestSupport.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "log/SerialNumber.h"
+#include "support/RecordEdits.h"
 
 using namespace korvex;
 
@@ -20,7 +23,7 @@ class Bench : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        controller.useSimulator(QString(), false);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString(), false)));
         ASSERT_EQ(controller.openPort(), 0);
         logger.setJudge(&judge);
         QObject::connect(&controller, &Controller::runCompleted, [this](int32_t kind) { completed << kind; });
@@ -49,7 +52,7 @@ class Bench : public ::testing::Test {
 
 TEST_F(Bench, aSingleRunIsLoggedWhenItCompletes)
 {
-    storeText(controller.record().infoNo, "SN-0042");
+    test::setSerialNumber(controller, "SN-0042");
     controller.singleRun(KindOutput);
     ASSERT_TRUE(waitEntries(1));
     EXPECT_TRUE(entries[0].second);
@@ -96,10 +99,10 @@ TEST_F(Bench, anotherTestEndsTheSeriesAndTheClosingEndsTheNext)
 
 TEST_F(Bench, aNewSerialNumberEndsTheSeriesOfTheBallastBefore)
 {
-    storeText(controller.record().infoNo, "SN-0001");
+    test::setSerialNumber(controller, "SN-0001");
     controller.inputTest();
     ASSERT_TRUE(waitRuns(2));
-    storeText(controller.record().infoNo, "SN-0002"); // the next ballast, the test still repeating
+    test::setSerialNumber(controller, "SN-0002"); // the next ballast, the test still repeating
     ASSERT_TRUE(waitEntries(1));
     const int before = int(completed.size());
     ASSERT_TRUE(waitRuns(before + 1));
@@ -114,9 +117,9 @@ TEST_F(Bench, aNewSerialNumberEndsTheSeriesOfTheBallastBefore)
 
 TEST_F(Bench, eachEntryCarriesTheJudgementOfWhatItsRunMeasured)
 {
-    controller.useSimulator(QStringLiteral("cheap"), false); // fails Class C
+    controller.setPortSource(simulatedPorts(makeSimInstrument(QStringLiteral("cheap"), false))); // fails Class C
     ASSERT_EQ(controller.openPort(), 0);
-    storeText(controller.record().infoNo, "SN-0043");
+    test::setSerialNumber(controller, "SN-0043");
     controller.singleRun(KindComprehensive);
     ASSERT_TRUE(waitEntries(1));
     EXPECT_EQ(entries[0].first.verdict, VerdictResult::Fail);
@@ -132,7 +135,7 @@ TEST_F(Bench, eachEntryCarriesTheJudgementOfWhatItsRunMeasured)
 
 TEST_F(Bench, aSerialThatPassedBeforeIsMarkedAsARetestOfThatTest)
 {
-    storeText(controller.record().infoNo, "SN-0007");
+    test::setSerialNumber(controller, "SN-0007");
     controller.singleRun(KindOutput);
     ASSERT_TRUE(waitEntries(1));
     ASSERT_EQ(entries[0].first.verdict, VerdictResult::Pass);

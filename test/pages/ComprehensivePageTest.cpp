@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "PageTestData.h"
-#include "kinds/RecordingCanvas.h"
 #include "kinds/StatictestPage.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -53,8 +53,8 @@ class ComprehensivePage : public ::testing::Test {
 TEST_F(ComprehensivePage, ScreenGridTablesAndSideLabels)
 {
     RecordingCanvas en, zh;
-    drawComprehensiveScreenEnglish(en, r);
-    drawComprehensiveScreenChinese(zh, r);
+    drawComprehensiveScreen(en, r, testdata::inEnglish(r));
+    drawComprehensiveScreen(zh, r, testdata::inChinese(r));
     // Origin (20, 5), row pitch 20: grid rows at 69, 89, 109, THD rows at 129 and 149; the
     // tables' heads at 209 (English) or 211 (Chinese).
     expectTexts(en, {{"P     (W)", 290, 89},
@@ -74,11 +74,17 @@ TEST_F(ComprehensivePage, ScreenGridTablesAndSideLabels)
     EXPECT_EQ(urms.colour, colours::blue);
     EXPECT_EQ(textAt(en, "5.5", 552, 349).colour, colours::red);
     EXPECT_TRUE(en.textsEqual("4.1").empty()); // order 2 is not listed
-    // English side labels read upwards, centred on their points.
-    const Text input = textAt(en, "Input", 20, 115);
-    EXPECT_EQ(input.escapement, 900);
-    EXPECT_EQ(input.align, TextAlign::Centre);
-    EXPECT_EQ(textAt(en, "Lamp Current", 45, 325).escapement, 900);
+    // All five English side labels read upwards, centred on their points: the input side's two
+    // lines, the output side's, and the two envelope panels'.
+    for (const At& label : {At{"Input", 20, 115},
+                            {"Characteristic", 40, 115},
+                            {"Output Characteristic", 20, 285},
+                            {"Lamp Voltage", 45, 225},
+                            {"Lamp Current", 45, 325}}) {
+        const Text t = textAt(en, label.text, label.x, label.y);
+        EXPECT_EQ(t.escapement, 900) << label.text;
+        EXPECT_EQ(t.align, TextAlign::Centre) << label.text;
+    }
     EXPECT_EQ(urms.escapement, 0);
     // Chinese ones stand one character under the other: 输入特性分析 at x 36 from y 65 by 16,
     // 输出特性分析 at x 20 from 189 by 32, 灯管电压 at x 45 from 189 by 18.
@@ -98,8 +104,8 @@ TEST_F(ComprehensivePage, ThdCellsFollowTheMethodFlag)
 {
     r.thdCsa = 1;
     RecordingCanvas c, p(29700, 21000);
-    drawComprehensiveScreenEnglish(c, r);
-    drawComprehensivePrintChinese(p, r);
+    drawComprehensiveScreen(c, r, testdata::inEnglish(r));
+    drawComprehensivePrint(p, r, testdata::inChinese(r), 0);
     expectTexts(c, {{"1.3%(CSA)", 340, 149}, {"8.6%(CSA)", 445, 149}, {"9.2%(CSA)", 560, 149}});
     EXPECT_TRUE(c.textsEqual("1.2%(IEC)").empty());
     textAt(p, "8.6%(CSA)", 19200, -9700);
@@ -109,20 +115,24 @@ TEST_F(ComprehensivePage, PrintHeaderTablesAndTurnedLabels)
 {
     for (int family : {0, 1}) {
         RecordingCanvas p(29700, 21000);
-        drawComprehensivePrintEnglish(p, r, family);
+        drawComprehensivePrint(p, r, testdata::inEnglish(r), family);
         const Text title = textAt(p, "KORVEX Electronic Ballast Test Instrument", 14300, -2000);
         EXPECT_EQ(title.font, "T 宋体");
         EXPECT_EQ(title.height, 800);
         // HP-compatible printers turn by 900, the others by 2700.
         const int angle = family == 1 ? 900 : 2700;
-        EXPECT_EQ(textAt(p, "Input", 2800, -7700).escapement, angle);
-        EXPECT_EQ(textAt(p, "Lamp Voltage", 3800, -12500).escapement, angle);
+        for (const At& label : {At{"Input", 2800, -7700},
+                                {"Characteristic", 3800, -7700},
+                                {"Output Characteristic", 2800, -14500},
+                                {"Lamp Voltage", 3800, -12500},
+                                {"Lamp Current", 3800, -16500}})
+            EXPECT_EQ(textAt(p, label.text, label.x, label.y).escapement, angle) << label.text;
         EXPECT_EQ(textAt(p, "No. :", 3500, -4300).escapement, 0);
         EXPECT_FALSE(p.metricMode());
     }
     RecordingCanvas en(29700, 21000), zh(29700, 21000);
-    drawComprehensivePrintEnglish(en, r, 0);
-    drawComprehensivePrintChinese(zh, r);
+    drawComprehensivePrint(en, r, testdata::inEnglish(r), 0);
+    drawComprehensivePrint(zh, r, testdata::inChinese(r), 0);
     expectTexts(en, {{"A-17", 5000, -4300},
                      {"Standard:", 11500, -4300},
                      {"25℃", 23500, -3800},
@@ -154,9 +164,9 @@ TEST_F(ComprehensivePage, EnvelopeBarsFollowTheScreenWidthWhilePrintKeeps100)
 {
     // Lamp current at its peak everywhere: bars of +-40 around y 324 (Y0 5, 10 lower, centre 309).
     RecordingCanvas full(640, 385), half(320, 385), p(29700, 21000);
-    drawComprehensiveScreenEnglish(full, r);
-    drawComprehensiveScreenEnglish(half, r);
-    drawComprehensivePrintEnglish(p, r, 0);
+    drawComprehensiveScreen(full, r, testdata::inEnglish(r));
+    drawComprehensiveScreen(half, r, testdata::inEnglish(r));
+    drawComprehensivePrint(p, r, testdata::inEnglish(r), 0);
     EXPECT_EQ(barsOfHalfHeight(full, colours::blue, 324, 40), 100);
     EXPECT_EQ(barsOfHalfHeight(half, colours::blue, 324, 40), 50);
     EXPECT_EQ(barsOfHalfHeight(p, colours::black, -16500, -1700), 100); // centre 140 mm + margin
@@ -166,14 +176,14 @@ TEST_F(ComprehensivePage, ResamplingReadsTheRecordAtPosition150)
 {
     // 1920 wide: 300 bars, the last at position 149.5, half way to sample 150.
     RecordingCanvas c(1920, 1080);
-    drawComprehensiveScreenEnglish(c, r);
+    drawComprehensiveScreen(c, r, testdata::inEnglish(r));
     const int centre = 42 + 309 * 1080 / 385; // trunc(Y0 + 10 sy) + trunc(309 sy) with Y0 = 14
     ASSERT_EQ(centre, 908);
     EXPECT_EQ(barsOfHalfHeight(c, colours::blue, centre, 112), 299); // A = trunc(40 sy)
     EXPECT_EQ(barsOfHalfHeight(c, colours::blue, centre, 56), 1);    // sample 150 is 0 after a reset
     r.waveIl[150] = r.peakIl;
     RecordingCanvas d(1920, 1080);
-    drawComprehensiveScreenEnglish(d, r);
+    drawComprehensiveScreen(d, r, testdata::inEnglish(r));
     EXPECT_EQ(barsOfHalfHeight(d, colours::blue, centre, 112), 300);
 }
 

@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "PageTestData.h"
 #include "kinds/CursorInput.h"
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -22,11 +23,14 @@ struct Placed {
     int x, y;
 };
 
-// Draws the screen page (through the dispatch, as the window does) or the print page.
+// Draws the screen page as the window shows it (made the page shown, which prepares what it
+// needs in the record, then drawn through the dispatch), or the print page as it stands.
 RecordingCanvas page(TestRecord& r, bool print, bool chinese)
 {
     r.chinese = chinese;
     RecordingCanvas c = print ? RecordingCanvas(29700, 21000) : RecordingCanvas(640, 385);
+    if (!print)
+        prepareShownPage(r);
     print ? drawPrintPage(c, r, r.currentTest, 0) : drawScreenPage(c, r);
     return c;
 }
@@ -97,7 +101,7 @@ TEST_F(StartPage, CursorLineFollowsClicksInsideThePlotAndTheArrowKeys)
     EXPECT_EQ(countLines(page(r, false, false), 240, 120, 240, 83), 1);
 
     setStartCursor(r, 299);
-    startCursorStep(r, +1); // right arrow at the last sample: the first one
+    storeStartCursor(r, startCursorStep(r, +1)); // right arrow at the last sample: the first one
     c = page(r, false, false);
     EXPECT_EQ(countLines(c, 40, 120, 40, 83), 2); // the curve's first step and the cursor line
     EXPECT_EQ(c.textsEqual("Time:      0.00 S").size(), 4u);
@@ -181,9 +185,11 @@ TEST_F(EnergyPage, CursorFollowsTheDragAndTheEndMarkStays)
     EXPECT_EQ(countLines(c, 150, 346, 150, 358), 1); // up to 6 J of 78 J
     expectTexts(c, {{"5.00 V", 288, 47}, {"0.400 A", 288, 61}, {"1.50 s", 288, 75}});
 
-    ASSERT_TRUE(energyCursorDrag(r, 140, 640)); // 99 px into the plot: sample 330
-    EXPECT_FALSE(energyCursorDrag(r, 340, 640));
-    EXPECT_FALSE(energyCursorClick(r, 39, 640));
+    const std::optional<int32_t> dragged = energyCursorDrag(140, 640); // 99 px into the plot: sample 330
+    ASSERT_TRUE(dragged);
+    r.energyCursor = *dragged;
+    EXPECT_FALSE(energyCursorDrag(340, 640));
+    EXPECT_FALSE(energyCursorClick(39, 640));
     c = page(r, false, false);
     EXPECT_EQ(countLines(c, 139, 144, 139, 178), 1);
     EXPECT_EQ(countLines(c, 150, 346, 150, 358), 1);
@@ -193,9 +199,9 @@ TEST_F(EnergyPage, CursorFollowsTheDragAndTheEndMarkStays)
     EXPECT_EQ(countLines(paper, 7413, -17038, 7413, -17500), 1);
 }
 
-TEST_F(EnergyPage, PrintTakesTheScalesOfTheLastScreenDrawing)
+TEST_F(EnergyPage, PrintTakesTheScalesPreparedWhenThePageWasLastShown)
 {
-    r.energyScale = 100.0f; // left by an earlier drawing with other limits and a smaller current
+    r.energyScale = 100.0f; // left by an earlier showing with other limits and a smaller current
     r.energyCurrentScale = 0.5f;
     expectTexts(page(r, true, false), {{"100", 3400, -11300}, {"0.100A/div", 21500, -8050}});
     page(r, false, false);

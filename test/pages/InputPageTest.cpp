@@ -5,7 +5,7 @@
 #include "PageTestData.h"
 #include "kinds/InputtestPage.h"
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -36,7 +36,7 @@ class InputScreenPage : public ::testing::Test {
     RecordingCanvas draw(int w = 640, int h = 385, bool chinese = false)
     {
         RecordingCanvas c(w, h);
-        chinese ? drawInputScreenChinese(c, r) : drawInputScreenEnglish(c, r);
+        chinese ? drawInputScreen(c, r, testdata::inChinese(r)) : drawInputScreen(c, r, testdata::inEnglish(r));
         return c;
     }
     TestRecord r;
@@ -133,7 +133,7 @@ TEST_P(InputFlagLabels, ScreenShowsTheChosenFiguresOnly)
     r.wideBand = f.wideBand;
     r.thdCsa = f.thdCsa;
     RecordingCanvas c;
-    drawInputScreenEnglish(c, r);
+    drawInputScreen(c, r, testdata::inEnglish(r));
     EXPECT_EQ(only(c, f.cell2).x, 190);
     EXPECT_EQ(only(c, f.cell2Value).x, 190);
     EXPECT_EQ(only(c, f.cell4).x, 430);
@@ -152,7 +152,7 @@ TEST_P(InputFlagLabels, ScreenShowsTheChosenFiguresOnly)
     TestRecord plain;
     testdata::fillKnownInput(plain);
     RecordingCanvas base;
-    drawInputScreenEnglish(base, plain);
+    drawInputScreen(base, plain, testdata::inEnglish(plain));
     ASSERT_EQ(c.texts().size(), base.texts().size());
     ASSERT_EQ(c.lines().size(), base.lines().size());
     for (size_t k = 0; k < c.lines().size(); ++k) {
@@ -161,7 +161,7 @@ TEST_P(InputFlagLabels, ScreenShowsTheChosenFiguresOnly)
     }
 
     RecordingCanvas print(29700, 21000);
-    drawInputPrintEnglish(print, r);
+    drawInputPrint(print, r, testdata::inEnglish(r));
     EXPECT_EQ(only(print, f.cell2).x, 9600);
     EXPECT_EQ(only(print, f.thdI).y, -15400);
     EXPECT_EQ(only(print, f.thdIValue).y, -15800);
@@ -181,7 +181,7 @@ TEST(InputChinesePages, LabelsFollowTheFlagsInBothForms)
     r.wideBand = 1;
     r.thdCsa = 1;
     RecordingCanvas screen;
-    drawInputScreenChinese(screen, r);
+    drawInputScreen(screen, r, testdata::inChinese(r));
     EXPECT_EQ(only(screen, "宽频电流(A)").font, "宋体");
     EXPECT_EQ(only(screen, "宽频电流(A)").height, 15);
     EXPECT_EQ(only(screen, "宽频电流总谐波(CSA)").y, 285);
@@ -191,7 +191,7 @@ TEST(InputChinesePages, LabelsFollowTheFlagsInBothForms)
     EXPECT_EQ(screen.textsEqual("谐波").size(), 2u);
 
     RecordingCanvas print(29700, 21000);
-    drawInputPrintChinese(print, r);
+    drawInputPrint(print, r, testdata::inChinese(r));
     EXPECT_EQ(only(print, "宽频电流 (A)").y, -5300);
     EXPECT_EQ(only(print, "KORVEX电子镇流器综合测试仪").x, 14300);
     // The Chinese print page moves the value columns of the information block.
@@ -219,7 +219,7 @@ class InputTraceGeometry : public ::testing::Test {
 TEST_F(InputTraceGeometry, TwoPeriodsFromTheEvenSamples)
 {
     RecordingCanvas c;
-    drawInputScreenEnglish(c, r);
+    drawInputScreen(c, r, testdata::inEnglish(r));
     const auto u = withPen(c, colours::red, 1);
     ASSERT_EQ(u.size(), 200u);
     // Depth 50 - 15 = 35 pixels at the peak; sample 50 (j = 25) is the peak of the sine.
@@ -241,7 +241,7 @@ TEST_F(InputTraceGeometry, TwoPeriodsFromTheEvenSamples)
 TEST_F(InputTraceGeometry, BarsScaleToTheFundamental)
 {
     RecordingCanvas c;
-    drawInputScreenEnglish(c, r);
+    drawInputScreen(c, r, testdata::inEnglish(r));
     const auto bars = withPen(c, colours::red, 2);
     ASSERT_EQ(bars.size(), 40u);
     EXPECT_EQ(bars[0].x1, 20); // order 0 at the left edge
@@ -262,7 +262,7 @@ TEST_F(InputTraceGeometry, BarsScaleToTheFundamental)
 TEST_F(InputTraceGeometry, FullHdScalesPositionsAndBars)
 {
     RecordingCanvas c(1920, 1080);
-    drawInputScreenEnglish(c, r);
+    drawInputScreen(c, r, testdata::inEnglish(r));
     const auto bars = withPen(c, colours::red, 2);
     ASSERT_EQ(bars.size(), 40u);
     // x0 = 60, bar 1 at trunc(60 + 5 * 3) = 75; base trunc(135 sy) + trunc(120 sy) = 378 + 336;
@@ -278,7 +278,7 @@ TEST_F(InputTraceGeometry, FullHdScalesPositionsAndBars)
 TEST_F(InputTraceGeometry, PrintTracesAndBarsIn001mm)
 {
     RecordingCanvas c(29700, 21000);
-    drawInputPrintEnglish(c, r);
+    drawInputPrint(c, r, testdata::inEnglish(r));
     std::vector<RecordingCanvas::Line> traces, bars;
     for (const auto& l : c.lines()) {
         if (l.width == 100)
@@ -313,8 +313,8 @@ TEST(ScreenMapping, WideAreaStretchesXOnly)
     TestRecord r;
     testdata::fillKnownInput(r);
     RecordingCanvas narrow(640, 385), wide(1280, 385);
-    drawInputScreenEnglish(narrow, r);
-    drawInputScreenEnglish(wide, r);
+    drawInputScreen(narrow, r, testdata::inEnglish(r));
+    drawInputScreen(wide, r, testdata::inEnglish(r));
     const Text a = only(narrow, "Urms (V)"), b = only(wide, "Urms (V)");
     EXPECT_EQ(b.x, 2 * 10 + 240 / 2); // c = trunc(120 * 2)
     EXPECT_EQ(b.y, a.y);

@@ -6,7 +6,7 @@
 
 #include "PageTestData.h"
 #include "kinds/OutputtestPage.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -51,8 +51,8 @@ class OutputPage : public ::testing::Test {
 TEST_F(OutputPage, ScreenPanelsCarryTheirFiguresInTheirColours)
 {
     RecordingCanvas en, zh;
-    drawOutputScreenEnglish(en, r);
-    drawOutputScreenChinese(zh, r);
+    drawOutputScreen(en, r, testdata::inEnglish(r));
+    drawOutputScreen(zh, r, testdata::inChinese(r));
     // Origin (40, 5): label column 370 (titles) and 390 (lines), value column 520.
     expectTexts(en, {{"Output Characteristic Test Report", 320, 25, kWhite},
                      {"Vm: ", 390, 87, kWhite},
@@ -82,8 +82,8 @@ TEST_F(OutputPage, ScreenPanelsCarryTheirFiguresInTheirColours)
 TEST_F(OutputPage, PrintPagesUseTheirOwnSpellings)
 {
     RecordingCanvas en(29700, 21000), zh(29700, 21000);
-    drawOutputPrintEnglish(en, r);
-    drawOutputPrintChinese(zh, r);
+    drawOutputPrint(en, r, testdata::inEnglish(r));
+    drawOutputPrint(zh, r, testdata::inChinese(r));
     expectTexts(en, {{"No. :", 3500, -4300},
                      {"A-17", 5500, -4300},
                      {"standard:", 11500, -4300},
@@ -111,7 +111,7 @@ TEST_F(OutputPage, WaveformAtItsPeakDrawsAFullBandTwoPixelsPerPoint)
 {
     // Lamp current at its peak everywhere: bars of +-34 around y 163 at x 40, 42, .. 338.
     RecordingCanvas c;
-    drawOutputScreenEnglish(c, r);
+    drawOutputScreen(c, r, testdata::inEnglish(r));
     const auto bars = barsAround(c, kRed, 163, 340);
     ASSERT_EQ(bars.size(), 150u);
     EXPECT_EQ(bars.front().x1, 40);
@@ -119,14 +119,14 @@ TEST_F(OutputPage, WaveformAtItsPeakDrawsAFullBandTwoPixelsPerPoint)
     EXPECT_TRUE(std::all_of(bars.begin(), bars.end(), [](const Line& l) { return l.y1 == 163 - 34; }));
     // Twice as wide: still two pixels apart, twice the points.
     RecordingCanvas wide(1280, 385);
-    drawOutputScreenEnglish(wide, r);
+    drawOutputScreen(wide, r, testdata::inEnglish(r));
     const auto wideBars = barsAround(wide, kRed, 163, 680);
     ASSERT_EQ(wideBars.size(), 300u);
     EXPECT_EQ(wideBars.front().x1, 80);
     EXPECT_EQ(wideBars.back().x1, 80 + 2 * 299);
     // Print: 150 bars of +-13 mm around the panel's centre line at 97 mm.
     RecordingCanvas p(29700, 21000);
-    drawOutputPrintEnglish(p, r);
+    drawOutputPrint(p, r, testdata::inEnglish(r));
     EXPECT_EQ(std::count_if(p.lines().begin(), p.lines().end(),
                             [](const Line& l) { return l.y1 == -(9700 - 1300) && l.y2 == -(9700 + 1300); }),
               150);
@@ -139,8 +139,9 @@ TEST_F(OutputPage, NegativeSamplesDrawLikePositiveOnes)
         negative.waveUl[i] = -r.waveUl[i];
     for (bool print : {false, true}) {
         RecordingCanvas a(print ? 29700 : 640, print ? 21000 : 385), b(a.width(), a.height());
-        print ? drawOutputPrintEnglish(a, r) : drawOutputScreenEnglish(a, r);
-        print ? drawOutputPrintEnglish(b, negative) : drawOutputScreenEnglish(b, negative);
+        print ? drawOutputPrint(a, r, testdata::inEnglish(r)) : drawOutputScreen(a, r, testdata::inEnglish(r));
+        print ? drawOutputPrint(b, negative, testdata::inEnglish(negative))
+              : drawOutputScreen(b, negative, testdata::inEnglish(negative));
         ASSERT_EQ(a.lines().size(), b.lines().size());
         for (size_t k = 0; k < a.lines().size(); ++k) {
             EXPECT_EQ(a.lines()[k].y1, b.lines()[k].y1);
@@ -149,7 +150,7 @@ TEST_F(OutputPage, NegativeSamplesDrawLikePositiveOnes)
     }
     // The sine's crest (sample 12 of each 50 is 0.998 of the peak) nearly fills the band.
     RecordingCanvas c;
-    drawOutputScreenEnglish(c, negative);
+    drawOutputScreen(c, negative, testdata::inEnglish(negative));
     int deepest = 0;
     for (const Line& l : barsAround(c, kWhite, 83, 340))
         deepest = std::max(deepest, 83 - l.y1);

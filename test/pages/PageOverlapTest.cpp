@@ -16,7 +16,7 @@
 #include "app/canvas/PageFonts.h"
 #include "app/canvas/ScreenCanvas.h"
 #include "kinds/Pages.h"
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -76,6 +76,7 @@ TEST(PageOverlap, NoTextOverdrawsAnotherAtAnySizeTheWindowAllows)
                 page.fill(r);
                 r.currentTest = page.kind;
                 r.chinese = chinese;
+                prepareShownPage(r); // as the window has it when the page is shown
                 RecordingCanvas c(size.width(), size.height());
                 drawScreenPage(c, r);
                 const auto& texts = c.texts();

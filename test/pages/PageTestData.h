@@ -12,6 +12,21 @@
 
 namespace korvex::testdata {
 
+/// The record's display options with the language of a page form: the band and THD method as
+/// the record holds them.
+inline DisplayOptions inEnglish(const TestRecord& r)
+{
+    DisplayOptions o = displayOptions(r);
+    o.chinese = false;
+    return o;
+}
+inline DisplayOptions inChinese(const TestRecord& r)
+{
+    DisplayOptions o = displayOptions(r);
+    o.chinese = true;
+    return o;
+}
+
 /// An input result a reader can follow: 220 V, 0.1818 A, a sine of 311 V peak, a 10 % third
 /// voltage harmonic, a fifth larger than the fundamental (as a damaged spectrum could be).
 inline void fillKnownInput(TestRecord& r)

@@ -4,8 +4,8 @@
 
 #include "PageTestData.h"
 #include "kinds/PhasetestPage.h"
-#include "kinds/RecordingCanvas.h"
 #include "record/NumberFormat.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {
@@ -33,7 +33,7 @@ class PhaseScreenPage : public ::testing::Test {
 TEST_F(PhaseScreenPage, ValueRowShowsCurrentSideAndWholeDegrees)
 {
     RecordingCanvas c;
-    drawPhaseScreenEnglish(c, r);
+    drawPhaseScreen(c, r, testdata::inEnglish(r));
     const char* labels[6] = {"Irms (A)", "PF", "THDI %", "Begin Phase (°)", "Peak Phase (°)", "End Phase (°)"};
     const char* values[6] = {"0.182", "0.987", "8.5", "34", "91", "180"};
     for (int k = 0; k < 6; ++k) {
@@ -52,7 +52,7 @@ TEST_F(PhaseScreenPage, ValueRowShowsCurrentSideAndWholeDegrees)
 TEST_F(PhaseScreenPage, HarmonicTableInAmperesAndMilliampsPerWatt)
 {
     RecordingCanvas c;
-    drawPhaseScreenEnglish(c, r);
+    drawPhaseScreen(c, r, testdata::inEnglish(r));
     // Columns of 67 from 230, centres at 263 + 67 j.
     const Text o0 = only(c, "0", TextAlign::Right);
     EXPECT_EQ(o0.x, 267);
@@ -78,7 +78,7 @@ TEST_F(PhaseScreenPage, HarmonicTableInAmperesAndMilliampsPerWatt)
 TEST_F(PhaseScreenPage, SmallTableListsOrderTwoThenOddOrders)
 {
     RecordingCanvas c;
-    drawPhaseScreenEnglish(c, r);
+    drawPhaseScreen(c, r, testdata::inEnglish(r));
     const int orders[6] = {2, 3, 5, 7, 9, 11};
     for (int k = 0; k < 6; ++k) {
         const Text o = only(c, std::to_string(orders[k]), TextAlign::Centre);
@@ -95,7 +95,7 @@ TEST_F(PhaseScreenPage, SmallTableListsOrderTwoThenOddOrders)
 TEST_F(PhaseScreenPage, FontsScaleBySyAlone)
 {
     RecordingCanvas c(640, 770);
-    drawPhaseScreenEnglish(c, r);
+    drawPhaseScreen(c, r, testdata::inEnglish(r));
     EXPECT_EQ(only(c, "PF", TextAlign::Centre).height, 30);
     EXPECT_EQ(only(c, "PF", TextAlign::Centre).y, 94);
     EXPECT_EQ(only(c, "spectrum", TextAlign::Centre).height, 30);
@@ -104,15 +104,15 @@ TEST_F(PhaseScreenPage, FontsScaleBySyAlone)
 TEST_F(PhaseScreenPage, BandAndMethodFlagsChangeNothing)
 {
     RecordingCanvas base;
-    drawPhaseScreenEnglish(base, r);
+    drawPhaseScreen(base, r, testdata::inEnglish(r));
     RecordingCanvas basePrint(29700, 21000);
-    drawPhasePrintChinese(basePrint, r);
+    drawPhasePrint(basePrint, r, testdata::inChinese(r));
     for (int flags = 1; flags < 4; ++flags) {
         TestRecord f = r;
         f.wideBand = flags & 1;
         f.thdCsa = flags >> 1;
         RecordingCanvas c;
-        drawPhaseScreenEnglish(c, f);
+        drawPhaseScreen(c, f, testdata::inEnglish(f));
         ASSERT_EQ(c.texts().size(), base.texts().size());
         for (size_t k = 0; k < c.texts().size(); ++k) {
             EXPECT_EQ(c.texts()[k].text, base.texts()[k].text);
@@ -120,7 +120,7 @@ TEST_F(PhaseScreenPage, BandAndMethodFlagsChangeNothing)
         }
         ASSERT_EQ(c.lines().size(), base.lines().size());
         RecordingCanvas p(29700, 21000);
-        drawPhasePrintChinese(p, f);
+        drawPhasePrint(p, f, testdata::inChinese(f));
         ASSERT_EQ(p.texts().size(), basePrint.texts().size());
         for (size_t k = 0; k < p.texts().size(); ++k)
             EXPECT_EQ(p.texts()[k].text, basePrint.texts()[k].text);
@@ -130,7 +130,7 @@ TEST_F(PhaseScreenPage, BandAndMethodFlagsChangeNothing)
 TEST_F(PhaseScreenPage, ChinesePageMovesSmallTableDown)
 {
     RecordingCanvas c;
-    drawPhaseScreenChinese(c, r);
+    drawPhaseScreen(c, r, testdata::inChinese(r));
     EXPECT_EQ(only(c, "电流总谐波 %", TextAlign::Centre).x, 267);
     EXPECT_EQ(only(c, "输入特性测试报告(续)", TextAlign::Centre).font, "Times New Roman");
     const auto spectrum = c.textsEqual("谐波");
@@ -143,8 +143,8 @@ TEST(PhasePrintPage, PositionsIn001mm)
     TestRecord r;
     testdata::fillKnownInput(r);
     RecordingCanvas en(29700, 21000), zh(29700, 21000);
-    drawPhasePrintEnglish(en, r);
-    drawPhasePrintChinese(zh, r);
+    drawPhasePrint(en, r, testdata::inEnglish(r));
+    drawPhasePrint(zh, r, testdata::inChinese(r));
     EXPECT_EQ(only(en, "THDI (%)", TextAlign::Centre).x, 12250);
     EXPECT_EQ(only(en, "THDI (%)", TextAlign::Centre).y, -5300);
     EXPECT_EQ(only(en, "180", TextAlign::Centre).x, 24550);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "kinds/RecordingCanvas.h"
 #include "kinds/VerdictPage.h"
+#include "support/RecordingCanvas.h"
 
 namespace korvex {
 namespace {

@@ -1,9 +1,11 @@
 // roundHalfDown, the peak search, resampling, and the instrument's value encodings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "link/Frames.h"
 #include "record/Signal.h"
@@ -129,6 +131,28 @@ TEST(BlockTable, SizesOfEachRun)
     EXPECT_EQ(sequenceFor(7), nullptr);
     EXPECT_EQ(sequenceFor(KindComprehensive)->command, '2');
     EXPECT_EQ(sequenceFor(KindEnergy)->command, '5');
+}
+
+TEST(BlockTable, EachBlockFillsItsOwnBytesAndNoMore)
+{
+    TestRecord r;
+    const std::vector<uint8_t> block(size_t(kLargestReplyBlock), 0xA5);
+    auto filled = [](const uint8_t* bytes, size_t n) { return size_t(std::count(bytes, bytes + n, uint8_t(0xA5))); };
+    // The voltage block holds 256 samples of the 500 the field has room for.
+    storeBlock(r, sequenceFor(KindInput)->steps[0], block.data());
+    EXPECT_EQ(filled(r.work.rawU, sizeof r.work.rawU), 512u);
+    EXPECT_EQ(r.work.rawU[512], 0);
+    // The output curves hold 150 samples of 600.
+    storeBlock(r, sequenceFor(KindOutput)->steps[4], block.data());
+    EXPECT_EQ(filled(r.work.rawIk, sizeof r.work.rawIk), 300u);
+    // The four start curves lie end to end, each in its own quarter.
+    for (const ReplyStep& step : sequenceFor(KindStart)->steps)
+        storeBlock(r, step, block.data());
+    EXPECT_EQ(filled(r.work.rawStart, sizeof r.work.rawStart), sizeof r.work.rawStart);
+    EXPECT_EQ(filled(r.work.startBlock, sizeof r.work.startBlock), 36u);
+    // The energy curves: 1000 samples of -23131 each, the whole curve.
+    storeBlock(r, sequenceFor(KindEnergy)->steps[3], block.data());
+    EXPECT_EQ(std::count(std::begin(r.waveEnergy), std::end(r.waveEnergy), float(int16_t(0xA5A5))), kEnergySamples);
 }
 
 TEST(BlockTable, StoreBlockFillsDestinationsAndCounts)

@@ -11,6 +11,8 @@
 #include "Commands.h"
 #include "Json.h"
 #include "KindNames.h"
+#include "kinds/VerdictNames.h"
+#include "kinds/VerdictOutput.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
 #include "log/LogSettings.h"

@@ -10,6 +10,7 @@
 #include "KindNames.h"
 #include "kinds/Energytest.h"
 #include "kinds/Evaluate.h"
+#include "link/Capture.h"
 #include "link/Frames.h"
 #include "record/DataFile.h"
 #include "record/Spreadsheet.h"

@@ -215,10 +215,11 @@ int cmdReport(int argc, char** argv)
 
     auto gui = startGui();
     job.beforePage = [&r](int32_t kind, PrintJob&) {
-        // As the print command does: the printed kind becomes the current page (and the print
-        // then takes the scales that page's screen drawing would leave).
+        // As the print command does: the printed kind becomes the page shown, with what that
+        // page needs in the record brought up to date.
         r.currentTest = kind;
         r.resultsShown = 1;
+        prepareShownPage(r);
     };
     if (verdict) {
         job.appendix.emplace_back([&r, &profile](PageCanvas& canvas) {
@@ -292,6 +293,8 @@ int cmdRender(int argc, char** argv)
         r.resultsShown = 1;
     }
 
+    // The page as the window shows it: made the page shown, then drawn.
+    prepareShownPage(r);
     auto gui = startGui();
     ScreenCanvas canvas(width, height);
     drawScreenPage(canvas, r);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,12 @@
 #include "KindNames.h"
 #include "VerdictArgs.h"
 #include "kinds/Evaluate.h"
+#include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
 #include "link/PortDevice.h"
-#include "link/SimInstrument.h"
-#include "link/SimModel.h"
+#include "link/SerialPortFactory.h"
+#include "link/sim/SimModel.h"
+#include "link/sim/SimPorts.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"
@@ -31,6 +34,7 @@
 #include "record/DataFile.h"
 #include "record/FileUtil.h"
 #include "record/Spreadsheet.h"
+#include "record/TextCodec.h"
 
 namespace korvex::cli {
 
@@ -39,13 +43,15 @@ namespace {
 void runUsage(FILE* out)
 {
     std::fprintf(out, "Usage: korvex-cli run KIND --port DEVICE [--count N] [--save FILE.kvx] [--csv FILE.csv]\n"
-                      "                      [--timeout SECONDS] [--scenario NAME] [--pace]\n"
+                      "                      [--timeout SECONDS] [--link-limits MS,MS] [--scenario NAME] [--pace]\n"
                       "                      [--verdict [--json] [--profile NAME] [--limits FILE]] [--log [PATH|URL]]\n"
                       "  KIND     input | phase | output | comprehensive | start | energy\n"
                       "  DEVICE   a serial device path, 'sim' for the built-in simulated instrument, or COM1..COM4\n"
                       "           (resolved through KORVEX_COMn as in the window, else /dev/ttyS0..3)\n"
                       "  --count N  repeat a measuring test N times through the unlocked loop (500 ms apart)\n"
                       "  --timeout S  give up after S seconds (never sooner), with status 2\n"
+                      "  --link-limits H,R  the milliseconds the handshake's answer and each reply block may take\n"
+                      "           (default 2000,4000, the instrument's; more for a slow line or a loaded machine)\n"
                       "  --verdict  judge the result against the limits (see 'korvex-cli verdict --help'): only\n"
                       "           what the test measured (a start test has no checks); the harmonics of repeated\n"
                       "           input runs are averaged over the series. A damaged limits file: not judged,\n"
@@ -72,6 +78,8 @@ int cmdRun(int argc, char** argv)
     std::string device, savePath, csvPath, scenario;
     int count = 1;
     double timeoutSeconds = 0;
+    int handshakeLimitMs = Controller::kHandshakeLimitMs;
+    int replyLimitMs = Controller::kReplyLimitMs;
     bool pace = false;
     bool countGiven = false;
     bool verdict = false, json = false, badOption = false;
@@ -104,6 +112,21 @@ int cmdRun(int argc, char** argv)
                 std::fprintf(stderr, "korvex-cli run: --timeout must be a number of seconds above 0\n");
                 return 1;
             }
+        } else if (arg == "--link-limits" && hasValue) {
+            char* end = nullptr;
+            const char* text = argv[++i];
+            const long handshake = std::strtol(text, &end, 10);
+            const bool comma = end != text && *end == ',';
+            const char* second = comma ? end + 1 : end;
+            const long reply = comma ? std::strtol(second, &end, 10) : 0;
+            if (!comma || end == second || *end != '\0' || handshake < 1 || reply < 1 || handshake > 3600000 ||
+                reply > 3600000) {
+                std::fprintf(stderr,
+                             "korvex-cli run: --link-limits must be two numbers of milliseconds, such as 2000,4000\n");
+                return 1;
+            }
+            handshakeLimitMs = int(handshake);
+            replyLimitMs = int(reply);
         } else if (arg == "--scenario" && hasValue)
             scenario = argv[++i];
         else if (arg == "--pace")
@@ -147,6 +170,7 @@ int cmdRun(int argc, char** argv)
     }
 
     Controller controller(evaluateKind);
+    controller.setLimits(handshakeLimitMs, replyLimitMs);
     // The configuration supplies the display options and test information stored with the
     // data file; it is read, never written.
     Configuration cfg;
@@ -154,14 +178,19 @@ int cmdRun(int argc, char** argv)
     std::string cfgBytes;
     if (readWholeFile(QFile::encodeName(where.configFile()).toStdString(), cfgBytes))
         cfg.setLines(Configuration::splitLines(cfgBytes));
-    cfg.applyTo(controller.record(), controller.settings());
+    auto configured = std::make_unique<TestRecord>(controller.record());
+    Settings settings;
+    cfg.applyTo(*configured, settings);
+    controller.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
+    controller.setDisplayOptions(displayOptions(*configured));
+    controller.takeEntries(*configured);
 
     // "COM1".."COM4" resolve as in the window (KORVEX_COMn, else /dev/ttyS0..3).
     const QString resolved = resolvePortDevice(QString::fromStdString(device));
     if (resolved == QStringLiteral("sim"))
-        controller.useSimulator(QString::fromStdString(scenario), pace);
+        controller.setPortSource(simulatedPorts(makeSimInstrument(QString::fromStdString(scenario), pace)));
     else
-        controller.useDevice(resolved);
+        controller.setPortSource(PortSource(makeSerialPort, resolved));
 
     // Each run is judged once, as it completes: the log keeps that judgement and --verdict
     // prints it.

@@ -10,6 +10,7 @@
 #include "Json.h"
 #include "VerdictArgs.h"
 #include "kinds/Verdict.h"
+#include "kinds/VerdictOutput.h"
 
 namespace korvex::cli {
 

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "link/SimInstrument.h"
-#include "link/SimModel.h"
+#include "link/sim/SimInstrument.h"
+#include "link/sim/SimModel.h"
 
 namespace {
 

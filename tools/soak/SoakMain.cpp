@@ -21,8 +21,10 @@
 #include <utility>
 
 #include "kinds/Evaluate.h"
+#include "link/Capture.h"
 #include "link/Controller.h"
-#include "link/SimModel.h"
+#include "link/SerialPortFactory.h"
+#include "link/sim/SimModel.h"
 #include "record/TestRecord.h"
 
 using namespace korvex;
@@ -117,7 +119,10 @@ class Soak {
         if (controller_)
             controller_->shutdown();
         controller_ = std::make_unique<Controller>(evaluateKind);
-        controller_->useDevice(link_);
+        controller_->setPortSource(PortSource(makeSerialPort, link_));
+        alarmShown_ = false;
+        QObject::connect(controller_.get(), &Controller::alarmVisibilityChanged,
+                         [this](bool shown) { alarmShown_ = shown; });
         QObject::connect(controller_.get(), &Controller::linkFailed, [this](const QString& why) { onFailure(why); });
         QObject::connect(controller_.get(), &Controller::statusTextChanged, [this](const QString& text) {
             if (text.endsWith(QStringLiteral("：0%")))
@@ -258,7 +263,7 @@ class Soak {
     {
         failures_ << why;
         ++recoveries_;
-        if (controller_->alarmShown())
+        if (alarmShown_)
             alarmSeen_ = true;
         // Silence and a hang-up end only when the instrument is back: a new terminal with a
         // healthy simulator behind the same name. The program must find it by itself.
@@ -319,7 +324,7 @@ class Soak {
             return bad;
         if (!failures_.isEmpty() && !alarmSeen_)
             return QStringLiteral("a link failure without the alarm");
-        if (controller_->alarmShown())
+        if (alarmShown_)
             return QStringLiteral("the alarm is still shown after the run completed");
         const std::vector<float> want = expectedValues(kind, completedCommands_);
         if (want.empty() || want.size() != completedValues_.size() ||
@@ -355,6 +360,7 @@ class Soak {
     QString problem_;
     bool completed_ = false;
     bool alarmSeen_ = false;
+    bool alarmShown_ = false; // as the controller's last alarm signal left it
     bool recreated_ = false;
     int commandsOnThisSim_ = 0;
     int completedCommands_ = 0;

@@ -18,25 +18,22 @@ namespace korvex {
 
 namespace {
 
-void drawPage(QPainter& painter, int dpi, TestRecord& r, int32_t kind, PrintJob& job)
+void drawPage(QPainter& painter, int dpi, const TestRecord& r, int32_t kind, PrintJob& job)
 {
     PrinterCanvas canvas(painter, dpi);
     drawPrintPage(canvas, r, kind, job.printerFamily);
 }
 
-void beginPage(TestRecord& r, int32_t kind, PrintJob& job)
+void beginPage(int32_t kind, PrintJob& job)
 {
     if (job.beforePage)
         job.beforePage(kind, job);
-    // A page prints with the display scales its screen drawing leaves in the record, whether
-    // or not the screen has drawn it since it became current.
-    prepareScreenPage(r);
 }
 
 } // namespace
 
 bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout::Orientation orientation, int dpi,
-                   TestRecord& r, PrintJob& job, std::string& error)
+                   const TestRecord& r, PrintJob& job, std::string& error)
 {
     // The document is built in memory, so a full disk or a pulled stick can only make the
     // final checked write fail, never leave half a PDF in place of a good one.
@@ -55,7 +52,7 @@ bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout:
         }
         bool first = true;
         for (const int32_t kind : job.kinds) {
-            beginPage(r, kind, job);
+            beginPage(kind, job);
             if (!first)
                 writer.newPage();
             first = false;
@@ -95,7 +92,7 @@ void usePrintableArea(QPrinter& printer)
     printer.setPageLayout(layout);
 }
 
-bool printPages(QPrinter& printer, TestRecord& r, PrintJob& job, std::string& error)
+bool printPages(QPrinter& printer, const TestRecord& r, PrintJob& job, std::string& error)
 {
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         const QPageLayout layout = printer.pageLayout();
@@ -119,7 +116,7 @@ bool printPages(QPrinter& printer, TestRecord& r, PrintJob& job, std::string& er
         return true;
     };
     for (const int32_t kind : job.kinds) {
-        beginPage(r, kind, job);
+        beginPage(kind, job);
         if (!printSheet([&](PageCanvas& canvas) { drawPrintPage(canvas, r, kind, job.printerFamily); }))
             return false;
     }

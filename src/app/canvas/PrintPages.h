@@ -20,9 +20,8 @@ struct PrintJob {
     std::vector<int32_t> kinds;
     /// Printer family for the English comprehensive page (0 Epson/Canon, 1 HP).
     int printerFamily = 0;
-    /// Runs before each page is drawn; it may make the kind current or change printerFamily.
-    /// The current page's display scales are then brought up to date, as its screen drawing
-    /// would leave them.
+    /// Runs before each page is drawn; it may make the kind the page shown (and so bring what
+    /// that page needs in the record up to date, prepareShownPage) or change printerFamily.
     std::function<void(int32_t kind, PrintJob& job)> beforePage;
     /// Further sheets drawn after the kinds' pages, each on a page of its own (a verdict sheet).
     std::vector<std::function<void(PageCanvas& canvas)>> appendix;
@@ -33,7 +32,7 @@ struct PrintJob {
 /// paper and orientation; a PDF has no unprintable border, so pages start at the paper's
 /// corner. False, with the reason in error, when anything fails; path is then untouched.
 bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout::Orientation orientation, int dpi,
-                   TestRecord& r, PrintJob& job, std::string& error);
+                   const TestRecord& r, PrintJob& job, std::string& error);
 
 /// Sets printer's margins to the device's own unprintable border (none for PDF output), so
 /// page positions are measured from the printable area as the printer defines it.
@@ -42,6 +41,6 @@ void usePrintableArea(QPrinter& printer);
 /// Prints the pages on printer. Printed to a file, all pages go into one PDF document written
 /// as writePdfPages does; on a printer each page is a print job of its own. False, with the
 /// reason in error, when a job cannot start or the file cannot be written.
-bool printPages(QPrinter& printer, TestRecord& r, PrintJob& job, std::string& error);
+bool printPages(QPrinter& printer, const TestRecord& r, PrintJob& job, std::string& error);
 
 } // namespace korvex

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -70,7 +72,8 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
     : QMainWindow(parent), controller_(controller), runner_(runner), programDir_(options.programDir),
       limitsDir_(options.limitsDir.isEmpty() ? options.programDir : options.limitsDir),
       dataDir_(options.dataDir.isEmpty() ? options.programDir : options.dataDir), plantLimits_(options.plantLimits),
-      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+      startFile_(options.dataFile), printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      entries_(std::make_unique<TestRecord>())
 {
     initKorvexResources();
     setObjectName(QStringLiteral("KORVEXForm"));
@@ -104,9 +107,11 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
 
     buildFileDialogs();
     connectController();
+    // The window shows the pages: the controller brings what the page shown needs up to date.
+    controller_.setPagePreparation(prepareShownPage);
 
     // Start-up: configuration (written with its defaults when there is none), results, port.
-    controller_.loadSettings(localPath(programDir_), CfgMemo);
+    loadSettings();
     syncOptionMarks();
     buildDialogs();
     controller_.openPort(); // a failure is only reported; the window starts all the same
@@ -125,6 +130,18 @@ TKORVEXForm::TKORVEXForm(Controller& controller, DialogRunner& runner, const Sta
 }
 
 TKORVEXForm::~TKORVEXForm() = default;
+
+void TKORVEXForm::loadSettings()
+{
+    // Read over a copy of the record: the controller takes the port name, the display options
+    // and the operator's entries from it (the results are reset already).
+    auto configured = std::make_unique<TestRecord>(record());
+    Settings settings;
+    loadConfiguration(localPath(programDir_), CfgMemo, *configured, settings);
+    controller_.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
+    controller_.setDisplayOptions(displayOptions(*configured));
+    controller_.takeEntries(*configured);
+}
 
 const TestRecord& TKORVEXForm::record() const
 {
@@ -347,24 +364,29 @@ void TKORVEXForm::buildDialogs()
 {
     // Created once, hidden, in this order; they live as long as the window.
     PortForm = new TPortForm(
-        controller_.settings(), [this] { controller_.openPort(); },
+        portChoice_,
+        [this] {
+            controller_.setPortName(QString::fromLatin1(fieldText(portChoice_.portName).c_str()));
+            controller_.openPort();
+        },
         [this](const QString& name) {
             // On the simulated instrument (or a device given at start) every name opens that
             // one device; say so rather than name a serial device that would not be used.
-            const QString chosen = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+            const QString chosen = controller_.portName();
             const QString used = controller_.portDevice();
             if (used != resolvePortDevice(chosen.isEmpty() ? QStringLiteral("COM1") : chosen))
                 return used;
             return resolvePortDevice(name);
         },
         this);
-    // The information and filament dialogs edit their texts and parameters in the record itself.
-    InfoForm = new TInfoForm(controller_.record(), this);
+    // The information and filament dialogs edit the operator's entries in a copy of the record,
+    // which the controller takes back once they close (editEntries).
+    InfoForm = new TInfoForm(*entries_, this);
     AlarmForm = new TAlarmForm(this);
     PrinterForm = new TPrinterForm(printerFamily_, this);
-    PrintForm = new TPrintForm(printSelection_, controller_.record().currentTest, this);
+    PrintForm = new TPrintForm(printSelection_, record().currentTest, this);
     PictureForm = new TPictureForm(this);
-    FilamentForm = new TFilamentForm(controller_.record(), runner_, this);
+    FilamentForm = new TFilamentForm(*entries_, runner_, this);
 }
 
 void TKORVEXForm::connectController()
@@ -380,8 +402,9 @@ void TKORVEXForm::connectController()
         ProgressBar1->setUpdatesEnabled(true); // schedules the repaint
     });
     connect(&controller_, &Controller::repaintRequested, this, &TKORVEXForm::repaintPage);
-    // The prompt page is drawn at once, over whatever page is current, before the handshake
-    // blocks the window's thread; the next repaint draws the page of currentTest again.
+    // The start and energy commands show the prompt page at once, over whatever page is
+    // current (step 0 then makes their kind current, whose page is the prompt until the results
+    // come): painted now, not at the next paint event, so it is on screen before the step runs.
     connect(&controller_, &Controller::startPromptRequested, this, [this] {
         drawingPrompt_ = true;
         PaintBox1->repaint();
@@ -427,8 +450,7 @@ void TKORVEXForm::renderPage(ScreenCanvas& canvas)
         drawStartPrompt(canvas);
         drawnRecord_.clear(); // the next request draws the record's page again
     } else {
-        // The page routine may bring its derived display scales up to date in the record.
-        drawScreenPage(canvas, controller_.record());
+        drawScreenPage(canvas, record());
         keepRecord(drawnRecord_, record());
     }
 }
@@ -444,7 +466,7 @@ void TKORVEXForm::repaintPage()
 
 QString TKORVEXForm::portSummary() const
 {
-    const QString name = QString::fromLatin1(fieldText(controller_.settings().portName).c_str());
+    const QString name = controller_.portName();
     return (name.isEmpty() ? QStringLiteral("COM1") : name) + QStringLiteral(" → ") + controller_.portDevice();
 }
 
@@ -550,43 +572,44 @@ void TKORVEXForm::NextClick()
 
 // ---- Options --------------------------------------------------------------------------------
 
-void TKORVEXForm::setOption(bool Controller::DisplayOptions::*choice, bool value)
+void TKORVEXForm::setOption(bool DisplayOptions::*choice, bool value)
 {
-    Controller::DisplayOptions options = controller_.options();
+    DisplayOptions options = displayOptions(record());
     options.*choice = value;
-    controller_.setOptions(options); // repaints
+    controller_.setDisplayOptions(options); // repaints
     syncOptionMarks();
 }
 
 void TKORVEXForm::IECThdClick()
 {
-    setOption(&Controller::DisplayOptions::thdCsa, false);
+    setOption(&DisplayOptions::thdCsa, false);
 }
 void TKORVEXForm::CSAThdClick()
 {
-    setOption(&Controller::DisplayOptions::thdCsa, true);
+    setOption(&DisplayOptions::thdCsa, true);
 }
 void TKORVEXForm::NarrowClick()
 {
-    setOption(&Controller::DisplayOptions::wideBand, false);
+    setOption(&DisplayOptions::wideBand, false);
 }
 void TKORVEXForm::WideClick()
 {
-    setOption(&Controller::DisplayOptions::wideBand, true);
+    setOption(&DisplayOptions::wideBand, true);
 }
 void TKORVEXForm::ChineseClick()
 {
-    setOption(&Controller::DisplayOptions::chinese, true);
+    setOption(&DisplayOptions::chinese, true);
 }
 void TKORVEXForm::EnglishClick()
 {
-    setOption(&Controller::DisplayOptions::chinese, false);
+    setOption(&DisplayOptions::chinese, false);
 }
 
 // ---- Dialog commands ------------------------------------------------------------------------
 
 void TKORVEXForm::SerialPortClick()
 {
+    storeText(portChoice_.portName, controller_.portName().toLatin1().toStdString());
     runner_.exec(*PortForm);
 }
 
@@ -595,16 +618,24 @@ void TKORVEXForm::lockForFileWork()
     controller_.setLocked(true);
 }
 
+int TKORVEXForm::editEntries(QDialog& dialog)
+{
+    *entries_ = record();
+    const int result = runner_.exec(dialog);
+    if (result == QDialog::Accepted)
+        controller_.takeEntries(*entries_); // repaints
+    return result;
+}
+
 void TKORVEXForm::InputInfoClick()
 {
     lockForFileWork();
-    runner_.exec(*InfoForm);
+    editEntries(*InfoForm);
 }
 
 void TKORVEXForm::FilamentParaClick()
 {
-    if (runner_.exec(*FilamentForm) == QDialog::Accepted)
-        repaintPage();
+    editEntries(*FilamentForm);
 }
 
 void TKORVEXForm::StoreFileClick()
@@ -612,7 +643,7 @@ void TKORVEXForm::StoreFileClick()
     if (record().currentTest == KindNone)
         return;
     lockForFileWork();
-    runner_.exec(*InfoForm); // whichever button closed it, the save dialog follows
+    editEntries(*InfoForm); // whichever button closed it, the save dialog follows
     const QString path = runner_.chooseFile(*SaveDialog1);
     if (path.isEmpty())
         return;
@@ -628,9 +659,21 @@ void TKORVEXForm::OpenFileClick()
         openDataFile(path);
 }
 
+Notice TKORVEXForm::loadStored(const std::function<Notice(TestRecord&)>& read, const QString& source)
+{
+    // A refused file leaves the copy, and so the record, as it was.
+    auto stored = std::make_unique<TestRecord>(record());
+    const Notice n = read(*stored);
+    if (n.ok)
+        controller_.replaceRecord(*stored, source); // repaints
+    return n;
+}
+
 void TKORVEXForm::openDataFile(const QString& path)
 {
-    const Notice n = controller_.loadFile(localPath(path)); // repaints
+    const std::string file = localPath(path);
+    const Notice n =
+        loadStored([&file](TestRecord& r) { return readDataFile(file, r); }, QString::fromLocal8Bit(file.c_str()));
     showNotice(n);
     syncOptionMarks();
 }
@@ -638,7 +681,7 @@ void TKORVEXForm::openDataFile(const QString& path)
 void TKORVEXForm::openRecordImage(const std::vector<uint8_t>& image, const QString& source)
 {
     lockForFileWork();
-    const Notice n = controller_.loadImage(image, source); // repaints
+    const Notice n = loadStored([&image](TestRecord& r) { return decodeDataFile(image, r); }, source);
     showNotice(n);
     syncOptionMarks();
 }
@@ -654,13 +697,13 @@ void TKORVEXForm::ExportExcelClick()
 
 void TKORVEXForm::PrintClick()
 {
-    TestRecord& r = controller_.record();
+    const TestRecord& r = record();
     if (r.currentTest == KindNone)
         return;
     lockForFileWork();
     for (int k = KindInput; k <= KindEnergy; ++k)
         printSelection_[k - 1] = r.hasResult(k) ? 1 : 0;
-    runner_.exec(*InfoForm);
+    editEntries(*InfoForm);
     runner_.exec(*PrintForm);
     printer_->setPageOrientation(QPageLayout::Landscape);
     if (!runner_.choosePrinter(*printer_))
@@ -672,8 +715,8 @@ void TKORVEXForm::PrintClick()
     job.printerFamily = printerFamily_;
     bool familyAsked = false;
     job.beforePage = [&](int32_t k, PrintJob& j) {
-        // The printed kind becomes the current page, except while a sequence runs: its kind
-        // stays current and the page is printed all the same.
+        // The printed kind becomes the page shown (with what it needs in the record), except
+        // while a sequence runs: its kind stays current and the page is printed all the same.
         controller_.showPage(k);
         if (!r.chinese && k == KindComprehensive && !familyAsked) {
             familyAsked = true;
@@ -697,24 +740,23 @@ void TKORVEXForm::ExitClick()
 void TKORVEXForm::PaintBox1MouseDown(int x)
 {
     cursorDragging_ = true;
-    // The cursor arithmetic works on a copy; the controller takes the cursor fields from it.
-    TestRecord moved = record();
-    bool changed = false;
-    if (moved.currentTest == KindStart)
-        changed = startCursorClick(moved, x, PaintBox1->width());
-    else if (moved.currentTest == KindEnergy)
-        changed = energyCursorClick(moved, x, PaintBox1->width());
-    if (changed)
-        controller_.setCursors(moved);
+    const TestRecord& r = record();
+    const int width = PaintBox1->width();
+    if (r.currentTest == KindStart) {
+        if (const std::optional<StartCursor> cursor = startCursorClick(r, x, width))
+            controller_.moveStartCursor(*cursor);
+    } else if (r.currentTest == KindEnergy) {
+        if (const std::optional<int32_t> sample = energyCursorClick(x, width))
+            controller_.moveEnergyCursor(*sample);
+    }
 }
 
 void TKORVEXForm::PaintBox1MouseMove(int x)
 {
     if (!cursorDragging_ || record().currentTest != KindEnergy)
         return;
-    TestRecord moved = record();
-    if (energyCursorDrag(moved, x, PaintBox1->width()))
-        controller_.setCursors(moved);
+    if (const std::optional<int32_t> sample = energyCursorDrag(x, PaintBox1->width()))
+        controller_.moveEnergyCursor(*sample);
 }
 
 void TKORVEXForm::PaintBox1MouseUp()
@@ -726,9 +768,7 @@ void TKORVEXForm::FormKeyDown(int key)
 {
     if (record().currentTest != KindStart || (key != Qt::Key_Left && key != Qt::Key_Right))
         return;
-    TestRecord moved = record();
-    startCursorStep(moved, key == Qt::Key_Left ? -1 : +1);
-    controller_.setCursors(moved);
+    controller_.moveStartCursor(startCursorStep(record(), key == Qt::Key_Left ? -1 : +1));
 }
 
 // ---- Showing and closing --------------------------------------------------------------------
@@ -763,7 +803,9 @@ void TKORVEXForm::closeEvent(QCloseEvent* event)
 void TKORVEXForm::FormClose()
 {
     closed_ = true;
-    const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), controller_.settings());
+    Settings settings;
+    storeText(settings.portName, controller_.portName().toLatin1().toStdString());
+    const Notice n = saveConfiguration(localPath(programDir_), CfgMemo, record(), settings);
     showNotice(n);
     controller_.shutdown();
     if (AlarmForm)

@@ -1,8 +1,9 @@
-// TKORVEXForm: the main window. Holds the controller's record on screen, the tool bar, menus,
+// TKORVEXForm: the main window. Shows the controller's record, holds the tool bar, menus,
 // drawing area and dialogs, and turns the operator's commands into controller calls.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "record/Notice.h"
 
 class QAction;
+class QDialog;
 class QActionGroup;
 class QFileDialog;
 class QLabel;
@@ -128,6 +130,11 @@ class TKORVEXForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
 
   private:
+    /// Start-up: the configuration (written with its defaults when there is none) gives the
+    /// controller the port name, the display options and the operator's entries.
+    void loadSettings();
+    /// Reads a stored record over a copy of the record and hands it to the controller.
+    Notice loadStored(const std::function<Notice(TestRecord&)>& read, const QString& source);
     void buildToolBar();
     void buildMenus();
     void buildFileDialogs();
@@ -140,7 +147,10 @@ class TKORVEXForm : public QMainWindow {
     void repaintPage();
     /// The chosen port and the device it stands for, such as "COM1 → /dev/ttyS0".
     QString portSummary() const;
-    void setOption(bool Controller::DisplayOptions::*choice, bool value);
+    void setOption(bool DisplayOptions::*choice, bool value);
+    /// Shows an information or filament dialog on a copy of the record; the controller takes
+    /// the entries back when it is accepted. Returns the dialog's result.
+    int editEntries(QDialog& dialog);
 
     // Widgets, named as the operator's manual names them; tests find them by object name.
     QToolBar* Panel1 = nullptr;
@@ -166,10 +176,10 @@ class TKORVEXForm : public QMainWindow {
 
     QMenu* File = nullptr;
     QMenu* Test = nullptr;
-    QMenu* C1 = nullptr;
-    QMenu* N3 = nullptr;
-    QMenu* WideFreq = nullptr;
-    QMenu* HanZi = nullptr;
+    QMenu* C1 = nullptr;       // 选择: the options (THD method, band, language), the port, Back and Next
+    QMenu* N3 = nullptr;       // 总谐波计算, in C1: the THD method, IEC or CSA
+    QMenu* WideFreq = nullptr; // 测试频带, in C1: the band, narrow or wide
+    QMenu* HanZi = nullptr;    // 语言选择, in C1: the language of the pages, Chinese or English
     QMenu* Information = nullptr;
     QAction* OpenFile = nullptr;
     QAction* StoreFile = nullptr;
@@ -215,7 +225,9 @@ class TKORVEXForm : public QMainWindow {
     bool plantLimits_ = false;
     QString startFile_;
     Configuration CfgMemo;
+    Settings portChoice_; // what the port dialog edits
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TestRecord> entries_; // what the information and filament dialogs edit
     int printerFamily_ = 0;
     int32_t printSelection_[6] = {};
     bool cursorDragging_ = false;

@@ -2,9 +2,6 @@
 #include "app/window/LogControls.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstring>
-#include <type_traits>
 
 #include <QtCore/QThreadPool>
 #include <QtCore/QTimer>
@@ -38,11 +35,6 @@
 namespace korvex {
 
 namespace {
-
-// The test information in the record: infoName up to, not including, testDate.
-constexpr size_t kInfoBegin = offsetof(TestRecord, infoName);
-constexpr size_t kInfoEnd = offsetof(TestRecord, testDate);
-static_assert(std::is_standard_layout_v<TestRecord>);
 
 const char* const kKindNames[] = {
     "", "输入性能测试", "相位角测试", "输出性能测试", "综合性能测试", "启动性能测试", "预热能量测试"};
@@ -196,14 +188,23 @@ QString LogControls::pendingSerial() const
     return QString::fromStdString(fieldUtf8((pending_ ? *pending_ : controller_.record()).infoNo));
 }
 
-void LogControls::takeSerial()
+void LogControls::setPendingSerial(const std::string& number)
 {
     // While a logged run is on view the number is the next run's, not the viewed one's.
-    TestRecord& r = pending_ ? *pending_ : controller_.record();
-    storeText(r.infoNo, utf8ToCp936(serial_->text().trimmed().toStdString()));
-    serial_->setText(QString::fromStdString(fieldUtf8(r.infoNo)));
-    serial_->selectAll();                // the next scan replaces it
-    emit controller_.repaintRequested(); // the report header shows the number
+    if (pending_) {
+        storeText(pending_->infoNo, number);
+        return;
+    }
+    auto entries = std::make_unique<TestRecord>(controller_.record());
+    storeText(entries->infoNo, number);
+    controller_.takeEntries(*entries); // the report header shows the number
+}
+
+void LogControls::takeSerial()
+{
+    setPendingSerial(utf8ToCp936(serial_->text().trimmed().toStdString()));
+    serial_->setText(pendingSerial());
+    serial_->selectAll(); // the next scan replaces it
     lookUpSerial(pendingSerial());
     // The number is set: the keys are the page's again (the arrows move the start page's
     // cursor). The next scan still lands in the field (eventFilter).
@@ -244,13 +245,8 @@ void LogControls::restorePending()
 {
     if (!pending_)
         return;
-    TestRecord& r = controller_.record();
-    std::memcpy(reinterpret_cast<char*>(&r) + kInfoBegin, reinterpret_cast<const char*>(pending_.get()) + kInfoBegin,
-                kInfoEnd - kInfoBegin);
-    r.qPara = pending_->qPara;
-    r.pPara = pending_->pPara;
-    r.fPara = pending_->fPara;
-    pending_.reset();
+    const std::unique_ptr<TestRecord> entries = std::move(pending_);
+    controller_.takeEntries(*entries);
 }
 
 void LogControls::openLoggedRun(const LogEntry& run)
@@ -334,14 +330,13 @@ void LogControls::onSubmitted(const LogEntry& entry, bool single)
         showRetest(); // the number on the bench has passed now
     if (!single || !autoIncrement_ || !autoIncrement_->isChecked())
         return;
-    TestRecord& r = pending_ ? *pending_ : controller_.record();
-    const QString now = QString::fromStdString(fieldUtf8(r.infoNo));
+    const QString now = pendingSerial();
     if (now != entry.serial())
         return; // changed by the operator meanwhile
     const std::string next = utf8ToCp936(nextSerialNumber(now).toStdString());
-    if (next.size() >= sizeof r.infoNo)
+    if (next.size() >= sizeof TestRecord::infoNo)
         return; // the next number would not fit the field: keep it for the operator to see
-    storeText(r.infoNo, next);
+    setPendingSerial(next);
     showSerial();
 }
 

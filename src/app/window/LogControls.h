@@ -9,6 +9,7 @@
 #include <QtCore/QPointer>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "log/LogEntry.h"
 
@@ -71,6 +72,9 @@ class LogControls : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    /// The serial number of the next run (code page 936): the record's, or while a logged run
+    /// is on view the one kept for the next run.
+    void setPendingSerial(const std::string& number);
     /// The Chinese or the English text, as the language is.
     QString tr2(const char* zh, const char* en) const;
     QString problemText() const;

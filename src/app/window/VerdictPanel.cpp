@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "app/canvas/ScreenCanvas.h"
+#include "kinds/VerdictNames.h"
 #include "kinds/VerdictPage.h"
 #include "link/Controller.h"
 #include "log/RunJudge.h"
@@ -117,6 +118,7 @@ VerdictPanel::VerdictPanel(Controller& controller, QWidget* parent) : QDockWidge
     warning_->hide();
     layout->addWidget(warning_);
     table_ = new QTableWidget(0, 5, body);
+    table_->setObjectName(QStringLiteral("VerdictChecks"));
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);

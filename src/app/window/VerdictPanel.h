@@ -37,8 +37,6 @@ class VerdictPanel : public QDockWidget {
     /// limits file changed since it was last shown.
     void refresh();
 
-    QTableWidget* checksTable() const { return table_; }
-
   protected:
     void showEvent(QShowEvent* event) override;
 

@@ -15,6 +15,7 @@
 #include "app/window/QtTranslations.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
+#include "link/sim/SimPorts.h"
 #include "log/Locations.h"
 #include "log/ResultsLog.h"
 
@@ -57,7 +58,10 @@ int main(int argc, char** argv)
         const qsizetype i = args.indexOf(QStringLiteral("--scenario"));
         if (i >= 0 && i + 1 < args.size())
             scenario = args[i + 1];
-        controller.useSimulator(scenario, true);
+        controller.setPortSource(korvex::simulatedPorts(korvex::makeSimInstrument(scenario, true)));
+    } else {
+        // A port name may stand for the simulated instrument too (KORVEX_COMn=sim).
+        controller.setPortSource(korvex::serialOrSimulatedPorts());
     }
 
     korvex::DialogRunner runner;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kinds/Evaluate.h"
+#include "link/Capture.h"
 #include "link/Frames.h"
 #include "record/TestRecord.h"
 

@@ -1,5 +1,5 @@
 // The simulated instrument's side of the byte protocol.
-#include "link/SimInstrument.h"
+#include "link/sim/SimInstrument.h"
 
 #include <QStringList>
 #include <algorithm>

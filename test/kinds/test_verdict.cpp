@@ -6,6 +6,8 @@
 #include <map>
 
 #include "kinds/Verdict.h"
+#include "kinds/VerdictNames.h"
+#include "kinds/VerdictOutput.h"
 #include "kinds/VerdictProfile.h"
 
 namespace korvex::testing {

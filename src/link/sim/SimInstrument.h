@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "link/SimModel.h"
+#include "link/sim/SimModel.h"
 
 namespace korvex {
 

@@ -1,6 +1,6 @@
 // The simulated ballast: mains input, high-frequency lamp output, lamp start and filament
 // preheat, computed from circuit models and sampled like the instrument samples them.
-#include "link/SimModel.h"
+#include "link/sim/SimModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // RecordingCanvas: a page canvas that keeps every call, so tests can check what a page draws.
-#include "kinds/RecordingCanvas.h"
+#include "support/RecordingCanvas.h"
 
 #include <algorithm>
 
