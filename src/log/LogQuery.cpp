@@ -51,7 +51,8 @@ void addText(Where& w, const char* column, const QString& value, bool server)
 Where whereOf(const LogFilter& f, bool server)
 {
     Where w;
-    w.sql = QStringLiteral(" WHERE 1=1");
+    // A ballast entry is no run: run lists and statistics never count it.
+    w.sql = f.ballasts ? QStringLiteral(" WHERE kind = 0") : QStringLiteral(" WHERE kind <> 0");
     if (f.sinceMs >= 0) {
         w.sql += QStringLiteral(" AND logged_at >= ?");
         w.binds << f.sinceMs;

@@ -24,6 +24,8 @@ struct LogFilter {
     /// NoChecks: runs without checks (a start run); NotJudged: runs logged while the limits
     /// file could not be read.
     enum class Verdict { Any, Pass, Fail, NoChecks, NotJudged } verdict = Verdict::Any;
+    /// The ballasts of production sequences (entries of kBallastKind) instead of the runs.
+    bool ballasts = false;
 };
 
 struct LogValueStats {
