@@ -558,6 +558,10 @@ void TKORVEXForm::EnergyTestClick()
 void TKORVEXForm::LockTestClick()
 {
     // The button has toggled itself; the controller's lockChanged sets its final state.
+    if (lockOverride_ && lockOverride_()) {
+        LockTestBtn->setChecked(controller_.testLocked());
+        return;
+    }
     controller_.toggleLock();
 }
 
