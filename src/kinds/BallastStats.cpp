@@ -54,6 +54,17 @@ std::string textNumber(const std::optional<double>& v, const char* format = "%.4
     return v ? number(*v, format) : std::string("-");
 }
 
+/// Terminal columns of UTF-8 text: two for each character beyond ASCII (the Chinese labels).
+size_t columns(const std::string& text)
+{
+    size_t n = 0;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        n += u < 0x80 ? 1 : (u & 0xc0) == 0xc0 ? 2 : 0;
+    }
+    return n;
+}
+
 Capability capabilityOf(const std::string& name, const ValueLimits& limits, const std::vector<BallastOutcome>& outcomes)
 {
     Capability c;
@@ -186,15 +197,29 @@ std::string ballastStatsText(const BallastStats& s, bool chinese)
         line(buf + b.check);
     }
     line(chinese ? "过程能力:" : "Process capability:");
-    if (s.capability.empty())
+    if (s.capability.empty()) {
         line(chinese ? "  无限值" : "  no value has limits");
-    else
-        line(chinese ? "  数值  n  平均值  标准差  下限  上限  Cp  Cpk"
-                     : "  value  n  mean  sigma  lower  upper  Cp  Cpk");
+        return o;
+    }
+    // A table, each column as wide as its widest cell on a terminal.
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"value", "n", "mean", "sigma", "lower", "upper", "Cp", "Cpk"});
     for (const Capability& c : s.capability)
-        line("  " + c.value + "  " + std::to_string(c.count) + "  " + textNumber(c.mean, "%.6g") + "  " +
-             textNumber(c.sigma) + "  " + textNumber(c.limits.lower, "%g") + "  " + textNumber(c.limits.upper, "%g") +
-             "  " + textNumber(c.cp, "%.2f") + "  " + textNumber(c.cpk, "%.2f"));
+        rows.push_back({c.value, std::to_string(c.count), textNumber(c.mean, "%.6g"), textNumber(c.sigma),
+                        textNumber(c.limits.lower, "%g"), textNumber(c.limits.upper, "%g"), textNumber(c.cp, "%.2f"),
+                        textNumber(c.cpk, "%.2f")});
+    if (chinese)
+        rows.front() = {"数值", "n", "平均值", "标准差", "下限", "上限", "Cp", "Cpk"};
+    std::vector<size_t> width(rows.front().size(), 0);
+    for (const auto& row : rows)
+        for (size_t i = 0; i < row.size(); ++i)
+            width[i] = std::max(width[i], columns(row[i]));
+    for (const auto& row : rows) {
+        std::string text = " ";
+        for (size_t i = 0; i < row.size(); ++i)
+            text += " " + row[i] + (i + 1 < row.size() ? std::string(width[i] - columns(row[i]) + 1, ' ') : "");
+        line(text);
+    }
     return o;
 }
 
