@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kinds/ArchiveSettings.h"
+
 namespace korvex {
 
 namespace {
@@ -149,6 +151,16 @@ const char* const kHeader =
     "# power_factor_min = 0..1|off, current_thd_max (%, IEC) = 0..1000|off\n"
     "# input_power_rated (W) = number|off, within +-input_power_tolerance (0..100 %)\n"
     "# lamp_power_min (W) = number|off, switches on the range lamp_power_min..lamp_power_max\n"
+    "#\n"
+    "# An [archive] section keeps each tested ballast's files (off without one):\n"
+    "#   [archive]\n"
+    "#   folder = /srv/korvex/archive   the folder (relative: beside this file); empty: off\n"
+    "#   pattern = {date}/{serial}_{verdict}   the default: a folder per day\n"
+    "# The pattern names a ballast's data file (.kvx) and PDF (its pages and the verdict sheet)\n"
+    "# below the folder; placeholders {date} (YYYY-MM-DD), {time} (HHMMSS), {serial}, {type}\n"
+    "# and {verdict} (pass, fail or incomplete). In serial and type the characters / \\ : * ?\n"
+    "# \" < > | and control characters become _. A name in use gets _2, _3, ... Each ballast's\n"
+    "# spreadsheet line is added to <folder>/<YYYY-MM-DD>.csv.\n"
     "\n";
 
 } // namespace
@@ -180,8 +192,8 @@ ProfileSet readProfiles(const IniDocument& doc, std::vector<IniError>& errors)
 {
     ProfileSet set;
     for (const IniSection& section : doc.sections) {
-        if (section.name == kLogSectionName)
-            continue; // the results log's settings, not limits
+        if (section.name == kLogSectionName || section.name == kArchiveSectionName)
+            continue; // the results log's and the archive's settings, not limits
         VerdictProfile* current = &set.profiles.front();
         if (!section.name.empty() && section.name != kDefaultProfileName) {
             // A ballast type starts from [default] as it stands above its section.
