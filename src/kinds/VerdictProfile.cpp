@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kinds/ArchiveSettings.h"
+
 namespace korvex {
 
 namespace {
@@ -177,6 +179,16 @@ const char* const kHeader =
     "#   passes only if every step completed and every check passed.\n"
     "# start_on_scan = on|off   Enter in the serial number field (a barcode scanner) starts\n"
     "#   the plan for that serial number\n"
+    "#\n"
+    "# An [archive] section keeps each tested ballast's files (off without one):\n"
+    "#   [archive]\n"
+    "#   folder = /srv/korvex/archive   the folder (relative: beside this file); empty: off\n"
+    "#   pattern = {date}/{serial}_{verdict}   the default: a folder per day\n"
+    "# The pattern names a ballast's data file (.kvx) and PDF (its pages and the verdict sheet)\n"
+    "# below the folder; placeholders {date} (YYYY-MM-DD), {time} (HHMMSS), {serial}, {type}\n"
+    "# and {verdict} (pass, fail or incomplete). In serial and type the characters / \\ : * ?\n"
+    "# \" < > | and control characters become _. A name in use gets _2, _3, ... Each ballast's\n"
+    "# spreadsheet line is added to <folder>/<YYYY-MM-DD>.csv.\n"
     "\n";
 
 } // namespace
@@ -208,8 +220,8 @@ ProfileSet readProfiles(const IniDocument& doc, std::vector<IniError>& errors)
 {
     ProfileSet set;
     for (const IniSection& section : doc.sections) {
-        if (section.name == kLogSectionName)
-            continue; // the results log's settings, not limits
+        if (section.name == kLogSectionName || section.name == kArchiveSectionName)
+            continue; // the results log's and the archive's settings, not limits
         VerdictProfile* current = &set.profiles.front();
         if (!section.name.empty() && section.name != kDefaultProfileName) {
             // A ballast type starts from [default] as it stands above its section.

@@ -82,7 +82,7 @@ LogSettings readLogSection(const IniDocument& doc, std::vector<IniError>& errors
 bool sameContent(const LimitsFile& a, const LimitsFile& b)
 {
     return a.error == b.error && a.logUsable == b.logUsable && a.profiles.profiles == b.profiles.profiles &&
-           a.log.database == b.log.database && a.log.bench == b.log.bench;
+           a.log.database == b.log.database && a.log.bench == b.log.bench && a.archive == b.archive;
 }
 
 } // namespace
@@ -129,8 +129,15 @@ LimitsFile readLimitsFile(const QString& path, bool createMissing)
     std::vector<IniError> errors = doc.errors;
     f.profiles = readProfiles(doc, errors);
     f.log = readLogSection(doc, errors);
-    if (errors.empty())
+    f.archive = readArchiveSettings(doc, errors);
+    if (errors.empty()) {
+        if (f.archive.on()) {
+            // A relative folder lies beside the limits file, wherever the program was started.
+            const QString folder = QString::fromStdString(f.archive.folder);
+            f.archive.folder = QDir::cleanPath(QFileInfo(path).absoluteDir().absoluteFilePath(folder)).toStdString();
+        }
         return f;
+    }
     std::stable_sort(errors.begin(), errors.end(),
                      [](const IniError& a, const IniError& b) { return a.line < b.line; });
     f.fault = QString::fromStdString(iniErrorText(errors.front()));
@@ -140,6 +147,7 @@ LimitsFile readLimitsFile(const QString& path, bool createMissing)
     f.logUsable = std::none_of(errors.begin(), errors.end(),
                                [](const IniError& e) { return !e.sectionKnown || e.section == kLogSectionName; });
     f.profiles = ProfileSet{};
+    f.archive = ArchiveSettings{};
     if (!f.logUsable)
         f.log = LogSettings{};
     return f;

@@ -1,11 +1,12 @@
-// KORVEX-limits.ini beside the configuration: the verdict profiles and the results log's
-// settings ([log]), read by the one settings reader and checked as one file; and a watch that
-// keeps its content current while the program runs.
+// KORVEX-limits.ini beside the configuration: the verdict profiles, the results log's
+// settings ([log]) and the archive's ([archive]), read by the one settings reader and checked as one file; and a watch
+// that keeps its content current while the program runs.
 #pragma once
 
 #include <QtCore/QObject>
 #include <QtCore/QString>
 
+#include "kinds/ArchiveSettings.h"
 #include "kinds/VerdictProfile.h"
 
 class QFileSystemWatcher;
@@ -22,6 +23,9 @@ struct LimitsFile {
     QString path;
     ProfileSet profiles; ///< to be used only when ok()
     LogSettings log;     ///< to be used only when logUsable
+    /// The [archive] section, its folder made absolute against the file's folder; off (the
+    /// defaults) unless the whole file was read without fault.
+    ArchiveSettings archive;
     /// The first thing wrong, naming the file and its line ("KORVEX-limits.ini line 4: ...");
     /// empty when the whole file was read without fault.
     QString error;

@@ -70,6 +70,11 @@ bool isSystemFolder(const QString& dir)
     for (const char* root : {"/usr/", "/bin/", "/sbin/"})
         if (path.startsWith(QLatin1String(root)))
             return true;
+    // An installation below some prefix: a package unpacked into a folder, a program installed
+    // under /usr/local or into the user's own ~/.local/bin.
+    for (const char* tail : {"/usr/bin/", "/usr/local/bin/", "/usr/games/", "/.local/bin/"})
+        if (path.endsWith(QLatin1String(tail)))
+            return true;
     return false;
 }
 
@@ -85,13 +90,16 @@ Locations locationsFor(const QString& programDir)
     } else if (!writableFolder(l.programDir)) {
         l.reason = QStringLiteral("installed: %1 is not writable").arg(folder);
         l.reasonZh = QStringLiteral("安装版：%1 不可写").arg(folder);
-    } else if (!QFileInfo::exists(l.programDir + config)) {
-        l.reason = QStringLiteral("installed: %1 holds no %2").arg(folder, config);
-        l.reasonZh = QStringLiteral("安装版：%1 中没有 %2").arg(folder, config);
-    } else {
+    } else if (QFileInfo::exists(l.programDir + config)) {
         l.portable = true;
         l.reason = QStringLiteral("portable: %1 is writable and holds %2").arg(folder, config);
         l.reasonZh = QStringLiteral("便携版：%1 可写且有 %2").arg(folder, config);
+    } else {
+        // A program folder copied to a bench PC, before its first run has written the settings:
+        // the files belong beside the program as they always did.
+        l.portable = true;
+        l.reason = QStringLiteral("portable: %1 is writable and not a system folder").arg(folder);
+        l.reasonZh = QStringLiteral("便携版：%1 可写且不是系统文件夹").arg(folder);
     }
     if (l.portable) {
         l.configDir = l.dataDir = l.limitsDir = l.programDir;

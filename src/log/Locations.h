@@ -29,9 +29,9 @@ struct Locations {
     LogTarget logTarget(const QString& text) const;
 };
 
-/// The rule for a program in programDir. Portable when the folder is writable, already holds
-/// KORVEX.cfg and is not one of the system's program folders; then every file stays in it.
-/// Otherwise installed: the user's configuration folder (~/.config/korvex/ on Linux) and data
+/// The rule for a program in programDir. Portable when the folder is writable and not one of
+/// the system's program folders (isSystemFolder); then every file stays in it. Otherwise
+/// installed: the user's configuration folder (~/.config/korvex/ on Linux) and data
 /// folder (~/.local/share/korvex/), and the limits file of the user, else the first
 /// korvex/KORVEX-limits.ini of the system's configuration folders (/etc/xdg/korvex/), else
 /// the user's (written with the defaults on first use). Only looks; creates nothing.
@@ -43,8 +43,9 @@ Locations programLocations();
 /// Creates the folders an installed program writes into. False with the reason in error.
 bool makeLocationFolders(const Locations& where, QString* error = nullptr);
 
-/// True for the folders the system installs programs into (under /usr, /bin, /sbin): a
-/// KORVEX.cfg that lies there does not make every user's program a portable copy.
+/// True for the folders programs are installed into: under /usr, /bin, /sbin, or a folder laid
+/// out as an installation (…/usr/bin, …/usr/local/bin, …/usr/games, ~/.local/bin). A program
+/// there is never a portable copy, whatever lies beside it.
 bool isSystemFolder(const QString& dir);
 
 /// One line per file: the mode and why, the settings, the limits, the results log, its queue

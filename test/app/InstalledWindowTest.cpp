@@ -42,8 +42,8 @@ struct InstalledBench {
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(plantLimits);
         f.close();
-        QDir().mkpath(temp.filePath(QStringLiteral("bin")));
-        where = locationsFor(temp.filePath(QStringLiteral("bin"))); // no KORVEX.cfg: installed
+        QDir().mkpath(temp.filePath(QStringLiteral("usr/bin")));
+        where = locationsFor(temp.filePath(QStringLiteral("usr/bin"))); // laid out as installed
         EXPECT_FALSE(where.portable);
         EXPECT_TRUE(where.limitsSystemWide);
         EXPECT_TRUE(makeLocationFolders(where));

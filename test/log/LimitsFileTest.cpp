@@ -74,6 +74,10 @@ TEST(LimitsFile, everySectionNamesItsWrongLine)
         {"[default]\npower_factor_min = 1.5x\n[log]\nbench = A\n", 2, true},
         {"[T8]\n\n\npower_factor_min = 1.5\n", 4, true}, // out of range
         {"[default]\nlamp_current_crest_factor_max = 0.7\n", 2, true},
+        {"[archive]\nfolder = /srv/a\nfoldr = /srv/b\n", 3, true},            // misspelt key
+        {"[archive]\nfolder = /srv/a\npattern = {date}/{serail}\n", 3, true}, // unknown placeholder
+        {"[archive]\npattern = {date}/../{serial}\n", 2, true},               // out of the folder
+        {"[archive]\npattern = /srv/{serial}\n", 2, true},                    // not below the folder
     };
     for (const auto& c : cases) {
         LimitsDir d;
@@ -82,6 +86,7 @@ TEST(LimitsFile, everySectionNamesItsWrongLine)
         EXPECT_TRUE(f.error.startsWith(QStringLiteral("KORVEX-limits.ini line %1: ").arg(c.line)))
             << c.text << " -> " << f.error.toStdString();
         EXPECT_EQ(f.logUsable, c.logUsable) << c.text;
+        EXPECT_FALSE(f.archive.on()) << c.text; // a damaged file archives nothing
         // Never the default file in place of the log the settings meant.
         EXPECT_EQ(logTargetOf(f, d.dir.path()).unusable.isEmpty(), c.logUsable) << c.text;
     }
@@ -97,6 +102,30 @@ TEST(LimitsFile, oneCommentRuleForEverySection)
     EXPECT_DOUBLE_EQ(f.profiles.findOrDefault("").powerFactorMin, 0.9);
     EXPECT_EQ(f.log.database, QStringLiteral("postgresql://korvex@db.plant/korvex"));
     EXPECT_EQ(f.log.bench, QStringLiteral("Line#2")); // '#' starts a comment only after a blank
+}
+
+TEST(LimitsFile, archiveFolderBesideTheFileAndOffByDefault)
+{
+    LimitsDir d;
+    d.write("[archive]\nfolder = archive/../line2  # beside this file\npattern = {type}/{date}_{serial}\n");
+    const LimitsFile f = d.read();
+    ASSERT_TRUE(f.ok()) << f.error.toStdString();
+    EXPECT_EQ(f.archive.folder, QDir(d.dir.path()).filePath(QStringLiteral("line2")).toStdString());
+    EXPECT_EQ(f.archive.pattern, "{type}/{date}_{serial}");
+    // The profiles do not take the section for a ballast type.
+    EXPECT_EQ(f.profiles.names(), std::vector<std::string>{"default"});
+
+    d.write("[archive]\nfolder =\n");
+    EXPECT_FALSE(d.read().archive.on());
+    d.write("[archive]\nfolder = /srv/korvex\n");
+    EXPECT_EQ(d.read().archive, (ArchiveSettings{"/srv/korvex", "{date}/{serial}_{verdict}"}));
+
+    // The file written with the defaults explains the section and archives nothing.
+    LimitsDir fresh;
+    const LimitsFile written = readLimitsFile(fresh.path(), true);
+    ASSERT_TRUE(written.ok());
+    EXPECT_FALSE(written.archive.on());
+    EXPECT_TRUE(fresh.bytes().contains("# An [archive] section"));
 }
 
 TEST(LimitsFile, writtenOnlyWhenMissingAndReadAgainWhenChanged)

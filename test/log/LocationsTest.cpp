@@ -1,7 +1,8 @@
 // Where the programs keep their files: a portable copy keeps them beside itself, an installed
 // program in the user's folders, and a plant-wide limits file stands in for a user's missing
-// one. End to end: a copied korvex-cli logs into the user's folders, never into the build tree,
-// and runs that waited for the log server reach it at the next run.
+// one. End to end: korvex-cli unpacked as a package logs into the user's folders, copied on its own it
+// logs beside itself, never into the build tree; runs that waited for the log server reach it
+// at the next run.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -76,12 +77,15 @@ TEST(Locations, aWritableFolderHoldingTheConfigurationKeepsEveryFileBesideThePro
     EXPECT_EQ(QDir(home.path("home")).exists(), false);
 }
 
-TEST(Locations, aFolderWithoutConfigurationOrWriteAccessIsAnInstalledProgramUsingTheUsersFolders)
+TEST(Locations, anInstallationLayoutOrAFolderWithoutWriteAccessIsAnInstalledProgramUsingTheUsersFolders)
 {
     ScratchHome home;
-    QTemporaryDir program; // writable, but no KORVEX.cfg: what a package unpacked anywhere looks like
-    Locations l = locationsFor(program.path());
-    EXPECT_FALSE(l.portable);
+    QTemporaryDir root;
+    // A package unpacked anywhere: writable, and even a KORVEX.cfg beside it makes no portable copy.
+    const QString program = root.filePath(QStringLiteral("usr/bin"));
+    writeFile(program + QStringLiteral("/KORVEX.cfg"), "");
+    Locations l = locationsFor(program);
+    EXPECT_FALSE(l.portable) << l.reason.toStdString();
     EXPECT_EQ(l.configFile(), home.path("home/.config/korvex/KORVEX.cfg"));
     EXPECT_EQ(l.limitsFile(), home.path("home/.config/korvex/KORVEX-limits.ini"));
     EXPECT_EQ(l.logTarget().path, home.path("home/.local/share/korvex/KORVEX-log.db"));
@@ -89,29 +93,34 @@ TEST(Locations, aFolderWithoutConfigurationOrWriteAccessIsAnInstalledProgramUsin
     ASSERT_TRUE(makeLocationFolders(l));
     EXPECT_TRUE(QFileInfo(home.path("home/.config/korvex")).isDir());
     EXPECT_TRUE(QFileInfo(home.path("home/.local/share/korvex")).isDir());
+    EXPECT_FALSE(locationsFor(root.filePath(QStringLiteral("home/.local/bin"))).portable);
+    // The system's program folders are never a portable copy, even for root.
+    EXPECT_FALSE(locationsFor(QStringLiteral("/usr/bin")).portable);
 
-    // A copy that holds KORVEX.cfg but may not be written by this user (root may write anything).
-    writeFile(program.filePath("KORVEX.cfg"), "");
-    ASSERT_TRUE(locationsFor(program.path()).portable);
+    // A program folder copied anywhere else is a portable copy before its first run writes
+    // KORVEX.cfg, and after; unless this user may not write it (root may write anything).
+    QTemporaryDir copy;
+    EXPECT_TRUE(locationsFor(copy.path()).portable);
+    writeFile(copy.filePath("KORVEX.cfg"), "");
+    EXPECT_TRUE(locationsFor(copy.path()).portable);
     if (::geteuid() != 0) {
-        QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::ExeOwner);
-        l = locationsFor(program.path());
-        QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(copy.path(), QFile::ReadOwner | QFile::ExeOwner);
+        l = locationsFor(copy.path());
+        QFile::setPermissions(copy.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_FALSE(l.portable) << l.reason.toStdString();
         EXPECT_EQ(l.configFile(), home.path("home/.config/korvex/KORVEX.cfg"));
     }
-    // The system's program folders are never a portable copy, even for root.
-    EXPECT_FALSE(locationsFor(QStringLiteral("/usr/bin")).portable);
 }
 
 TEST(Locations, thePlantWideLimitsStandInForTheUsersMissingOnesWithTheQueueInTheUsersFolder)
 {
     ScratchHome home;
-    QTemporaryDir program;
+    QTemporaryDir root;
+    const QString program = root.filePath(QStringLiteral("usr/bin"));
     const QString plant = home.path("etc/xdg/korvex/KORVEX-limits.ini");
     writeFile(plant, "[default]\npower_factor_min = 0.9\n\n[log]\ndatabase = postgresql://korvex@db.plant/korvex\n");
 
-    Locations l = locationsFor(program.path());
+    Locations l = locationsFor(program);
     EXPECT_TRUE(l.limitsSystemWide);
     EXPECT_EQ(l.limitsFile(), plant);
     const LogTarget target = l.logTarget();
@@ -122,13 +131,13 @@ TEST(Locations, thePlantWideLimitsStandInForTheUsersMissingOnesWithTheQueueInThe
 
     // The user's own file wins once there is one.
     writeFile(home.path("home/.config/korvex/KORVEX-limits.ini"), "[default]\n");
-    l = locationsFor(program.path());
+    l = locationsFor(program);
     EXPECT_FALSE(l.limitsSystemWide);
     EXPECT_EQ(l.limitsFile(), home.path("home/.config/korvex/KORVEX-limits.ini"));
     EXPECT_FALSE(l.logTarget().isServer());
 }
 
-// ---- korvex-cli copied out of the build tree ------------------------------------------------
+// ---- korvex-cli outside the build tree ------------------------------------------------------
 
 struct CliRun {
     int status = -1;
@@ -158,10 +167,12 @@ QStringList folderState(const QString& dir)
     return state;
 }
 
-TEST(Locations, aCopiedCliLogsIntoTheUsersFoldersAndLeavesTheBuildTreeAlone)
+TEST(Locations, aCliOutsideTheBuildTreeLogsInItsOwnPlaceAndLeavesTheBuildTreeAlone)
 {
     ScratchHome home;
-    QTemporaryDir copy;
+    QTemporaryDir root;
+    const QDir copy(root.filePath(QStringLiteral("usr/bin"))); // a package unpacked
+    ASSERT_TRUE(copy.mkpath(QStringLiteral(".")));
     const QString cli = copy.filePath(QStringLiteral("korvex-cli"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEX_CLI_PATH), cli));
     const QString buildCli = QFileInfo(QStringLiteral(KORVEX_CLI_PATH)).absolutePath();
@@ -173,18 +184,29 @@ TEST(Locations, aCopiedCliLogsIntoTheUsersFoldersAndLeavesTheBuildTreeAlone)
     EXPECT_TRUE(r.out.contains(QStringLiteral("logged "))) << r.out.toStdString();
     EXPECT_TRUE(QFile::exists(home.path("home/.local/share/korvex/KORVEX-log.db")));
     EXPECT_TRUE(QFile::exists(home.path("home/.config/korvex/KORVEX-limits.ini")));
-    EXPECT_EQ(QDir(copy.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"korvex-cli"});
+    EXPECT_EQ(copy.entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"korvex-cli"});
     EXPECT_EQ(folderState(buildCli) + folderState(buildWindow), before);
 
     const CliRun list = runCli(cli, {"log", "list", "--csv"});
     ASSERT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out.count(QStringLiteral(",input,")), 1) << list.out.toStdString();
+
+    // Copied into a folder of its own, it is a portable copy logging beside itself.
+    QTemporaryDir plain;
+    const QString plainCli = plain.filePath(QStringLiteral("korvex-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEX_CLI_PATH), plainCli));
+    const CliRun beside = runCli(plainCli, {"run", "output", "--port", "sim", "--log"});
+    ASSERT_EQ(beside.status, 0) << beside.err.toStdString();
+    EXPECT_TRUE(QFile::exists(plain.filePath(QStringLiteral("KORVEX-log.db"))));
+    EXPECT_EQ(folderState(buildCli) + folderState(buildWindow), before);
 }
 
 TEST(Locations, aDamagedPlantWideFileJudgesNothingHoldsTheRunsAndIsNeverCopiedOrRewritten)
 {
     ScratchHome home;
-    QTemporaryDir copy;
+    QTemporaryDir root;
+    const QDir copy(root.filePath(QStringLiteral("usr/bin"))); // a package unpacked
+    ASSERT_TRUE(copy.mkpath(QStringLiteral(".")));
     const QString cli = copy.filePath(QStringLiteral("korvex-cli"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEX_CLI_PATH), cli));
     const QString plant = home.path("etc/xdg/korvex/KORVEX-limits.ini");
@@ -222,7 +244,9 @@ TEST(Locations, runsThatWaitedForTheLogServerAreForwardedByTheNextRun)
     PgServer pg;
     ASSERT_TRUE(pg.ok()) << pg.error().toStdString();
     ScratchHome home;
-    QTemporaryDir copy;
+    QTemporaryDir root;
+    const QDir copy(root.filePath(QStringLiteral("usr/bin"))); // a package unpacked
+    ASSERT_TRUE(copy.mkpath(QStringLiteral(".")));
     const QString cli = copy.filePath(QStringLiteral("korvex-cli"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KORVEX_CLI_PATH), cli));
     writeFile(home.path("home/.config/korvex/KORVEX-limits.ini"), "[log]\ndatabase = " + pg.url().toUtf8() + "\n");

@@ -123,6 +123,11 @@ struct FlagCase {
     const char *cell2, *cell2Value, *cell4, *cell4Value, *thdU, *thdUValue, *thdI, *thdIValue;
 };
 
+void PrintTo(const FlagCase& f, std::ostream* os)
+{
+    *os << "wideBand " << f.wideBand << ", thdCsa " << f.thdCsa;
+}
+
 class InputFlagLabels : public ::testing::TestWithParam<FlagCase> {};
 
 TEST_P(InputFlagLabels, ScreenShowsTheChosenFiguresOnly)
@@ -172,7 +177,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FlagCase{0, 0, "Irms (A)", "0.182", "PF", "0.987", "THDU(IEC)", "1.2%", "THDI(IEC)", "8.5%"},
                       FlagCase{0, 1, "Irms (A)", "0.182", "PF", "0.987", "THDU(CSA)", "1.3%", "THDI(CSA)", "8.6%"},
                       FlagCase{1, 0, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(IEC)", "1.2%", "THDIw(IEC)", "9.1%"},
-                      FlagCase{1, 1, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(CSA)", "1.3%", "THDIw(CSA)", "9.2%"}));
+                      FlagCase{1, 1, "Irmsw (A)", "0.190", "PFw", "0.951", "THDU(CSA)", "1.3%", "THDIw(CSA)", "9.2%"}),
+    [](const ::testing::TestParamInfo<FlagCase>& p) {
+        return std::string(p.param.wideBand ? "wide" : "narrow") + (p.param.thdCsa ? "Csa" : "Iec");
+    });
 
 TEST(InputChinesePages, LabelsFollowTheFlagsInBothForms)
 {

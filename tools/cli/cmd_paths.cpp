@@ -23,13 +23,14 @@ void pathsUsage(FILE* out)
                       "       korvex-cli paths --make-portable [DIR...]\n"
                       "Prints where the programs of this folder keep their files: the settings (KORVEX.cfg), the\n"
                       "limits (KORVEX-limits.ini), the results log, its queue and the file of runs set aside.\n"
-                      "A folder is a portable copy when it is writable, holds KORVEX.cfg and is no system folder\n"
-                      "(/usr, /bin, /sbin): then every file stays beside the programs. Otherwise the programs are\n"
-                      "installed: settings in ~/.config/korvex/, the log in ~/.local/share/korvex/ (XDG_CONFIG_HOME,\n"
-                      "XDG_DATA_HOME), and the limits file of the user, else a plant-wide\n"
+                      "A folder is a portable copy when it is writable and no system folder (/usr, /bin, /sbin, or\n"
+                      "one laid out as an installation: .../usr/bin, .../usr/local/bin, .../usr/games, ~/.local/bin):\n"
+                      "then every file stays beside the programs. Otherwise the programs are installed: settings\n"
+                      "in ~/.config/korvex/, the log in ~/.local/share/korvex/ (XDG_CONFIG_HOME, XDG_DATA_HOME),\n"
+                      "and the limits file of the user, else a plant-wide\n"
                       "/etc/xdg/korvex/KORVEX-limits.ini (XDG_CONFIG_DIRS).\n"
-                      "  --make-portable  make each DIR (default: this program's folder) a portable copy: write\n"
-                      "                   KORVEX.cfg with the default settings there unless it holds one\n"
+                      "  --make-portable  write KORVEX.cfg with the default settings into each DIR (default: this\n"
+                      "                   program's folder) unless it holds one\n"
                       "Exit status: 0 done, 1 usage error, 2 a KORVEX.cfg that cannot be written.\n");
 }
 

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <utility>
 
 namespace korvex {
@@ -29,7 +30,10 @@ double cellOf(const QFont& f)
 
 QFont pageFont(const std::string& name, int cellHeight)
 {
+    // Pages are drawn on the window's thread and, for the archive, on a thread of its own.
+    static std::mutex mutex;
     static std::map<std::pair<std::string, int>, QFont> cache;
+    const std::lock_guard<std::mutex> lock(mutex);
     const auto key = std::make_pair(name, cellHeight);
     if (auto it = cache.find(key); it != cache.end())
         return it->second;

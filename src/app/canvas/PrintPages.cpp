@@ -32,11 +32,9 @@ void beginPage(int32_t kind, PrintJob& job)
 
 } // namespace
 
-bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout::Orientation orientation, int dpi,
-                   const TestRecord& r, PrintJob& job, std::string& error)
+bool renderPdfPages(const QPageSize& paper, QPageLayout::Orientation orientation, int dpi, const TestRecord& r,
+                    PrintJob& job, QByteArray& document, std::string& error)
 {
-    // The document is built in memory, so a full disk or a pulled stick can only make the
-    // final checked write fail, never leave half a PDF in place of a good one.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -71,8 +69,19 @@ bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout:
         }
     }
     buffer.close();
+    document = buffer.data();
+    return true;
+}
+
+bool writePdfPages(const std::string& path, const QPageSize& paper, QPageLayout::Orientation orientation, int dpi,
+                   const TestRecord& r, PrintJob& job, std::string& error)
+{
+    // The document is built in memory, so a full disk or a pulled stick can only make the
+    // final checked write fail, never leave half a PDF in place of a good one.
+    QByteArray bytes;
+    if (!renderPdfPages(paper, orientation, dpi, r, job, bytes, error))
+        return false;
     errno = 0;
-    const QByteArray& bytes = buffer.data();
     if (!replaceFileAtomically(path, std::string_view(bytes.constData(), size_t(bytes.size())))) {
         error = std::string("cannot write the file") + (errno ? std::string(" (") + std::strerror(errno) + ")" : "");
         return false;

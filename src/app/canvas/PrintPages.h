@@ -2,6 +2,7 @@
 // file, the same way for the window's print command and the command-line report.
 #pragma once
 
+#include <QtCore/QByteArray>
 #include <QtGui/QPageLayout>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,11 @@ struct PrintJob {
     /// Further sheets drawn after the kinds' pages, each on a page of its own (a verdict sheet).
     std::vector<std::function<void(PageCanvas& canvas)>> appendix;
 };
+
+/// Draws the pages as one PDF document in memory (as writePdfPages does, without the file).
+/// False, with the reason in error, when the document cannot be made.
+bool renderPdfPages(const QPageSize& paper, QPageLayout::Orientation orientation, int dpi, const TestRecord& r,
+                    PrintJob& job, QByteArray& document, std::string& error);
 
 /// Writes the pages as one PDF document to path, through a temporary file in the target's
 /// folder that replaces path only once the whole document is written. layout gives the
