@@ -51,17 +51,6 @@ const char* stepStateKey(StepState s)
     return "unknown";
 }
 
-const char* ballastResultKey(BallastResult r)
-{
-    switch (r) {
-    case BallastResult::Pass: return "pass";
-    case BallastResult::Fail: return "fail";
-    case BallastResult::Incomplete: return "incomplete";
-    case BallastResult::NotJudged: return "unjudged";
-    }
-    return "unknown";
-}
-
 QStringList Ballast::failedChecks(bool chinese) const
 {
     QStringList out;
@@ -92,7 +81,7 @@ QStringList Ballast::failedKeys() const
 QString ballastJson(const Ballast& b)
 {
     QJsonObject o;
-    o.insert(QStringLiteral("result"), QLatin1String(ballastResultKey(b.result)));
+    o.insert(QStringLiteral("result"), QLatin1String(ballastResultName(b.result)));
     o.insert(QStringLiteral("plan"), QString::fromStdString(testPlanText(b.plan)));
     o.insert(QStringLiteral("profile"), QString::fromStdString(b.profile));
     o.insert(QStringLiteral("serial"), b.serial);

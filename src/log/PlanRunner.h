@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "kinds/BallastStats.h"
 #include "kinds/TestPlan.h"
 #include "kinds/Verdict.h"
 #include "log/LogEntry.h"
@@ -22,13 +23,9 @@ class RunJudge;
 class RunLogger;
 
 enum class StepState : uint8_t { Waiting, Running, Passed, Failed, NoChecks, Incomplete };
-/// The ballast's one verdict: pass only if every step completed and every check passed.
-enum class BallastResult : uint8_t { Pass, Fail, Incomplete, NotJudged };
 
 /// "waiting", "running", "passed", "failed", "none", "incomplete".
 const char* stepStateKey(StepState s);
-/// "pass", "fail", "incomplete", "unjudged".
-const char* ballastResultKey(BallastResult r);
 
 struct PlanStepOutcome {
     PlanStep step;
@@ -44,6 +41,7 @@ struct Ballast {
     std::string profile;
     qint64 startedAtMs = 0, endedAtMs = 0;
     std::vector<PlanStepOutcome> steps;
+    /// The ballast's one verdict: pass only if every step completed and every check passed.
     BallastResult result = BallastResult::Incomplete;
     QString failure; ///< why it is incomplete (the link failure, "cancelled")
     bool retest = false;

@@ -206,7 +206,7 @@ int cmdPlan(int argc, char** argv)
     case BallastResult::Fail: status = 3; break;
     default: status = 2; break;
     }
-    std::printf("verdict: %s\n", ballastResultKey(b.result));
+    std::printf("verdict: %s\n", ballastResultName(b.result));
     if (!b.failure.isEmpty())
         std::printf("incomplete: %s\n", qPrintable(b.failure));
     for (const QString& f : b.failedChecks(chinese))
