@@ -7,6 +7,7 @@
 #include <QtCore/QJsonObject>
 #include <QtCore/QTimer>
 #include <QtCore/QUuid>
+#include <algorithm>
 
 #include "kinds/VerdictNames.h"
 #include "link/Controller.h"
@@ -76,6 +77,29 @@ QStringList Ballast::failedKeys() const
             if (!out.contains(QString::fromStdString(key)))
                 out << QString::fromStdString(key);
     return out;
+}
+
+std::vector<int32_t> ballastPages(const Ballast& b)
+{
+    std::vector<int32_t> kinds;
+    for (const PlanStep& s : b.plan.steps)
+        if (std::find(kinds.begin(), kinds.end(), s.kind) == kinds.end())
+            kinds.push_back(s.kind);
+    return kinds;
+}
+
+Verdict ballastVerdict(const Ballast& b)
+{
+    Verdict v;
+    v.profile = b.profile;
+    for (const PlanStepOutcome& s : b.steps) {
+        v.runs = std::max(v.runs, s.verdict.runs);
+        v.sections.insert(v.sections.end(), s.verdict.sections.begin(), s.verdict.sections.end());
+        if (v.notJudged.empty())
+            v.notJudged = s.verdict.notJudged;
+    }
+    v.pass = b.result == BallastResult::Pass;
+    return v;
 }
 
 QString ballastJson(const Ballast& b)

@@ -54,6 +54,12 @@ struct Ballast {
     QStringList failedKeys() const;
 };
 
+/// The pages of the ballast's plan: each kind once, in the order of the plan.
+std::vector<int32_t> ballastPages(const Ballast& b);
+/// The ballast's verdict as one: every step's checks in the order of the plan, passing only
+/// when the ballast passed; not judged with the first step that could not be judged.
+Verdict ballastVerdict(const Ballast& b);
+
 /// The ballast as JSON: result, plan, profile, times, failure, failed checks and each step
 /// with its kind, runs, state, run id and failed checks.
 QString ballastJson(const Ballast& b);

@@ -1,6 +1,9 @@
 // korvex-cli plan: one ballast through its product type's test plan on an instrument or the
-// simulated instrument, each step printed, one verdict for the ballast, optionally logged.
+// simulated instrument, each step printed, one verdict for the ballast, optionally logged and
+// archived.
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <cstdio>
 #include <cstring>
@@ -8,7 +11,9 @@
 #include <string>
 
 #include "Commands.h"
+#include "GuiApp.h"
 #include "VerdictArgs.h"
+#include "app/canvas/Archive.h"
 #include "kinds/Evaluate.h"
 #include "kinds/TestPlan.h"
 #include "link/Controller.h"
@@ -16,6 +21,7 @@
 #include "link/SerialPortFactory.h"
 #include "link/sim/SimModel.h"
 #include "link/sim/SimPorts.h"
+#include "log/LimitsFile.h"
 #include "log/LogSettings.h"
 #include "log/PlanRunner.h"
 #include "log/ResultsLog.h"
@@ -42,9 +48,14 @@ void planUsage(FILE* out)
                  "  --type   the product type (产品型号) whose profile and plan are used (default: the\n"
                  "           configuration's)\n"
                  "  --log    log the ballast and its steps' runs (default log as for 'run --log')\n"
-                 "  --lang   the language of the failed checks (default en)\n"
+                 "  --archive  write the ballast's data file, a PDF of the plan's pages and the verdict\n"
+                 "           sheet, and its line in the day's CSV into DIR (the name pattern of the limits\n"
+                 "           file's [archive] section, else {date}/{serial}_{verdict}); each file written is\n"
+                 "           printed; a file that cannot be written is a warning on stderr naming DIR\n"
+                 "  --lang   the language of the failed checks and of the archived PDF (default en)\n"
                  "Exit status: 0 the ballast passed; 3 it failed; 2 a step could not complete (link failure,\n"
-                 "limits or log that cannot be read); 1 usage error.\n");
+                 "limits or log that cannot be read); 1 usage error. An archive that cannot be written\n"
+                 "does not change it.\n");
 }
 
 } // namespace
@@ -106,10 +117,10 @@ int cmdPlan(int argc, char** argv)
         std::fprintf(stderr, "korvex-cli plan: unknown scenario '%s'\n", scenario.c_str());
         return 1;
     }
-    if (!archiveDir.empty()) {
-        std::fprintf(stderr, "korvex-cli plan: --archive is not available in this build\n");
-        return 1;
-    }
+    // The archive's PDF needs the GUI layer (offscreen, with the page fonts).
+    Gui gui;
+    if (!archiveDir.empty() && !QCoreApplication::instance())
+        gui = startGui();
 
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
@@ -211,6 +222,31 @@ int cmdPlan(int argc, char** argv)
         std::printf("incomplete: %s\n", qPrintable(b.failure));
     for (const QString& f : b.failedChecks(chinese))
         std::printf("  failed: %s\n", qPrintable(f));
+    if (!archiveDir.empty()) {
+        // The folder given here; the names as the limits file's [archive] section makes them.
+        ArchiveSettings archiveSettings = judge.limits().current().archive;
+        archiveSettings.folder =
+            QDir::cleanPath(QDir(QString::fromLocal8Bit(archiveDir.c_str())).absolutePath()).toStdString();
+        if (!archivePatternFault(archiveSettings.pattern).empty())
+            archiveSettings.pattern = kDefaultArchivePattern;
+        ArchiveItem item;
+        item.record = controller.record(); // the ballast's own results: the plan reset the rest
+        item.kinds = ballastPages(b);
+        item.verdict = ballastVerdict(b);
+        item.result = b.result;
+        item.serial = b.serial.toStdString();
+        item.type = b.type.toStdString();
+        item.endedAt = QDateTime::fromMSecsSinceEpoch(b.endedAtMs);
+        item.chinese = chinese;
+        const ArchiveReport report = writeArchive(item, archiveSettings);
+        for (const std::string& path : report.written)
+            std::printf("archived %s\n", path.c_str());
+        if (!report.warning.empty())
+            std::fprintf(stderr, "korvex-cli plan: archive %s: %s\n", report.folder.c_str(), report.warning.c_str());
+        if (!report.ok)
+            std::fprintf(stderr, "korvex-cli plan: warning: the archive was not written completely: %s\n",
+                         report.error.c_str());
+    }
     if (log) {
         const int lost = log->close();
         if (lost > 0 || log->setAside() > 0) {

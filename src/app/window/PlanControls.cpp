@@ -1,6 +1,7 @@
 // The production sequence's controls, strip and banner.
 #include "app/window/PlanControls.h"
 
+#include <QtCore/QDateTime>
 #include <QtCore/QEvent>
 #include <QtGui/QKeySequence>
 #include <QtGui/QShortcut>
@@ -9,13 +10,16 @@
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QScrollArea>
+#include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
 #include <QtWidgets/QToolButton>
 #include <algorithm>
 
+#include "app/canvas/Archive.h"
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
 #include "link/Controller.h"
+#include "log/LimitsFile.h"
 #include "log/LogSettings.h"
 #include "log/PlanRunner.h"
 #include "log/RunJudge.h"
@@ -58,7 +62,8 @@ const char* stateText(StepState s, bool chinese)
 
 PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControls& log, QObject* parent)
     : QObject(parent), form_(form), controller_(controller), log_(log),
-      runner_(std::make_unique<PlanRunner>(controller, log.logger(), log.judge()))
+      runner_(std::make_unique<PlanRunner>(controller, log.logger(), log.judge())),
+      archive_(std::make_unique<ArchiveWriter>())
 {
     runner_->setLog(&log.log());
     runner_->setBench(benchNameOf(log.judge().limits().current()));
@@ -123,7 +128,19 @@ PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControl
         showStrip();
     });
     connect(runner_.get(), &PlanRunner::stepChanged, this, &PlanControls::showStep);
+    archiveStatus_ = new QLabel(&form);
+    archiveStatus_->setObjectName(QStringLiteral("ArchiveStatus"));
+    archiveStatus_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
+    archiveStatus_->hide();
+    form.statusBar()->addPermanentWidget(archiveStatus_);
+    connect(archive_.get(), &ArchiveWriter::failed, this, &PlanControls::onArchiveFailed);
+    connect(archive_.get(), &ArchiveWriter::done, this, [this] {
+        archiveFolder_.clear();
+        archiveStatus_->hide();
+    });
+
     connect(runner_.get(), &PlanRunner::ballastFinished, this, [this](const Ballast& b) {
+        archiveBallast(b); // before +1: the record still holds this ballast's number
         showBanner(b);
         if (b.result != BallastResult::Incomplete)
             log_.countSerialUp(b.serial);
@@ -145,6 +162,7 @@ void PlanControls::retranslate(bool chinese)
                                                   : "test one ballast by its type's plan (Ctrl+R); Esc or the lock "
                                                     "stops it"));
     stripCaption_->setText(QString::fromUtf8(chinese ? " 测试计划 " : " Plan "));
+    showArchiveFailure();
     for (size_t i = 0; i < steps_.size(); ++i)
         showStep(int(i));
     if (banner_->isVisible() && runner_->ballast().finished())
@@ -170,6 +188,56 @@ void PlanControls::onScan()
     const std::optional<VerdictProfile> p = log_.judge().profileFor(controller_.record(), &why);
     if (p && p->startOnScan)
         startPlan();
+}
+
+void PlanControls::archiveBallast(const Ballast& b)
+{
+    const ArchiveSettings settings = log_.judge().limits().current().archive;
+    if (!settings.on())
+        return;
+    ArchiveItem item;
+    item.record = controller_.record(); // the ballast's own results: the plan reset the rest
+    item.kinds = ballastPages(b);
+    item.verdict = ballastVerdict(b);
+    item.result = b.result;
+    item.serial = b.serial.toStdString();
+    item.type = b.type.toStdString();
+    item.endedAt = QDateTime::fromMSecsSinceEpoch(b.endedAtMs);
+    item.chinese = chinese_;
+    archive_->enqueue(std::move(item), settings);
+}
+
+void PlanControls::onArchiveFailed(const QString& folder, const QString& reason)
+{
+    archiveFolder_ = folder;
+    archiveReason_ = reason;
+    // Not modal: the next ballast can be tested while the folder is put right.
+    if (!archiveBox_) {
+        archiveBox_ = new QMessageBox(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok, &form_);
+        archiveBox_->setObjectName(QStringLiteral("ArchiveProblem"));
+        archiveBox_->setModal(false);
+    }
+    showArchiveFailure();
+    archiveBox_->show();
+}
+
+void PlanControls::showArchiveFailure()
+{
+    if (archiveFolder_.isEmpty())
+        return;
+    archiveStatus_->setText(
+        QString::fromUtf8(chinese_ ? "归档失败: %1" : "Archive not written: %1").arg(archiveFolder_));
+    archiveStatus_->setToolTip(archiveReason_);
+    archiveStatus_->show();
+    if (!archiveBox_)
+        return;
+    archiveBox_->setWindowTitle(QString::fromUtf8(chinese_ ? "警告" : "Warning"));
+    // The writer's own account names the files and the reasons (in English).
+    archiveBox_->setText(
+        QString::fromUtf8(chinese_ ? "归档文件夹 %1 无法写入，以下文件未保存。该镇流器的结果仍保存在测试记录中。\n\n%2"
+                                   : "The archive folder %1 cannot be written: the files below were not saved. The "
+                                     "ballast's results are still in the results log.\n\n%2")
+            .arg(archiveFolder_, archiveReason_));
 }
 
 void PlanControls::showStrip()
