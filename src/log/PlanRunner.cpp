@@ -198,7 +198,7 @@ bool PlanRunner::start(QString* why)
     ballast_.plan = profile->plan;
     ballast_.profile = profile->name;
     ballast_.startedAtMs = QDateTime::currentMSecsSinceEpoch();
-    ballast_.retest = tested_.contains(ballast_.serial);
+    ballast_.retest = !ballast_.serial.isEmpty() && tested_.contains(ballast_.serial);
     for (const PlanStep& s : ballast_.plan.steps)
         ballast_.steps.push_back(PlanStepOutcome{s, StepState::Waiting, std::nullopt, Verdict{}});
     running_ = true;
@@ -292,6 +292,7 @@ void PlanRunner::finish(const QString& failure)
     logger_.setCollector({});
     ballast_.endedAtMs = QDateTime::currentMSecsSinceEpoch();
     ballast_.failure = failure;
+    ballast_.retest = ballast_.retest || (!ballast_.serial.isEmpty() && tested_.contains(ballast_.serial));
     bool complete = failure.isEmpty();
     bool failed = false, unjudged = false;
     for (size_t i = 0; i < ballast_.steps.size(); ++i) {
@@ -314,7 +315,7 @@ void PlanRunner::finish(const QString& failure)
                       : unjudged ? BallastResult::NotJudged
                       : failed   ? BallastResult::Fail
                                  : BallastResult::Pass;
-    tested_.insert(ballast_.serial);
+    noteTested(ballast_.serial); // a ballast without a number is no retest of another
     submit();
     emit ballastFinished(ballast_);
 }

@@ -74,8 +74,8 @@ class PlanRunner : public QObject {
     /// Where the ballast and its steps' runs are logged (nullptr: nowhere).
     void setLog(ResultsLog* log) { log_ = log; }
     void setBench(const QString& bench) { bench_ = bench; }
-    /// The serial number was tested in a plan before (the log says so): its next ballast is a
-    /// retest.
+    /// The serial number was tested in a plan before (the log says so): its ballast is a
+    /// retest, also the one under way (the log's answer may come after the scan started it).
     void noteTested(const QString& serial);
 
     /// The plan the record's product type would run, or why there is none (the limits file

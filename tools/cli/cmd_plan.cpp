@@ -22,6 +22,7 @@
 #include "link/sim/SimModel.h"
 #include "link/sim/SimPorts.h"
 #include "log/LimitsFile.h"
+#include "log/LogQuery.h"
 #include "log/LogSettings.h"
 #include "log/PlanRunner.h"
 #include "log/ResultsLog.h"
@@ -167,6 +168,22 @@ int cmdPlan(int argc, char** argv)
                          qPrintable(target.unusable));
             return 2;
         }
+        {
+            // A ballast of this number in the log, whatever its result, makes this one a retest.
+            // Asked before the writer opens the file, so no descriptor of it is closed under the
+            // writer's locks.
+            LogQuery query;
+            LogFilter f;
+            f.serial = QString::fromStdString(serial);
+            f.ballasts = true;
+            std::vector<LogEntry> before;
+            QString error;
+            if (query.open(target, &error) && query.list(f, 50, before, &error)) {
+                for (const LogEntry& e : before)
+                    if (e.serial() == f.serial) // a pattern character in the number matches no other
+                        runner.noteTested(f.serial);
+            }
+        }
         log = std::make_unique<ResultsLog>(target);
         runner.setLog(log.get());
         runner.setBench(configuredBenchName(where.limitsDir));
@@ -203,9 +220,9 @@ int cmdPlan(int argc, char** argv)
         std::fprintf(stderr, "korvex-cli plan: no plan: %s\n", qPrintable(why));
         return 2;
     }
-    std::printf("ballast %s (%s), plan: %s\n", serial.c_str(),
+    std::printf("ballast %s (%s), plan: %s%s\n", serial.c_str(),
                 runner.ballast().type.isEmpty() ? "no type" : qPrintable(runner.ballast().type),
-                testPlanText(runner.ballast().plan).c_str());
+                testPlanText(runner.ballast().plan).c_str(), runner.ballast().retest ? ", retest" : "");
     std::fflush(stdout);
     QCoreApplication::exec();
     controller.shutdown();

@@ -293,9 +293,20 @@ void LogControls::lookUpSerial(const QString& serial)
         std::vector<LogEntry> passed;
         if (!q.open(target, &error) || !q.list(f, 50, passed, &error))
             passed.clear(); // the log cannot tell: only this session's passes are known
-        QMetaObject::invokeMethod(qApp, [self, serial, passed] {
+        // A ballast of the number, whatever its result, makes the next one a retest.
+        LogFilter ballasts;
+        ballasts.serial = serial;
+        ballasts.ballasts = true;
+        std::vector<LogEntry> tested;
+        if (!q.list(ballasts, 50, tested, &error))
+            tested.clear();
+        const bool ballastBefore =
+            std::any_of(tested.begin(), tested.end(), [&serial](const LogEntry& e) { return e.serial() == serial; });
+        QMetaObject::invokeMethod(qApp, [self, serial, passed, ballastBefore] {
             if (!self)
                 return;
+            if (ballastBefore)
+                emit self->ballastLogged(serial);
             for (const LogEntry& e : passed)
                 if (e.serial() == serial) // a pattern character in the number matches no other
                     self->logger_->notePassed(serial, e.kind);

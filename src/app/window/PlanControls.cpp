@@ -145,6 +145,7 @@ PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControl
         if (b.result != BallastResult::Incomplete)
             log_.countSerialUp(b.serial);
     });
+    connect(&log, &LogControls::ballastLogged, runner_.get(), &PlanRunner::noteTested);
     connect(&form, &TKORVEXForm::languageChanged, this, &PlanControls::retranslate);
     retranslate(controller.record().chinese != 0);
 }
@@ -288,8 +289,10 @@ void PlanControls::showBanner(const Ballast& b)
     QString html = QStringLiteral("<div style='font-size:%1px; font-weight:bold'>%2</div>")
                        .arg(std::max(36, h / 6))
                        .arg(word.toHtmlEscaped());
-    html +=
-        QStringLiteral("<div style='font-size:%1px'>%2</div>").arg(std::max(16, h / 22)).arg(b.serial.toHtmlEscaped());
+    QString serial = b.serial.toHtmlEscaped();
+    if (b.retest)
+        serial += QString::fromUtf8(chinese_ ? "（复测）" : " (retest)");
+    html += QStringLiteral("<div style='font-size:%1px'>%2</div>").arg(std::max(16, h / 22)).arg(serial);
     QStringList failed = b.failedChecks(chinese_);
     if (!b.failure.isEmpty())
         failed.prepend(b.failure);
