@@ -218,6 +218,15 @@ void PlanRunner::runStep(size_t index)
     s.state = StepState::Running;
     emit stepChanged(int(index));
     const int32_t kind = s.step.kind;
+    if (kind == KindEnergy && confirmWiring_) {
+        // The wiring picture, as the energy button shows it; the plan may be stopped meanwhile.
+        if (!confirmWiring_()) {
+            finish(QStringLiteral("cancelled at the wiring picture"));
+            return;
+        }
+        if (!running_ || step_ != index)
+            return;
+    }
     if (kind == KindStart || kind == KindEnergy) {
         emit lampPrompt(kind);
         kind == KindStart ? controller_.startTest() : controller_.energyTest();

@@ -7,6 +7,7 @@
 #include <QtCore/QSet>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -74,6 +75,9 @@ class PlanRunner : public QObject {
     /// Where the ballast and its steps' runs are logged (nullptr: nowhere).
     void setLog(ResultsLog* log) { log_ = log; }
     void setBench(const QString& bench) { bench_ = bench; }
+    /// Asked before a preheat energy step starts (the window shows the wiring picture): false
+    /// ends the plan there, the ballast incomplete. Unset: the step starts at once.
+    void setWiringConfirmation(std::function<bool()> confirm) { confirmWiring_ = std::move(confirm); }
     /// The serial number was tested in a plan before (the log says so): its ballast is a
     /// retest, also the one under way (the log's answer may come after the scan started it).
     void noteTested(const QString& serial);
@@ -117,6 +121,7 @@ class PlanRunner : public QObject {
     size_t step_ = 0;
     int completedRuns_ = 0;
     QSet<QString> tested_; // serial numbers that had a ballast
+    std::function<bool()> confirmWiring_;
 };
 
 } // namespace korvex

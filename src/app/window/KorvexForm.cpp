@@ -547,9 +547,14 @@ void TKORVEXForm::StartTestComdClick()
     pageTakesKeys();
 }
 
+bool TKORVEXForm::confirmWiring()
+{
+    return runner_.exec(*PictureForm) == QDialog::Accepted;
+}
+
 void TKORVEXForm::EnergyTestClick()
 {
-    if (runner_.exec(*PictureForm) != QDialog::Accepted)
+    if (!confirmWiring())
         return;
     controller_.energyTest();
     pageTakesKeys();

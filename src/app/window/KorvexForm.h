@@ -82,6 +82,9 @@ class TKORVEXForm : public QMainWindow {
     void CompTestClick();
     void StartTestComdClick();
     void EnergyTestClick();
+    /// Shows the wiring picture of the preheat energy test modally; true when the operator
+    /// confirmed it with its test button.
+    bool confirmWiring();
     void LockTestClick();
     /// While a production sequence runs, the lock button stops it instead: stop returns true
     /// when it did so (and the lock is then not toggled).

@@ -67,6 +67,7 @@ PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControl
 {
     runner_->setLog(&log.log());
     runner_->setBench(benchNameOf(log.judge().limits().current()));
+    runner_->setWiringConfirmation([&form] { return form.confirmWiring(); });
 
     action_ = new QAction(&form);
     action_->setObjectName(QStringLiteral("PlanTest"));
