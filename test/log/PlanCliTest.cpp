@@ -88,8 +88,8 @@ TEST_F(PlanCli, eachBallastLoggedWithItsRunsArchivedAndTheSecondOfASerialIsARete
         QSqlQuery q(db);
         ASSERT_TRUE(q.exec("SELECT id, retest, verdict, complete FROM runs WHERE kind = 0 ORDER BY logged_at"));
         while (q.next())
-            ballasts.push_back({q.value(0).toString(), q.value(1).toInt() != 0, q.value(2).toString(),
-                                q.value(3).toInt() != 0});
+            ballasts.push_back(
+                {q.value(0).toString(), q.value(1).toInt() != 0, q.value(2).toString(), q.value(3).toInt() != 0});
         ASSERT_EQ(ballasts.size(), 2u);
         EXPECT_FALSE(ballasts[0].retest);
         EXPECT_EQ(ballasts[0].verdict, "pass");
@@ -105,7 +105,8 @@ TEST_F(PlanCli, eachBallastLoggedWithItsRunsArchivedAndTheSecondOfASerialIsARete
             while (steps.next())
                 runs.emplace_back(steps.value(0).toInt(), steps.value(1).toInt());
             // input*2 as one entry of its series, then output, start and preheat energy
-            EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{1, 2}, {3, 1}, {5, 1}, {6, 1}})) << b.verdict.toStdString();
+            EXPECT_EQ(runs, (std::vector<std::pair<int, int>>{{1, 2}, {3, 1}, {5, 1}, {6, 1}}))
+                << b.verdict.toStdString();
         }
         db.close();
     }
@@ -117,7 +118,8 @@ TEST_F(PlanCli, eachBallastLoggedWithItsRunsArchivedAndTheSecondOfASerialIsARete
     const QDir day(archive + QLatin1Char('/') + days[0]);
     for (const char* name : {"SN-1_pass", "SN-1_fail"}) {
         korvex::TestRecord r;
-        const korvex::Notice loaded = korvex::readDataFile(day.filePath(QString::fromLatin1(name) + ".kvx").toStdString(), r);
+        const korvex::Notice loaded =
+            korvex::readDataFile(day.filePath(QString::fromLatin1(name) + ".kvx").toStdString(), r);
         EXPECT_TRUE(loaded.ok) << name;
         EXPECT_EQ(korvex::fieldUtf8(r.infoNo), "SN-1");
         EXPECT_TRUE(r.hasInputResult && r.hasOutputResult && r.hasStartResult && r.hasEnergyResult) << name;
