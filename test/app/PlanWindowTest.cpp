@@ -58,7 +58,10 @@ struct PlanWindow {
         QTest::keyClicks(field, serial);
         QTest::keyClick(field, Qt::Key_Return);
     }
-    bool waitBallast() { return QTest::qWaitFor([this] { return !finished.empty(); }, 60000); }
+    bool waitBallast()
+    {
+        return QTest::qWaitFor([this] { return !finished.empty(); }, 60000);
+    }
     bool waitLogged(const QString& id)
     {
         return QTest::qWaitFor([&] { return bench.logged.contains(id); }, 30000);
@@ -112,7 +115,8 @@ TEST(PlanWindow, aScanRunsThePlanTheStripFollowsItsStepsAndTheBallastCountsUpOnc
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.archived.isEmpty(); }, 30000)) << w.archiveFailedIn.toStdString();
     const QString day = QDate::currentDate().toString(Qt::ISODate);
     for (const char* ext : {".kvx", ".pdf"})
-        EXPECT_TRUE(QFile::exists(w.bench.temp.filePath(QStringLiteral("archive/") + day + "/SN100_pass" + ext))) << ext;
+        EXPECT_TRUE(QFile::exists(w.bench.temp.filePath(QStringLiteral("archive/") + day + "/SN100_pass" + ext)))
+            << ext;
     EXPECT_FALSE(w.plan.archiveLabel()->isVisible());
 
     // The same number again is a retest of it.
@@ -146,8 +150,8 @@ TEST(PlanWindow, aSerialWithABallastInTheLogFromAnotherProgramIsARetest)
     PlanWindow w(QStringLiteral("pfc"));
     QProcess cli;
     cli.start(QStringLiteral(KORVEX_CLI_PATH),
-              {"plan", "--port", "sim", "--scenario", "cheap", "--serial", "SN500", "--log",
-               w.bench.log->target().path, "--limits", w.bench.temp.filePath(QLatin1String(kProfileFileName))});
+              {"plan", "--port", "sim", "--scenario", "cheap", "--serial", "SN500", "--log", w.bench.log->target().path,
+               "--limits", w.bench.temp.filePath(QLatin1String(kProfileFileName))});
     cli.closeWriteChannel();
     ASSERT_TRUE(cli.waitForFinished(60000));
     ASSERT_EQ(cli.exitCode(), 3) << cli.readAllStandardError().toStdString();

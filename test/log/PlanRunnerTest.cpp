@@ -96,9 +96,37 @@ TEST_F(PlanBench, theCorrectedBallastPassesEveryStepAndTheCapacitorInputOneFails
     EXPECT_EQ(cheap.steps[1].state, StepState::Passed);
     EXPECT_TRUE(cheap.failedKeys().contains(QStringLiteral("classC.h3")));
     EXPECT_TRUE(cheap.failedChecks(false).contains(QStringLiteral("Harmonic 3")));
+    // Its verdict sheet: the checks of every step, the failed harmonics among them.
+    const Verdict sheet = ballastVerdict(cheap);
+    EXPECT_FALSE(sheet.pass);
+    EXPECT_EQ(sheet.runs, 2);
+    ASSERT_TRUE(sheet.section(SectionKind::ClassC) && sheet.section(SectionKind::LampCrest) &&
+                sheet.section(SectionKind::PreheatEnergy));
+    EXPECT_FALSE(sheet.section(SectionKind::ClassC)->pass);
+    EXPECT_TRUE(ballastVerdict(finished[0]).pass);
     // Each step once, then its ballast: two ballasts, eight runs.
     EXPECT_EQ(logged(false).size(), 8u);
     EXPECT_EQ(logged(true).size(), 2u);
+}
+
+TEST_F(PlanBench, aWiringPictureNotConfirmedEndsTheBallastIncompleteBeforeTheEnergyRun)
+{
+    start("pfc", "output, energy, output");
+    test::setSerialNumber(controller, "SN-1");
+    int asked = 0;
+    runner->setWiringConfirmation([&] {
+        ++asked;
+        EXPECT_EQ(runner->ballast().steps[0].state, StepState::Passed); // asked when its step comes
+        return false;
+    });
+    ASSERT_TRUE(runner->start());
+    ASSERT_TRUE(waitBallasts(1));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(finished[0].result, BallastResult::Incomplete);
+    EXPECT_EQ(finished[0].steps[1].state, StepState::Incomplete);
+    EXPECT_FALSE(finished[0].steps[1].run);
+    EXPECT_EQ(controller.record().hasEnergyResult, 0);
+    EXPECT_EQ(logged(true).size(), 1u);
 }
 
 TEST_F(PlanBench, aFailedResultOfTheBallastBeforeCannotFailTheNext)
