@@ -291,14 +291,15 @@ void LogControls::lookUpSerial(const QString& serial)
         f.serial = serial;
         f.verdict = LogFilter::Verdict::Pass;
         std::vector<LogEntry> passed;
-        if (!q.open(target, &error) || !q.list(f, 50, passed, &error))
+        const bool opened = q.open(target, &error);
+        if (!opened || !q.list(f, 50, passed, &error))
             passed.clear(); // the log cannot tell: only this session's passes are known
         // A ballast of the number, whatever its result, makes the next one a retest.
         LogFilter ballasts;
         ballasts.serial = serial;
         ballasts.ballasts = true;
         std::vector<LogEntry> tested;
-        if (!q.list(ballasts, 50, tested, &error))
+        if (!opened || !q.list(ballasts, 50, tested, &error))
             tested.clear();
         const bool ballastBefore =
             std::any_of(tested.begin(), tested.end(), [&serial](const LogEntry& e) { return e.serial() == serial; });
