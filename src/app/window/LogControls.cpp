@@ -291,23 +291,11 @@ void LogControls::lookUpSerial(const QString& serial)
         f.serial = serial;
         f.verdict = LogFilter::Verdict::Pass;
         std::vector<LogEntry> passed;
-        const bool opened = q.open(target, &error);
-        if (!opened || !q.list(f, 50, passed, &error))
+        if (!q.open(target, &error) || !q.list(f, 50, passed, &error))
             passed.clear(); // the log cannot tell: only this session's passes are known
-        // A ballast of the number, whatever its result, makes the next one a retest.
-        LogFilter ballasts;
-        ballasts.serial = serial;
-        ballasts.ballasts = true;
-        std::vector<LogEntry> tested;
-        if (!opened || !q.list(ballasts, 50, tested, &error))
-            tested.clear();
-        const bool ballastBefore =
-            std::any_of(tested.begin(), tested.end(), [&serial](const LogEntry& e) { return e.serial() == serial; });
-        QMetaObject::invokeMethod(qApp, [self, serial, passed, ballastBefore] {
+        QMetaObject::invokeMethod(qApp, [self, serial, passed] {
             if (!self)
                 return;
-            if (ballastBefore)
-                emit self->ballastLogged(serial);
             for (const LogEntry& e : passed)
                 if (e.serial() == serial) // a pattern character in the number matches no other
                     self->logger_->notePassed(serial, e.kind);

@@ -69,11 +69,6 @@ class LogControls : public QObject {
     void countSerialUp(const QString& from);
     ResultsLog& log() { return log_; }
 
-  signals:
-    /// The results log holds a ballast of this serial number (a production sequence's entry,
-    /// whatever its result): the serial's next ballast is a retest.
-    void ballastLogged(const QString& serial);
-
   public slots:
     /// Shows the texts in Chinese or English (the history window's too).
     void retranslate(bool chinese);

@@ -3,8 +3,10 @@
 
 #include <QtCore/QDateTime>
 #include <QtCore/QEvent>
+#include <QtCore/QThreadPool>
 #include <QtGui/QKeySequence>
 #include <QtGui/QShortcut>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
@@ -20,8 +22,10 @@
 #include "app/window/LogControls.h"
 #include "link/Controller.h"
 #include "log/LimitsFile.h"
+#include "log/LogQuery.h"
 #include "log/LogSettings.h"
 #include "log/PlanRunner.h"
+#include "log/ResultsLog.h"
 #include "log/RunJudge.h"
 
 namespace korvex {
@@ -127,6 +131,7 @@ PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControl
     connect(runner_.get(), &PlanRunner::ballastStarted, this, [this] {
         banner_->hide();
         showStrip();
+        lookUpBallasts(runner_->ballast().serial);
     });
     connect(runner_.get(), &PlanRunner::stepChanged, this, &PlanControls::showStep);
     archiveStatus_ = new QLabel(&form);
@@ -146,7 +151,6 @@ PlanControls::PlanControls(TKORVEXForm& form, Controller& controller, LogControl
         if (b.result != BallastResult::Incomplete)
             log_.countSerialUp(b.serial);
     });
-    connect(&log, &LogControls::ballastLogged, runner_.get(), &PlanRunner::noteTested);
     connect(&form, &TKORVEXForm::languageChanged, this, &PlanControls::retranslate);
     retranslate(controller.record().chinese != 0);
 }
@@ -190,6 +194,34 @@ void PlanControls::onScan()
     const std::optional<VerdictProfile> p = log_.judge().profileFor(controller_.record(), &why);
     if (p && p->startOnScan)
         startPlan();
+}
+
+void PlanControls::lookUpBallasts(const QString& serial)
+{
+    ResultsLog& log = log_.log();
+    if (serial.isEmpty() || !log.target().unusable.isEmpty())
+        return;
+    // A ballast of the number in the log, whatever its result, makes this one a retest. The log
+    // is asked off the window's thread; the answer arrives while the plan runs (the runner
+    // marks the ballast when it ends).
+    const LogTarget target = log.target();
+    QPointer<PlanRunner> runner(runner_.get());
+    QThreadPool::globalInstance()->start([runner, target, serial] {
+        LogQuery q;
+        QString error;
+        LogFilter f;
+        f.serial = serial;
+        f.ballasts = true;
+        std::vector<LogEntry> tested;
+        if (!q.open(target, &error) || !q.list(f, 50, tested, &error))
+            return; // the log cannot tell: only this session's ballasts are known
+        if (std::none_of(tested.begin(), tested.end(), [&serial](const LogEntry& e) { return e.serial() == serial; }))
+            return; // a pattern character in the number matches no other
+        QMetaObject::invokeMethod(qApp, [runner, serial] {
+            if (runner)
+                runner->noteTested(serial);
+        });
+    });
 }
 
 void PlanControls::archiveBallast(const Ballast& b)

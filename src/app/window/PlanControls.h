@@ -49,6 +49,8 @@ class PlanControls : public QObject {
     void showBanner(const Ballast& b);
     void placeBanner();
     void onScan();
+    /// Asks the results log whether the serial number had a ballast before (a retest).
+    void lookUpBallasts(const QString& serial);
     /// Queues the ballast's files with the [archive] settings in force now (none when off).
     void archiveBallast(const Ballast& b);
     void onArchiveFailed(const QString& folder, const QString& reason);
