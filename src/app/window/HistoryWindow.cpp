@@ -336,7 +336,7 @@ void HistoryWindow::drawTrend(const Result& r)
 
     // The limits of the product type's profile, whenever the runs share a type (its section,
     // else the default one, as their verdicts were judged); none for runs of several types.
-    ValueLimits limits;
+    TrendLimits limits;
     if (r.trendTypes.size() == 1)
         limits = valueLimits(profiles_->findOrDefault(r.trendTypes.front().toStdString()), *r.trendColumn);
     const double x0 = double(r.trend.front().loggedAtMs),
