@@ -1,5 +1,6 @@
 // SQL for filters, statistics and trends; the same statements run on SQLite and PostgreSQL.
 #include "log/LogQuery.h"
+#include "log/LogBallasts.h"
 
 #include <QtCore/QFileInfo>
 #include <QtCore/QJsonArray>

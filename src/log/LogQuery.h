@@ -3,12 +3,8 @@
 
 #include <QtCore/QString>
 #include <QtCore/QStringList>
-#include <map>
 #include <optional>
-#include <string>
 #include <vector>
-
-#include "kinds/BallastStats.h"
 
 #include "log/LogDatabase.h"
 #include "log/LogEntry.h"
@@ -17,6 +13,7 @@ namespace korvex {
 
 struct LogValueColumn;
 struct ProfileSet;
+struct LogBallasts;
 
 struct LogFilter {
     qint64 sinceMs = -1; ///< logged at or after (UTC ms), -1 any
@@ -56,22 +53,6 @@ struct LogTrendPoint {
     double value;
 };
 
-/// The tested ballasts of a filter as their statistics take them, and the limits their values
-/// are judged against.
-struct LogBallasts {
-    /// Oldest first. Result: pass or fail as logged; a ballast logged incomplete, or complete but
-    /// not judged (the limits file could not be read), is incomplete: never a pass. Failed
-    /// checks: their stable keys (failedCheckLabel names them). Values: those capabilityLimits
-    /// names, from the ballast's own step runs (a value two steps measured: the later step's).
-    std::vector<BallastOutcome> outcomes;
-    /// The limits of the product type's profile (its section, else "default", as the ballasts
-    /// were judged); empty when the ballasts are of several types.
-    std::map<std::string, ValueLimits> limits;
-    /// The product types of the ballasts (up to three); limits only when there is one.
-    QStringList types;
-    QString profile; ///< the profile the limits come from; empty: none
-};
-
 /// The values statistics show unless asked for others.
 std::vector<const LogValueColumn*> defaultStatsColumns();
 
@@ -93,7 +74,7 @@ class LogQuery {
 
     /// The ballasts (production sequences) of the set. The serial, type, operator, bench and time
     /// filters select them; the test kind and verdict filters select runs and are not applied.
-    /// profiles: the limits file in use.
+    /// profiles: the limits file in use. LogBallasts is in log/LogBallasts.h.
     bool ballasts(const LogFilter& f, const ProfileSet& profiles, LogBallasts& out, QString* error);
 
   private:

@@ -15,6 +15,7 @@
 #include "kinds/BallastStats.h"
 #include "kinds/VerdictNames.h"
 #include "kinds/VerdictOutput.h"
+#include "log/LogBallasts.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
 #include "log/LogSettings.h"
