@@ -166,16 +166,18 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::
     ballastLayout->addWidget(ballastSummary_, 0, 0, 1, 2);
     ballastLayout->addWidget(pareto_, 1, 0);
     ballastLayout->addWidget(capability_, 1, 1);
-    ballastLayout->setColumnStretch(0, 1);
-    ballastLayout->setColumnStretch(1, 1);
+    // The table's eight columns need more room than the bars.
+    ballastLayout->setColumnStretch(0, 2);
+    ballastLayout->setColumnStretch(1, 3);
     tabs_->addTab(ballastPage, QString());
     lowerLayout->addWidget(summary_, 0, 0);
     lowerLayout->addWidget(trendValue_, 0, 1);
     lowerLayout->addWidget(tabs_, 1, 0);
     lowerLayout->addWidget(chart_, 1, 1);
-    // The statistics name their values in words: as much room as the trend.
-    lowerLayout->setColumnStretch(0, 1);
-    lowerLayout->setColumnStretch(1, 1);
+    // The statistics name their values in words, and the ballasts' tab holds a chart and a table
+    // of eight columns: more room than the trend.
+    lowerLayout->setColumnStretch(0, 3);
+    lowerLayout->setColumnStretch(1, 2);
     split->addWidget(lower);
     layout->addWidget(split, 1);
 
