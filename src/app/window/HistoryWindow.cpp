@@ -377,6 +377,8 @@ void HistoryWindow::showBallasts(const Result& r)
         text += QLatin1Char('\n') + t("镇流器型号不止一种（%1）：请填写产品型号以得到限值",
                                       "Ballasts of several types (%1): choose a type for their limits")
                                         .arg(r.ballasts.types.join(QStringLiteral(", ")));
+    else if (!r.ballasts.profile.isEmpty() && r.ballasts.limits.empty())
+        text += QLatin1Char('\n') + t("限值：%1 中没有限值", "Limits: none in %1").arg(r.ballasts.profile);
     else if (!r.ballasts.profile.isEmpty())
         text += QLatin1Char('\n') + t("限值：%1", "Limits: %1").arg(r.ballasts.profile);
     ballastSummary_->setText(text);
