@@ -15,7 +15,6 @@
 #include "kinds/VerdictProfile.h"
 #include "log/LogColumns.h"
 #include "log/LogJudge.h"
-#include "log/VerdictJson.h"
 
 namespace korvex {
 
@@ -126,13 +125,24 @@ BallastResult ballastResultOf(const QVariant& verdict, bool complete)
                                       : BallastResult::Incomplete;
 }
 
-const LimitCheck* findCheck(const Verdict& v, CheckKind kind)
+/// The value and limit of one check of a logged verdict (verdictJson), by its key; read straight
+/// from the JSON, as a whole verdict is costly to rebuild for each of many runs.
+struct LoggedCheck {
+    double value = 0, limit = 0;
+};
+std::optional<LoggedCheck> loggedCheck(const QJsonObject& verdict, QLatin1String key)
 {
-    for (const VerdictSection& s : v.sections)
-        for (const LimitCheck& c : s.checks)
-            if (c.kind == kind)
-                return &c;
-    return nullptr;
+    for (const QJsonValue& section : verdict.value(QLatin1String("sections")).toArray())
+        for (const QJsonValue& check : section.toObject().value(QLatin1String("checks")).toArray()) {
+            const QJsonObject c = check.toObject();
+            if (c.value(QLatin1String("check")).toString() == key) {
+                const QJsonValue value = c.value(QLatin1String("value")), limit = c.value(QLatin1String("limit"));
+                if (!value.isDouble() || !limit.isDouble())
+                    return std::nullopt;
+                return LoggedCheck{value.toDouble(), limit.toDouble()};
+            }
+        }
+    return std::nullopt;
 }
 
 } // namespace
@@ -385,16 +395,14 @@ bool LogQuery::ballasts(const LogFilter& filter, const ProfileSet& profiles, Log
         }
         if (!(kind == KindStart && wantsStart) && !(kind == KindEnergy && wantsPreheat))
             continue;
-        const std::optional<Verdict> v = verdictFromJson(q.value(2).toString());
-        if (!v)
-            continue;
+        const QJsonObject v = QJsonDocument::fromJson(q.value(2).toString().toUtf8()).object();
         if (kind == KindStart) {
-            if (const LimitCheck* c = findCheck(*v, CheckKind::StartIgnition))
+            if (const std::optional<LoggedCheck> c = loggedCheck(v, QLatin1String("start.ignition")))
                 o.values[kStartCurrentValue] = c->value;
             continue;
         }
-        const LimitCheck* low = findCheck(*v, CheckKind::PreheatMin);
-        const LimitCheck* high = findCheck(*v, CheckKind::PreheatMax);
+        const std::optional<LoggedCheck> low = loggedCheck(v, QLatin1String("preheat.min"));
+        const std::optional<LoggedCheck> high = loggedCheck(v, QLatin1String("preheat.max"));
         if (!low || !(low->limit > 0))
             continue;
         o.values[kPreheatRatioValue] = low->value / low->limit;
