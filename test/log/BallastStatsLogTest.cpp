@@ -53,6 +53,11 @@ void expectTheCraftedFigures(const LogTarget& target)
     EXPECT_EQ(pf.count, 5);
     EXPECT_FALSE(pf.cp.has_value());
     EXPECT_NEAR(pf.cpk.value_or(0), 0.2828427, 1e-6);
+    const Capability preheat = capability("preheatEnergy/Emin");
+    EXPECT_EQ(preheat.count, 2);
+    EXPECT_EQ(preheat.limits.upper.value_or(0), 1.5);
+    EXPECT_NEAR(preheat.cp.value_or(0), 1.1785113, 1e-6);
+    EXPECT_NEAR(preheat.cpk.value_or(0), 1.1785113, 1e-6);
 
     // Without a type the ballasts are of two types: counted, but judged against no limits.
     LogBallasts all;
@@ -84,7 +89,7 @@ TEST(BallastStatsLog, yieldParetoAndCapabilityOfACraftedSqliteLogAndTheToolsJson
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    EXPECT_EQ(o.value(QStringLiteral("count")).toInt(), 10); // the runs as before: 9 steps and the single run
+    EXPECT_EQ(o.value(QStringLiteral("count")).toInt(), 12); // the runs as before: 11 steps and the single run
     const QJsonObject s = o.value(QStringLiteral("ballastStats")).toObject();
     EXPECT_EQ(s.value(QStringLiteral("first_pass_yield")).toDouble(), 0.25);
     EXPECT_EQ(s.value(QStringLiteral("final_yield")).toDouble(), 0.5);
