@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+#include "kinds/VerdictNames.h"
+
 namespace korvex {
 
 namespace {
@@ -108,6 +110,33 @@ Capability capabilityOf(const std::string& name, const ValueLimits& limits, cons
 
 } // namespace
 
+std::string failedCheckLabel(const std::string& key, bool chinese)
+{
+    static const std::string notMeasured = ".notMeasured";
+    if (key.size() > notMeasured.size() &&
+        key.compare(key.size() - notMeasured.size(), notMeasured.size(), notMeasured) == 0) {
+        for (int k = 0; k <= int(SectionKind::Start); ++k) {
+            VerdictSection s;
+            s.kind = static_cast<SectionKind>(k);
+            s.measured = false;
+            s.regime = ClassCRegime::NotMeasured;
+            if (sectionKey(s.kind) + notMeasured == key)
+                return sectionLabel(s, chinese);
+        }
+        return key;
+    }
+    // Harmonic orders run to 40; every other check has order 0.
+    for (int k = 0; k <= int(CheckKind::StartVoltageMax); ++k)
+        for (int order = 0; order <= 40; ++order) {
+            LimitCheck c;
+            c.kind = static_cast<CheckKind>(k);
+            c.order = order;
+            if (checkKey(c) == key)
+                return checkLabel(c, chinese);
+        }
+    return key;
+}
+
 const char* ballastResultName(BallastResult result)
 {
     switch (result) {
@@ -198,7 +227,8 @@ std::string ballastStatsText(const BallastStats& s, bool chinese)
     for (const ParetoBar& b : s.pareto) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "  %6d  ", b.ballasts);
-        line(buf + b.check);
+        const std::string label = failedCheckLabel(b.check, chinese);
+        line(buf + label + (label != b.check ? " (" + b.check + ")" : std::string()));
     }
     line(chinese ? "过程能力:" : "Process capability:");
     if (s.capability.empty()) {

@@ -75,7 +75,12 @@ struct BallastStats {
 BallastStats computeBallastStats(const std::vector<BallastOutcome>& outcomes,
                                  const std::map<std::string, ValueLimits>& limits);
 
-/// A plain-text report for a terminal or a window, in English or Chinese.
+/// The caption of a failed check's stable key ("classC.h3", "lampCrest.notMeasured") in the
+/// report's language ("Harmonic 3" / "3次谐波"); the key itself when it names no check.
+std::string failedCheckLabel(const std::string& key, bool chinese);
+
+/// A plain-text report for a terminal or a window, in English or Chinese. The Pareto names each
+/// check by its caption, and by its key beside it where the key names a check.
 std::string ballastStatsText(const BallastStats& stats, bool chinese);
 /// The same as one JSON object (UTF-8); what has no value is null.
 std::string ballastStatsJson(const BallastStats& stats);
