@@ -119,10 +119,11 @@ BallastResult ballastResultOf(const QVariant& verdict, bool complete)
     if (!complete)
         return BallastResult::Incomplete;
     const VerdictResult r = verdictResultOf(verdict.toString(), verdict.isNull());
-    // A complete ballast that was not judged did not pass; it did not fail a check either.
+    // A complete ballast that was not judged (the limits could not be read) did not pass; it
+    // did not fail a check either, and the statistics count it apart.
     return r == VerdictResult::Pass   ? BallastResult::Pass
            : r == VerdictResult::Fail ? BallastResult::Fail
-                                      : BallastResult::Incomplete;
+                                      : BallastResult::NotJudged;
 }
 
 /// The value and limit of one check of a logged verdict (verdictJson), by its key; read straight
