@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <chrono>
@@ -14,7 +15,9 @@
 #include "link/sim/SimPorts.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
+#include "log/PlanRunner.h"
 #include "log/ResultsLog.h"
+#include "log/RunJudge.h"
 #include "log/RunLogger.h"
 #include "record/TextCodec.h"
 
@@ -100,6 +103,57 @@ void BM_UnpacedInputRun(benchmark::State& state)
         log->close();
 }
 BENCHMARK(BM_UnpacedInputRun)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Output, start, preheat energy and comprehensive on the unpaced simulator, logged: by the
+// commands one after the other (0), and as a test plan (1), which adds the reset of the ballast,
+// the steps' bookkeeping, the ballast's verdict and its entry. The difference over 4 is what a
+// plan adds per step.
+void BM_UnpacedPlan(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    {
+        QFile limits(dir.filePath(QStringLiteral("KORVEX-limits.ini")));
+        limits.open(QIODevice::WriteOnly);
+        limits.write("[default]\nplan = output, start, energy, comprehensive\n");
+    }
+    Controller c(evaluateKind);
+    c.setPortSource(korvex::simulatedPorts(korvex::makeSimInstrument(QStringLiteral("pfc"), false)));
+    c.openPort();
+    ResultsLog log(LogTarget::parse(QString(), dir.path()));
+    RunLogger logger(c, log);
+    RunJudge judge(dir.filePath(QStringLiteral("KORVEX-limits.ini")), false);
+    logger.setJudge(&judge);
+    PlanRunner runner(c, logger, judge);
+    runner.setLog(&log);
+    int completed = 0, ballasts = 0;
+    QObject::connect(&c, &Controller::runCompleted, [&completed](int32_t) { ++completed; });
+    QObject::connect(&runner, &PlanRunner::ballastFinished, [&ballasts] { ++ballasts; });
+    auto wait = [&](auto done) {
+        while (!done())
+            QCoreApplication::processEvents();
+    };
+    for (auto _ : state) {
+        if (state.range(0)) {
+            const int before = ballasts;
+            runner.start();
+            wait([&] { return ballasts > before; });
+        } else {
+            for (int k : {KindOutput, KindStart, KindEnergy, KindComprehensive}) {
+                const int before = completed;
+                if (k == KindStart)
+                    c.startTest();
+                else if (k == KindEnergy)
+                    c.energyTest();
+                else
+                    c.singleRun(k);
+                wait([&] { return completed > before && !c.testRunning(); });
+            }
+        }
+    }
+    c.shutdown();
+    log.close();
+}
+BENCHMARK(BM_UnpacedPlan)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // 100,000 runs over 100 days: kinds in turn, serials SN-000000.., values spread around the
 // measured ones, 5 % failed.

@@ -23,7 +23,7 @@ struct ArchiveSettings {
     std::string folder;
     /// The name of a ballast's files below the folder, without extension: '/' separates
     /// folders; {date} (YYYY-MM-DD), {time} (HHMMSS), {serial}, {type} and {verdict} (pass,
-    /// fail or incomplete) are replaced.
+    /// fail, incomplete or unjudged) are replaced.
     std::string pattern = kDefaultArchivePattern;
 
     bool on() const { return !folder.empty(); }
@@ -53,7 +53,7 @@ std::string safeNamePart(std::string_view text);
 struct ArchiveNameParts {
     int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     std::string serial, type;
-    std::string verdict; ///< "pass", "fail" or "incomplete"
+    std::string verdict; ///< "pass", "fail", "incomplete" or "unjudged"
 };
 
 /// The pattern with its placeholders replaced (serial and type through safeNamePart): the

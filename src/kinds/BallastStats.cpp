@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+#include "kinds/VerdictNames.h"
+
 namespace korvex {
 
 namespace {
@@ -108,12 +110,40 @@ Capability capabilityOf(const std::string& name, const ValueLimits& limits, cons
 
 } // namespace
 
+std::string failedCheckLabel(const std::string& key, bool chinese)
+{
+    static const std::string notMeasured = ".notMeasured";
+    if (key.size() > notMeasured.size() &&
+        key.compare(key.size() - notMeasured.size(), notMeasured.size(), notMeasured) == 0) {
+        for (int k = 0; k <= int(SectionKind::Start); ++k) {
+            VerdictSection s;
+            s.kind = static_cast<SectionKind>(k);
+            s.measured = false;
+            s.regime = ClassCRegime::NotMeasured;
+            if (sectionKey(s.kind) + notMeasured == key)
+                return sectionLabel(s, chinese);
+        }
+        return key;
+    }
+    // Harmonic orders run to 40; every other check has order 0.
+    for (int k = 0; k <= int(CheckKind::StartVoltageMax); ++k)
+        for (int order = 0; order <= 40; ++order) {
+            LimitCheck c;
+            c.kind = static_cast<CheckKind>(k);
+            c.order = order;
+            if (checkKey(c) == key)
+                return checkLabel(c, chinese);
+        }
+    return key;
+}
+
 const char* ballastResultName(BallastResult result)
 {
     switch (result) {
     case BallastResult::Pass: return "pass";
     case BallastResult::Fail: return "fail";
     case BallastResult::Incomplete: break;
+    case BallastResult::NotJudged: return "unjudged";
     }
     return "incomplete";
 }
@@ -134,6 +164,7 @@ BallastStats computeBallastStats(const std::vector<BallastOutcome>& outcomes,
         y.passed += o.result == BallastResult::Pass;
         y.failed += o.result == BallastResult::Fail;
         y.incomplete += o.result == BallastResult::Incomplete;
+        y.notJudged += o.result == BallastResult::NotJudged;
         const std::set<std::string> failed(o.failedChecks.begin(), o.failedChecks.end());
         for (const std::string& check : failed)
             ++failures[check];
@@ -177,14 +208,16 @@ std::string ballastStatsText(const BallastStats& s, bool chinese)
     if (chinese) {
         line("镇流器测试: " + std::to_string(y.ballasts) + "（镇流器 " + n + "，复测 " + std::to_string(y.retests) +
              "；合格 " + std::to_string(y.passed) + "，不合格 " + std::to_string(y.failed) + "，未完成 " +
-             std::to_string(y.incomplete) + "）");
+             std::to_string(y.incomplete) + (y.notJudged ? "，未判定 " + std::to_string(y.notJudged) : std::string()) +
+             "）");
         line("一次通过率: " + percent(y.firstPassYield) + "（" + std::to_string(y.firstPass) + " / " + n + "）");
         line("最终合格率: " + percent(y.finalYield) + "（" + std::to_string(y.finalPass) + " / " + n + "）");
         line("不合格检查项（镇流器数）:");
     } else {
         line("Ballast tests: " + std::to_string(y.ballasts) + " (ballasts " + n + ", retests " +
              std::to_string(y.retests) + "; passed " + std::to_string(y.passed) + ", failed " +
-             std::to_string(y.failed) + ", incomplete " + std::to_string(y.incomplete) + ")");
+             std::to_string(y.failed) + ", incomplete " + std::to_string(y.incomplete) +
+             (y.notJudged ? ", not judged " + std::to_string(y.notJudged) : std::string()) + ")");
         line("First-pass yield: " + percent(y.firstPassYield) + " (" + std::to_string(y.firstPass) + " of " + n + ")");
         line("Final yield: " + percent(y.finalYield) + " (" + std::to_string(y.finalPass) + " of " + n + ")");
         line("Failed checks (ballasts):");
@@ -194,7 +227,8 @@ std::string ballastStatsText(const BallastStats& s, bool chinese)
     for (const ParetoBar& b : s.pareto) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "  %6d  ", b.ballasts);
-        line(buf + b.check);
+        const std::string label = failedCheckLabel(b.check, chinese);
+        line(buf + label + (label != b.check ? " (" + b.check + ")" : std::string()));
     }
     line(chinese ? "过程能力:" : "Process capability:");
     if (s.capability.empty()) {
@@ -226,13 +260,13 @@ std::string ballastStatsText(const BallastStats& s, bool chinese)
 std::string ballastStatsJson(const BallastStats& s)
 {
     const YieldFigures& y = s.yield;
-    std::string o = "{\"ballasts\":" + std::to_string(y.ballasts) + ",\"serials\":" + std::to_string(y.serials) +
-                    ",\"retests\":" + std::to_string(y.retests) + ",\"passed\":" + std::to_string(y.passed) +
-                    ",\"failed\":" + std::to_string(y.failed) + ",\"incomplete\":" + std::to_string(y.incomplete) +
-                    ",\"first_pass\":" + std::to_string(y.firstPass) +
-                    ",\"first_pass_yield\":" + jsonNumber(y.firstPassYield) +
-                    ",\"final_pass\":" + std::to_string(y.finalPass) + ",\"final_yield\":" + jsonNumber(y.finalYield) +
-                    ",\"pareto\":[";
+    std::string o =
+        "{\"ballasts\":" + std::to_string(y.ballasts) + ",\"serials\":" + std::to_string(y.serials) +
+        ",\"retests\":" + std::to_string(y.retests) + ",\"passed\":" + std::to_string(y.passed) +
+        ",\"failed\":" + std::to_string(y.failed) + ",\"incomplete\":" + std::to_string(y.incomplete) +
+        ",\"not_judged\":" + std::to_string(y.notJudged) + ",\"first_pass\":" + std::to_string(y.firstPass) +
+        ",\"first_pass_yield\":" + jsonNumber(y.firstPassYield) + ",\"final_pass\":" + std::to_string(y.finalPass) +
+        ",\"final_yield\":" + jsonNumber(y.finalYield) + ",\"pareto\":[";
     for (size_t i = 0; i < s.pareto.size(); ++i)
         o += (i ? "," : "") + std::string("{\"check\":") + quoted(s.pareto[i].check) +
              ",\"ballasts\":" + std::to_string(s.pareto[i].ballasts) + "}";

@@ -11,10 +11,12 @@
 namespace korvex {
 
 /// A ballast's overall outcome: every check passed and every step completed, a check failed,
-/// or a step did not complete (cancelled, the line lost).
-enum class BallastResult : uint8_t { Pass, Fail, Incomplete };
+/// a step did not complete (cancelled, the line lost), or every step completed but a run could
+/// not be judged (the limits file was damaged): never a pass, and no check to blame.
+enum class BallastResult : uint8_t { Pass, Fail, Incomplete, NotJudged };
 
-/// "pass", "fail", "incomplete": the word used in file names, JSON and the text form.
+/// "pass", "fail", "incomplete", "unjudged": the word used in file names, the log, JSON and the
+/// text form.
 const char* ballastResultName(BallastResult result);
 
 /// One tested ballast, as the log keeps it.
@@ -36,6 +38,7 @@ struct YieldFigures {
     int serials = 0;                            ///< distinct ballasts (an entry without serial counts as one)
     int retests = 0;                            ///< ballasts - serials
     int passed = 0, failed = 0, incomplete = 0; ///< entries by result
+    int notJudged = 0;                          ///< entries by result: not judged
     int firstPass = 0;                          ///< serials whose first test passed
     int finalPass = 0;                          ///< serials whose last test passed
     /// firstPass / serials and finalPass / serials; none without a serial.
@@ -67,12 +70,17 @@ struct BallastStats {
 /// keep their input order). First pass: the serial's first test passed; final: its last test
 /// passed. An incomplete test is a test that did not pass: as a first test it loses the first
 /// pass, as the last test it loses the final pass even after an earlier pass (a later complete
-/// test decides again). The Pareto counts each entry that failed a check once per check; the
-/// capability takes the value from every entry that has it, retests included.
+/// test decides again); a test not judged counts the same way. The Pareto counts each entry that failed a check once
+/// per check; the capability takes the value from every entry that has it, retests included.
 BallastStats computeBallastStats(const std::vector<BallastOutcome>& outcomes,
                                  const std::map<std::string, ValueLimits>& limits);
 
-/// A plain-text report for a terminal or a window, in English or Chinese.
+/// The caption of a failed check's stable key ("classC.h3", "lampCrest.notMeasured") in the
+/// report's language ("Harmonic 3" / "3次谐波"); the key itself when it names no check.
+std::string failedCheckLabel(const std::string& key, bool chinese);
+
+/// A plain-text report for a terminal or a window, in English or Chinese. The Pareto names each
+/// check by its caption, and by its key beside it where the key names a check.
 std::string ballastStatsText(const BallastStats& stats, bool chinese);
 /// The same as one JSON object (UTF-8); what has no value is null.
 std::string ballastStatsJson(const BallastStats& stats);

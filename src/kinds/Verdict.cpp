@@ -191,6 +191,41 @@ VerdictSection judgePreheat(const TestRecord& r)
     return s;
 }
 
+/// The lamp current (A) over the last half second of the start capture: the lamp burns.
+double startEndCurrent(const TestRecord& r)
+{
+    constexpr int kSamples = 300, kTail = 30;
+    if (r.peakStartIl == 0)
+        return 0;
+    double sum = 0;
+    for (int i = kSamples - kTail; i < kSamples; ++i)
+        sum += std::abs(double(r.waveStartIl[i]));
+    return sum / kTail * double(r.StrIlp) / std::abs(double(r.peakStartIl));
+}
+
+void addStart(const TestRecord& r, const VerdictProfile& p, std::vector<VerdictSection>& sections)
+{
+    if (!p.startCurrentOn && !p.startTimeOn && !p.startVoltageOn)
+        return;
+    VerdictSection s;
+    s.kind = SectionKind::Start;
+    const double endCurrent = startEndCurrent(r);
+    // The evaluation zeroes the lamp current below its presence threshold: no ignition.
+    const bool ignited = r.StrIlp > 0 && endCurrent > 0 && (!p.startCurrentOn || endCurrent >= p.startCurrentMin);
+    if (p.startCurrentOn)
+        s.checks.push_back(makeCheck(CheckKind::StartIgnition, 0, endCurrent, p.startCurrentMin, false));
+    if (p.startTimeOn) {
+        LimitCheck c = makeCheck(CheckKind::StartTimeMax, 0, r.StrT, p.startTimeMax, true);
+        if (!ignited)
+            c.result = Outcome::Fail; // no ignition is no time to it
+        s.checks.push_back(c);
+    }
+    if (p.startVoltageOn)
+        s.checks.push_back(makeCheck(CheckKind::StartVoltageMax, 0, r.StrUlp, p.startVoltageMax, true));
+    s.pass = ignited && allPass(s.checks);
+    sections.push_back(std::move(s));
+}
+
 void addOptional(const TestRecord& r, const InputValues& in, const VerdictProfile& p, bool input, bool output,
                  std::vector<VerdictSection>& sections)
 {
@@ -217,18 +252,18 @@ void addOptional(const TestRecord& r, const InputValues& in, const VerdictProfil
 
 /// Which groups of results a verdict judges.
 struct Measured {
-    bool input = false, output = false, energy = false;
+    bool input = false, output = false, energy = false, start = false;
 };
 
 Measured measuredByRecord(const TestRecord& r)
 {
-    return {r.hasInputResult != 0, r.hasOutputResult != 0, r.hasEnergyResult != 0};
+    return {r.hasInputResult != 0, r.hasOutputResult != 0, r.hasEnergyResult != 0, r.hasStartResult != 0};
 }
 
 Measured measuredByRun(int32_t kind)
 {
     return {kind == KindInput || kind == KindPhase || kind == KindComprehensive,
-            kind == KindOutput || kind == KindComprehensive, kind == KindEnergy};
+            kind == KindOutput || kind == KindComprehensive, kind == KindEnergy, kind == KindStart};
 }
 
 Verdict judgeWith(const TestRecord& r, const InputValues& in, const VerdictProfile& p, int runs, Measured m)
@@ -245,6 +280,8 @@ Verdict judgeWith(const TestRecord& r, const InputValues& in, const VerdictProfi
     if (m.energy && p.preheat)
         v.sections.push_back(judgePreheat(r));
     addOptional(r, in, p, input, output, v.sections);
+    if (m.start)
+        addStart(r, p, v.sections);
     v.pass =
         v.judged() && std::all_of(v.sections.begin(), v.sections.end(), [](const VerdictSection& s) { return s.pass; });
     return v;

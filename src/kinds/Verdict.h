@@ -31,6 +31,9 @@ enum class CheckKind : uint8_t {
     InputPowerMax,
     LampPowerMin,
     LampPowerMax,
+    StartIgnition,   ///< lamp current at the end of the start capture >= the minimum
+    StartTimeMax,    ///< StrT, the preheat time until ignition
+    StartVoltageMax, ///< StrUlp, the peak lamp voltage of the start
 };
 
 enum class Outcome : uint8_t {
@@ -62,7 +65,7 @@ enum class ClassCRegime : uint8_t {
     BelowFive,       ///< below 5 W: no limits
 };
 
-enum class SectionKind : uint8_t { ClassC, LampCrest, PreheatEnergy, Optional };
+enum class SectionKind : uint8_t { ClassC, LampCrest, PreheatEnergy, Optional, Start };
 
 /// The checks of one group and its result.
 struct VerdictSection {
@@ -103,7 +106,8 @@ Verdict judgeRecord(const TestRecord& r, const VerdictProfile& profile);
 
 /// Judges only what a run of kind measured, whatever else the record still holds from earlier
 /// runs: input and phase angle the input limits, output the lamp limits, comprehensive both,
-/// preheat energy its energy limits; a start run has no checks.
+/// preheat energy its energy limits; a start run has no checks unless the profile switches
+/// start limits on.
 Verdict judgeRun(const TestRecord& r, int32_t kind, const VerdictProfile& profile);
 
 /// A verdict that was not made, and why.

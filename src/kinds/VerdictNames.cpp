@@ -24,6 +24,9 @@ std::string checkKey(const LimitCheck& c)
     case CheckKind::InputPowerMax: return "inputPower.max";
     case CheckKind::LampPowerMin: return "lampPower.min";
     case CheckKind::LampPowerMax: return "lampPower.max";
+    case CheckKind::StartIgnition: return "start.ignition";
+    case CheckKind::StartTimeMax: return "start.time";
+    case CheckKind::StartVoltageMax: return "start.voltage";
     }
     return "unknown";
 }
@@ -48,6 +51,9 @@ std::string checkLabel(const LimitCheck& c, bool chinese)
     case CheckKind::InputPowerMax: return chinese ? "输入功率上限" : "Input power (max)";
     case CheckKind::LampPowerMin: return chinese ? "灯功率下限" : "Lamp power (min)";
     case CheckKind::LampPowerMax: return chinese ? "灯功率上限" : "Lamp power (max)";
+    case CheckKind::StartIgnition: return chinese ? "启动后灯电流下限" : "Lamp current after start (min)";
+    case CheckKind::StartTimeMax: return chinese ? "启动时间上限" : "Time to ignition (max)";
+    case CheckKind::StartVoltageMax: return chinese ? "启动灯电压峰值上限" : "Start lamp voltage peak (max)";
     }
     return {};
 }
@@ -68,6 +74,9 @@ const char* checkUnit(const LimitCheck& c)
     case CheckKind::InputPowerMax:
     case CheckKind::LampPowerMin:
     case CheckKind::LampPowerMax: return "W";
+    case CheckKind::StartIgnition: return "A";
+    case CheckKind::StartTimeMax: return "s";
+    case CheckKind::StartVoltageMax: return "V";
     default: return "";
     }
 }
@@ -79,6 +88,7 @@ const char* sectionKey(SectionKind kind)
     case SectionKind::LampCrest: return "lampCrest";
     case SectionKind::PreheatEnergy: return "preheat";
     case SectionKind::Optional: return "further";
+    case SectionKind::Start: return "start";
     }
     return "unknown";
 }
@@ -113,6 +123,7 @@ std::string sectionLabel(const VerdictSection& s, bool chinese)
         return chinese ? "灯电流峰值系数" : "Lamp current crest factor";
     case SectionKind::PreheatEnergy: return chinese ? "预热能量" : "Preheat energy";
     case SectionKind::Optional: return chinese ? "其他限值" : "Further limits";
+    case SectionKind::Start: return chinese ? "启动" : "Lamp start";
     }
     return {};
 }
@@ -157,6 +168,42 @@ const char* outcomeKey(Outcome o)
     case Outcome::Disregarded: return "disregarded";
     }
     return "";
+}
+
+std::vector<std::string> failedCheckLabels(const Verdict& v, bool chinese)
+{
+    std::vector<std::string> out;
+    if (!v.notJudged.empty()) {
+        out.push_back(v.notJudged);
+        return out;
+    }
+    for (const VerdictSection& s : v.sections) {
+        if (!s.measured)
+            out.push_back(sectionLabel(s, chinese));
+        if (s.pass)
+            continue;
+        for (const LimitCheck& c : s.checks)
+            if (c.result == Outcome::Fail)
+                out.push_back(checkLabel(c, chinese));
+        if (s.measured && s.checks.empty())
+            out.push_back(sectionLabel(s, chinese));
+    }
+    return out;
+}
+
+std::vector<std::string> failedCheckKeys(const Verdict& v)
+{
+    std::vector<std::string> out;
+    for (const VerdictSection& s : v.sections) {
+        if (!s.measured)
+            out.push_back(std::string(sectionKey(s.kind)) + ".notMeasured");
+        if (s.pass)
+            continue;
+        for (const LimitCheck& c : s.checks)
+            if (c.result == Outcome::Fail)
+                out.push_back(checkKey(c));
+    }
+    return out;
 }
 
 } // namespace korvex

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "kinds/Verdict.h"
 
@@ -26,5 +27,10 @@ const char* resultText(VerdictResult r, bool chinese);
 const char* resultKey(VerdictResult r);
 /// Stable key of a check's outcome: "pass", "fail", "disregarded".
 const char* outcomeKey(Outcome o);
+/// What failed, by name in the report language: each failed check, and each section that
+/// failed for want of its signal ("no lamp current measured"); the reason when not judged.
+std::vector<std::string> failedCheckLabels(const Verdict& v, bool chinese);
+/// The same as stable keys ("classC.h3", "lampCrest.notMeasured").
+std::vector<std::string> failedCheckKeys(const Verdict& v);
 
 } // namespace korvex

@@ -35,6 +35,7 @@ struct SwitchKey {
 const SwitchKey kSwitches[] = {
     {"class_c_harmonics", &VerdictProfile::classC},
     {"preheat_energy", &VerdictProfile::preheat},
+    {"start_on_scan", &VerdictProfile::startOnScan},
 };
 
 // A crest factor is at least 1; a power factor at most 1; powers in W, shares in %.
@@ -44,6 +45,9 @@ const OptionalKey kOptional[] = {
     {"current_thd_max", &VerdictProfile::currentThdOn, &VerdictProfile::currentThdMax, 0, 1000},
     {"input_power_rated", &VerdictProfile::inputPowerOn, &VerdictProfile::inputPowerRated, 0, 10000},
     {"lamp_power_min", &VerdictProfile::lampPowerOn, &VerdictProfile::lampPowerMin, 0, 10000},
+    {"start_lamp_current_min", &VerdictProfile::startCurrentOn, &VerdictProfile::startCurrentMin, 0, 100},
+    {"start_time_max", &VerdictProfile::startTimeOn, &VerdictProfile::startTimeMax, 0, 5},
+    {"start_lamp_voltage_max", &VerdictProfile::startVoltageOn, &VerdictProfile::startVoltageMax, 0, 100000},
 };
 
 const NumberKey kNumbers[] = {
@@ -103,6 +107,12 @@ KeyFault applyKey(VerdictProfile& p, const std::string& key, const std::string& 
             p.*k.value = v;
             return {};
         }
+    if (key == "plan") {
+        KeyFault why;
+        if (!parseTestPlan(value, p.plan, why.en, why.zh))
+            return why;
+        return {};
+    }
     for (const NumberKey& k : kNumbers)
         if (key == k.key) {
             double v = 0;
@@ -129,6 +139,11 @@ void writeProfile(std::string& out, const VerdictProfile& p)
     line("input_power_tolerance", numberText(p.inputPowerTolerance));
     line("lamp_power_min", optional(p.lampPowerOn, p.lampPowerMin));
     line("lamp_power_max", numberText(p.lampPowerMax));
+    line("start_lamp_current_min", optional(p.startCurrentOn, p.startCurrentMin));
+    line("start_time_max", optional(p.startTimeOn, p.startTimeMax));
+    line("start_lamp_voltage_max", optional(p.startVoltageOn, p.startVoltageMax));
+    line("plan", testPlanText(p.plan));
+    line("start_on_scan", p.startOnScan ? "on" : "off");
 }
 
 const char* const kHeader =
@@ -151,6 +166,19 @@ const char* const kHeader =
     "# power_factor_min = 0..1|off, current_thd_max (%, IEC) = 0..1000|off\n"
     "# input_power_rated (W) = number|off, within +-input_power_tolerance (0..100 %)\n"
     "# lamp_power_min (W) = number|off, switches on the range lamp_power_min..lamp_power_max\n"
+    "# start_lamp_current_min (A) = number|off   the lamp ignited: its current over the last\n"
+    "#   0.5 s of the start capture at least this\n"
+    "# start_time_max (s) = 0..5|off   preheat time until the lamp ignites at most this\n"
+    "# start_lamp_voltage_max (V) = number|off   peak lamp voltage during the start at most this\n"
+    "#   With any start limit on, a lamp that never ignites fails the ballast.\n"
+    "#\n"
+    "# plan = input*3, output, start, energy   the production sequence of the type (the plan\n"
+    "#   button, Ctrl+R, korvex-cli plan): tests in order, from input, phase, output,\n"
+    "#   comprehensive, start, energy; a measuring test may take a run count (*N, 1..100),\n"
+    "#   its harmonics judged by the average and 150 % rule. One verdict for the ballast: it\n"
+    "#   passes only if every step completed and every check passed.\n"
+    "# start_on_scan = on|off   Enter in the serial number field (a barcode scanner) starts\n"
+    "#   the plan for that serial number\n"
     "#\n"
     "# An [archive] section keeps each tested ballast's files (off without one):\n"
     "#   [archive]\n"

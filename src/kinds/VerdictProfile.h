@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kinds/TestPlan.h"
 #include "record/IniFile.h"
 
 namespace korvex {
@@ -35,6 +36,21 @@ struct VerdictProfile {
     bool lampPowerOn = false;
     double lampPowerMin = 30.0; ///< W
     double lampPowerMax = 36.0; ///< W
+
+    // Start test limits, off unless switched on: the lamp ignited (its current at the end of
+    // the 5 s capture at least startCurrentMin), the preheat time to ignition and the peak lamp
+    // voltage. With any of them on, a lamp that never starts fails.
+    bool startCurrentOn = false;
+    double startCurrentMin = 0.1; ///< A
+    bool startTimeOn = false;
+    double startTimeMax = 2.0; ///< s
+    bool startVoltageOn = false;
+    double startVoltageMax = 1000.0; ///< V
+
+    /// The production sequence of this type, and whether Enter in the serial number field
+    /// (a scanner) starts it.
+    TestPlan plan = defaultTestPlan();
+    bool startOnScan = false;
 
     friend bool operator==(const VerdictProfile&, const VerdictProfile&) = default;
 };

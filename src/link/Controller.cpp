@@ -243,6 +243,39 @@ void Controller::energyTest()
     promptCommand(KindEnergy);
 }
 
+void Controller::newBallast()
+{
+    if (testRunning_ || handshakePending_)
+        return;
+    timer1_.stop();
+    for (int32_t kind : {KindComprehensive, KindStart, KindEnergy})
+        resetKind(kind);
+    emit repaintRequested();
+}
+
+void Controller::abortRun()
+{
+    const bool running = testRunning_ || handshakePending_;
+    const int32_t kind = record_.currentTest;
+    handshakePending_ = false;
+    stopReader();
+    timer1_.stop();
+    testRunning_ = false;
+    stepIndex_ = 0;
+    expectedBytes_ = 1;
+    waitActive_ = false;
+    awaitFirstByte_ = false;
+    replyTimedOut_ = false;
+    waitSince_ = kNoWait;
+    setLockState(true);
+    if (!running)
+        return;
+    setProgress(0);
+    // The instrument may still send the rest of the run; step 0 of the next run purges it.
+    emit runAborted(kind);
+    emit repaintRequested();
+}
+
 void Controller::toggleLock()
 {
     setLockState(!testLocked_);

@@ -107,7 +107,13 @@ class Controller : public QObject {
     void singleRun(int32_t kind); // the four single-run buttons (kinds 1..4)
     void startTest();             // StartTestComdClick
     void energyTest();            // EnergyTestClick, after the wiring picture was confirmed
-    void toggleLock();            // LockTestClick
+    /// A new ballast is on the bench: every kind's results are reset, so nothing measured on
+    /// the one before can be judged, stored or logged with it. Ignored while a run is under way.
+    void newBallast();
+    /// Ends the run under way at once (the operator cancelled a production sequence): the reader
+    /// stops, nothing is evaluated, the lock is set. Nothing happens when no run is under way.
+    void abortRun();
+    void toggleLock(); // LockTestClick
     void setLocked(bool locked);
     void back();
     void next();
@@ -151,6 +157,8 @@ class Controller : public QObject {
     void resultsReset(int32_t kind);
     /// A handshake, a reply, an acknowledgement or the port failed; reason in English.
     void linkFailed(const QString& reason);
+    /// abortRun ended a run of kind before its evaluation.
+    void runAborted(int32_t kind);
 
   protected:
     bool event(QEvent* e) override;

@@ -47,6 +47,14 @@ const char* const kMigration2[] = {
     "ALTER TABLE runs ADD COLUMN retest INTEGER NOT NULL DEFAULT 0",
 };
 
+// Version 3: production sequences. A step's run names its ballast; a ballast is an entry of
+// kind 0 with its plan, start time and whether it completed.
+const char* const kMigration3[] = {
+    "ALTER TABLE runs ADD COLUMN ballast TEXT",      "ALTER TABLE runs ADD COLUMN plan TEXT",
+    "ALTER TABLE runs ADD COLUMN started_at BIGINT", "ALTER TABLE runs ADD COLUMN complete INTEGER NOT NULL DEFAULT 1",
+    "CREATE INDEX runs_ballast ON runs (ballast)",
+};
+
 QString expand(const char* statement, bool server)
 {
     QString s = QString::fromLatin1(statement);
@@ -109,6 +117,11 @@ bool migrate(QSqlDatabase& db, bool server, QString* error)
     }
     if (version < 2) {
         for (const char* s : kMigration2)
+            if (!exec(db, expand(s, server), error))
+                return fail();
+    }
+    if (version < 3) {
+        for (const char* s : kMigration3)
             if (!exec(db, expand(s, server), error))
                 return fail();
     }
@@ -341,7 +354,8 @@ QStringList runColumns()
     for (const LogValueColumn& c : logValueColumns())
         cols << QLatin1String(c.column);
     cols << QStringLiteral("verdict") << QStringLiteral("verdict_details") << QStringLiteral("program_version")
-         << QStringLiteral("retest");
+         << QStringLiteral("retest") << QStringLiteral("ballast") << QStringLiteral("plan")
+         << QStringLiteral("started_at") << QStringLiteral("complete");
     return cols;
 }
 
@@ -398,6 +412,11 @@ bool insertLogEntry(QSqlDatabase& db, const LogEntry& e, QString* error, bool ow
     q.addBindValue(e.verdictDetails.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(e.verdictDetails));
     q.addBindValue(text(e.programVersion));
     q.addBindValue(e.retest ? 1 : 0);
+    const QVariant null(QMetaType::fromType<QString>());
+    q.addBindValue(e.ballast.isEmpty() ? null : QVariant(e.ballast));
+    q.addBindValue(e.plan.isEmpty() ? null : QVariant(e.plan));
+    q.addBindValue(e.startedAtMs > 0 ? QVariant(e.startedAtMs) : QVariant(QMetaType::fromType<qint64>()));
+    q.addBindValue(e.complete ? 1 : 0);
     image.addBindValue(e.id);
     image.addBindValue(qCompress(e.record, 6));
     if (ownTransaction && !db.transaction()) {
@@ -440,6 +459,10 @@ LogEntry readLogEntry(const QSqlQuery& q, bool withImage)
     e.verdictDetails = q.value(i++).toString();
     e.programVersion = q.value(i++).toString();
     e.retest = q.value(i++).toInt() != 0;
+    e.ballast = q.value(i++).toString();
+    e.plan = q.value(i++).toString();
+    e.startedAtMs = q.value(i++).toLongLong();
+    e.complete = q.value(i++).toInt() != 0;
     if (withImage)
         e.record = qUncompress(q.value(i++).toByteArray());
     return e;

@@ -18,7 +18,7 @@ inline constexpr const char* kQueueFileName = "KORVEX-queue.db";
 /// program closed, each with the log it belongs to; written there at the next start.
 inline constexpr const char* kUnwrittenFileName = "KORVEX-unwritten.db";
 /// The newest schema this program writes; opening migrates older logs to it.
-inline constexpr int kLogSchemaVersion = 2;
+inline constexpr int kLogSchemaVersion = 3;
 
 struct LogTarget {
     enum class Type { SQLite, PostgreSQL };

@@ -31,8 +31,20 @@ struct LogEntry {
     QString programVersion;
     QByteArray record; ///< the data file image, 23129 bytes
 
+    // A production sequence (test plan) logs each step's run with the id of its ballast, and
+    // then the ballast itself as an entry of kind kBallastKind: its plan, the overall verdict,
+    // when it started (loggedAtMs is when it ended), whether every step completed, and the
+    // record of all its steps. Empty, 0 and true for a run outside a plan.
+    QString ballast;        ///< a step's run: the id of the ballast entry it belongs to
+    QString plan;           ///< the ballast entry: its plan ("input*3, output, start, energy")
+    qint64 startedAtMs = 0; ///< the ballast entry: when its first step began
+    bool complete = true;   ///< the ballast entry: every step of the plan completed
+
     QString serial() const { return texts.value(0); }
 };
+
+/// The kind of a ballast entry (no test kind is 0).
+inline constexpr int32_t kBallastKind = 0;
 
 /// Where and how a run is logged.
 struct LogSource {

@@ -1,14 +1,20 @@
 // SQL for filters, statistics and trends; the same statements run on SQLite and PostgreSQL.
 #include "log/LogQuery.h"
+#include "log/LogBallasts.h"
 
 #include <QtCore/QFileInfo>
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonDocument>
+#include <QtCore/QJsonObject>
 #include <QtCore/QRegularExpression>
 #include <QtSql/QSqlError>
 #include <QtSql/QSqlQuery>
 #include <algorithm>
 #include <cmath>
 
+#include "kinds/VerdictProfile.h"
 #include "log/LogColumns.h"
+#include "log/LogJudge.h"
 
 namespace korvex {
 
@@ -51,7 +57,8 @@ void addText(Where& w, const char* column, const QString& value, bool server)
 Where whereOf(const LogFilter& f, bool server)
 {
     Where w;
-    w.sql = QStringLiteral(" WHERE 1=1");
+    // A ballast entry is no run: run lists and statistics never count it.
+    w.sql = f.ballasts ? QStringLiteral(" WHERE kind = 0") : QStringLiteral(" WHERE kind <> 0");
     if (f.sinceMs >= 0) {
         w.sql += QStringLiteral(" AND logged_at >= ?");
         w.binds << f.sinceMs;
@@ -105,6 +112,38 @@ bool run(QSqlQuery& q, const QString& sql, const QVariantList& binds, QString* e
         return false;
     }
     return true;
+}
+
+BallastResult ballastResultOf(const QVariant& verdict, bool complete)
+{
+    if (!complete)
+        return BallastResult::Incomplete;
+    const VerdictResult r = verdictResultOf(verdict.toString(), verdict.isNull());
+    // A complete ballast that was not judged (the limits could not be read) did not pass; it
+    // did not fail a check either, and the statistics count it apart.
+    return r == VerdictResult::Pass   ? BallastResult::Pass
+           : r == VerdictResult::Fail ? BallastResult::Fail
+                                      : BallastResult::NotJudged;
+}
+
+/// The value and limit of one check of a logged verdict (verdictJson), by its key; read straight
+/// from the JSON, as a whole verdict is costly to rebuild for each of many runs.
+struct LoggedCheck {
+    double value = 0, limit = 0;
+};
+std::optional<LoggedCheck> loggedCheck(const QJsonObject& verdict, QLatin1String key)
+{
+    for (const QJsonValue& section : verdict.value(QLatin1String("sections")).toArray())
+        for (const QJsonValue& check : section.toObject().value(QLatin1String("checks")).toArray()) {
+            const QJsonObject c = check.toObject();
+            if (c.value(QLatin1String("check")).toString() == key) {
+                const QJsonValue value = c.value(QLatin1String("value")), limit = c.value(QLatin1String("limit"));
+                if (!value.isDouble() || !limit.isDouble())
+                    return std::nullopt;
+                return LoggedCheck{value.toDouble(), limit.toDouble()};
+            }
+        }
+    return std::nullopt;
 }
 
 } // namespace
@@ -268,6 +307,115 @@ bool LogQuery::serverStats(const LogFilter& f, const std::vector<const LogValueC
             LogValueStats& s = out.values[k];
             s.sigma = s.count > 1 ? std::sqrt(q2.value(int(k)).toDouble() / double(s.count - 1)) : 0.0;
         }
+    return true;
+}
+
+bool LogQuery::ballasts(const LogFilter& filter, const ProfileSet& profiles, LogBallasts& out, QString* error)
+{
+    out = LogBallasts{};
+    LogFilter f = filter;
+    f.ballasts = true;
+    f.kind = 0;
+    f.verdict = LogFilter::Verdict::Any;
+    const Where w = whereOf(f, conn_.isServer());
+    std::map<QString, size_t> byId;
+    {
+        QSqlQuery q(conn_.db());
+        if (!run(q,
+                 QStringLiteral("SELECT id, info_no, COALESCE(info_type, ''), logged_at, verdict, complete, "
+                                "verdict_details FROM runs%1 ORDER BY logged_at")
+                     .arg(w.sql),
+                 w.binds, error))
+            return false;
+        while (q.next()) {
+            BallastOutcome o;
+            o.serial = q.value(1).toString().toStdString();
+            o.atMs = q.value(3).toLongLong();
+            o.result = ballastResultOf(q.value(4), q.value(5).toInt() != 0);
+            const QJsonObject details = QJsonDocument::fromJson(q.value(6).toString().toUtf8()).object();
+            for (const QJsonValue& key : details.value(QStringLiteral("failed")).toArray())
+                if (key.isString())
+                    o.failedChecks.push_back(key.toString().toStdString());
+            const QString type = q.value(2).toString();
+            if (!out.types.contains(type) && out.types.size() < 3)
+                out.types << type;
+            byId[q.value(0).toString()] = out.outcomes.size();
+            out.outcomes.push_back(std::move(o));
+        }
+    }
+    // One type, or none in the log but one asked for by name: its profile, as the ballasts were
+    // judged. Several types have no common limits.
+    QString type;
+    if (out.types.size() == 1)
+        type = out.types.front();
+    else if (out.types.isEmpty() && !f.type.isEmpty() && !f.type.contains(QLatin1Char('*')) &&
+             !f.type.contains(QLatin1Char('?')))
+        type = f.type;
+    else
+        return true;
+    const VerdictProfile& profile = profiles.findOrDefault(type.toStdString());
+    out.profile = QString::fromStdString(profile.name);
+    out.limits = capabilityLimits(profile);
+    if (out.outcomes.empty() || out.limits.empty())
+        return true;
+
+    // The step runs of those ballasts, oldest first: their values with limits, and the start
+    // current and preheat energy from their logged checks.
+    std::vector<const LogValueColumn*> columns;
+    QStringList cols = {
+        QStringLiteral("ballast"), QStringLiteral("kind"),
+        QStringLiteral("CASE WHEN kind IN (%1, %2) THEN verdict_details END").arg(KindStart).arg(KindEnergy)};
+    for (const auto& [name, limits] : out.limits)
+        if (const LogValueColumn* c = findLogValue(name.c_str()); c && name == c->name) {
+            columns.push_back(c);
+            cols << QLatin1String(c->column);
+        }
+    QSqlQuery q(conn_.db());
+    if (!run(q,
+             QStringLiteral("SELECT %1 FROM runs WHERE kind <> 0 AND ballast IN (SELECT id FROM runs%2) "
+                            "ORDER BY logged_at")
+                 .arg(cols.join(QLatin1Char(',')), w.sql),
+             w.binds, error))
+        return false;
+    const bool wantsStart = out.limits.count(kStartCurrentValue) > 0;
+    const bool wantsPreheat = out.limits.count(kPreheatRatioValue) > 0;
+    // The upper preheat limit is F times Emin, F from each ballast's own data: one upper limit
+    // only when every ballast had the same F.
+    std::optional<double> preheatF;
+    bool oneF = true;
+    while (q.next()) {
+        const auto it = byId.find(q.value(0).toString());
+        if (it == byId.end())
+            continue;
+        BallastOutcome& o = out.outcomes[it->second];
+        const int32_t kind = q.value(1).toInt();
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const QVariant v = q.value(int(k) + 3);
+            if (measuredBy(*columns[k], kind) && !v.isNull())
+                o.values[columns[k]->name] = v.toDouble();
+        }
+        if (!(kind == KindStart && wantsStart) && !(kind == KindEnergy && wantsPreheat))
+            continue;
+        const QJsonObject v = QJsonDocument::fromJson(q.value(2).toString().toUtf8()).object();
+        if (kind == KindStart) {
+            if (const std::optional<LoggedCheck> c = loggedCheck(v, QLatin1String("start.ignition")))
+                o.values[kStartCurrentValue] = c->value;
+            continue;
+        }
+        const std::optional<LoggedCheck> low = loggedCheck(v, QLatin1String("preheat.min"));
+        const std::optional<LoggedCheck> high = loggedCheck(v, QLatin1String("preheat.max"));
+        if (!low || !(low->limit > 0))
+            continue;
+        o.values[kPreheatRatioValue] = low->value / low->limit;
+        if (!high)
+            continue;
+        const double factor = high->limit / low->limit;
+        if (preheatF && std::abs(*preheatF - factor) > 1e-6 * std::abs(factor))
+            oneF = false;
+        preheatF = factor;
+    }
+    if (preheatF && oneF)
+        out.limits[kPreheatRatioValue].upper = preheatF;
     return true;
 }
 

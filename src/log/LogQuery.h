@@ -12,6 +12,8 @@
 namespace korvex {
 
 struct LogValueColumn;
+struct ProfileSet;
+struct LogBallasts;
 
 struct LogFilter {
     qint64 sinceMs = -1; ///< logged at or after (UTC ms), -1 any
@@ -24,6 +26,8 @@ struct LogFilter {
     /// NoChecks: runs without checks (a start run); NotJudged: runs logged while the limits
     /// file could not be read.
     enum class Verdict { Any, Pass, Fail, NoChecks, NotJudged } verdict = Verdict::Any;
+    /// The ballasts of production sequences (entries of kBallastKind) instead of the runs.
+    bool ballasts = false;
 };
 
 struct LogValueStats {
@@ -67,6 +71,11 @@ class LogQuery {
     /// The product types (infoType) of the runs a trend of column shows: none, one shared by
     /// all of them, or two of the several there are.
     bool trendTypes(const LogFilter& f, const LogValueColumn& column, QStringList& types, QString* error);
+
+    /// The ballasts (production sequences) of the set. The serial, type, operator, bench and time
+    /// filters select them; the test kind and verdict filters select runs and are not applied.
+    /// profiles: the limits file in use. LogBallasts is in log/LogBallasts.h.
+    bool ballasts(const LogFilter& f, const ProfileSet& profiles, LogBallasts& out, QString* error);
 
   private:
     bool localStats(const LogFilter& f, const std::vector<const LogValueColumn*>& columns, LogStats& out,

@@ -38,6 +38,23 @@ template <typename Judge> Verdict RunJudge::judgeWith(const TestRecord& r, Judge
     return judge(*named);
 }
 
+std::optional<VerdictProfile> RunJudge::profileFor(const TestRecord& r, QString* why)
+{
+    const LimitsFile& file = limits_.refresh();
+    if (!file.ok()) {
+        if (why)
+            *why = file.error;
+        return std::nullopt;
+    }
+    if (profile_.empty())
+        return file.profiles.findOrDefault(fieldUtf8(r.infoType));
+    if (const VerdictProfile* named = file.profiles.find(profile_))
+        return *named;
+    if (why)
+        *why = QString::fromStdString("no profile '" + profile_ + "' in ") + file.path;
+    return std::nullopt;
+}
+
 const Judgement& RunJudge::judgeRun(const TestRecord& r, int32_t kind, int runs)
 {
     if (runs <= 1)

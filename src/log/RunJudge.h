@@ -5,6 +5,7 @@
 
 #include <QtCore/QObject>
 #include <QtCore/QString>
+#include <optional>
 #include <string>
 
 #include "kinds/Verdict.h"
@@ -36,6 +37,11 @@ class RunJudge : public QObject {
     /// Judges every record against this profile (empty: the profile named like the record's
     /// product type, else default).
     void setProfile(const std::string& name) { profile_ = name; }
+
+    /// The profile a record is judged against (the chosen one, else its product type's, else
+    /// default), read afresh; nothing while the file cannot be read or the chosen one is
+    /// missing (why says which).
+    std::optional<VerdictProfile> profileFor(const TestRecord& r, QString* why);
 
     /// A run of kind completed; runs is its number in its series (1 starts a series). Judges
     /// only what the kind measured; over a series the harmonics of every run count.

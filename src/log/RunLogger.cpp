@@ -98,6 +98,10 @@ void RunLogger::submit(const LogEntry& entry, bool single)
 {
     if (entry.verdict == VerdictResult::Pass)
         notePassed(entry.serial(), entry.kind);
+    if (collect_) {
+        collect_(entry);
+        return;
+    }
     if (log_)
         log_->submit(entry);
     emit entrySubmitted(entry, single);

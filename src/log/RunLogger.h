@@ -6,6 +6,7 @@
 
 #include <QtCore/QObject>
 #include <QtCore/QSet>
+#include <functional>
 #include <optional>
 
 #include "log/LogEntry.h"
@@ -33,6 +34,9 @@ class RunLogger : public QObject {
     /// marked as a retest (the log told of it, or this program logged it).
     void notePassed(const QString& serial, int32_t kind);
     bool hasPassed(const QString& serial, int32_t kind) const;
+    /// While set, each entry goes to collect instead of the log and entrySubmitted (a production
+    /// sequence gathers its steps' runs and logs them with its ballast); empty: the log again.
+    void setCollector(std::function<void(const LogEntry&)> collect) { collect_ = std::move(collect); }
     /// Logs a series still under way (the program is closing).
     void finishSeries();
     /// Runs of the series under way so far (0: none).
@@ -54,6 +58,7 @@ class RunLogger : public QObject {
     std::optional<LogEntry> pending_; // the last run of the series under way
     bool awaitingLast_ = false;       // locked while the series' run was under way
     QSet<QString> passed_;            // kind and serial of runs that passed
+    std::function<void(const LogEntry&)> collect_;
 };
 
 } // namespace korvex

@@ -21,7 +21,7 @@ double number(const QJsonValue& v)
 /// The kind and order whose key checkKey() writes as key.
 bool checkOf(const QString& key, LimitCheck& c)
 {
-    for (int k = int(CheckKind::ClassCHarmonic); k <= int(CheckKind::LampPowerMax); ++k)
+    for (int k = int(CheckKind::ClassCHarmonic); k <= int(CheckKind::StartVoltageMax); ++k)
         for (int order = 0; order < kHarmonics; ++order) {
             c.kind = CheckKind(k);
             c.order = order;
@@ -51,8 +51,8 @@ std::optional<Verdict> verdictFromJson(const QString& json)
         VerdictSection s;
         const QString key = so.value(QLatin1String("section")).toString();
         bool known = false;
-        for (const SectionKind k :
-             {SectionKind::ClassC, SectionKind::LampCrest, SectionKind::PreheatEnergy, SectionKind::Optional})
+        for (const SectionKind k : {SectionKind::ClassC, SectionKind::LampCrest, SectionKind::PreheatEnergy,
+                                    SectionKind::Optional, SectionKind::Start})
             if (key == QLatin1String(sectionKey(k))) {
                 s.kind = k;
                 known = true;

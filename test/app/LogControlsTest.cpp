@@ -30,6 +30,10 @@
 #include "log/ResultsLog.h"
 #include "record/DataFile.h"
 #include "record/TextCodec.h"
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QChartView>
+#include <QtCharts/QHorizontalBarSeries>
 
 namespace korvex {
 namespace {
@@ -266,6 +270,47 @@ TEST(LogControls, aSerialThatPassedInTheLogIsPointedOutAndItsRunMarkedAsARetest)
     QString error;
     ASSERT_TRUE(q.open(w.log->target(), &error));
     EXPECT_TRUE(q.entry(w.logged.back(), &error)->retest);
+}
+
+// The crafted ballasts of the log tests (figures computed there by hand), of one type.
+TEST(LogControls, theHistoryShowsTheBallastsYieldParetoAndCapabilityInItsLanguage)
+{
+    QTemporaryDir dir;
+    const LogTarget target = LogTarget::parse(dir.filePath(QStringLiteral("KORVEX-log.db")), dir.path());
+    writeCraftedBallastLog(target, QDateTime::currentMSecsSinceEpoch() - 3600 * 1000, false);
+    const ProfileParse limits = parseProfiles(kBallastLimits);
+    ASSERT_TRUE(limits.ok);
+    HistoryWindow history(target, limits.set, [](const LogEntry&) {});
+    history.retranslate(false);
+    history.refresh();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history.busy(); }, 10000));
+
+    const auto paretoBars = [&] {
+        QStringList bars;
+        for (QAbstractSeries* s : history.paretoChart()->chart()->series())
+            if (auto* series = qobject_cast<QHorizontalBarSeries*>(s))
+                for (QAbstractAxis* a : series->attachedAxes())
+                    if (auto* names = qobject_cast<QBarCategoryAxis*>(a))
+                        for (int i = 0; i < names->count(); ++i)
+                            bars << names->at(i) + QLatin1Char('=') + QString::number(series->barSets()[0]->at(i));
+        return bars.join(QLatin1Char(' ')).toStdString();
+    };
+    const QString summary = history.ballastSummary()->text();
+    EXPECT_TRUE(summary.contains(QStringLiteral("First-pass yield 25.0 % (1 of 4), final yield 50.0 % (2 of 4)")))
+        << summary.toStdString();
+    // Largest at the top: the tie in name order from the top down, the chart's axis upwards.
+    EXPECT_EQ(paretoBars(), "Lamp power (max)=2 Harmonic 3=2");
+    QTableWidget* cap = history.capabilityTable();
+    QStringList pout;
+    for (int row = 0; row < cap->rowCount(); ++row)
+        if (cap->item(row, 0)->text().startsWith(QStringLiteral("Lamp power")))
+            for (int col = 1; col < cap->columnCount(); ++col)
+                pout << cap->item(row, col)->text();
+    EXPECT_EQ(pout.join(QLatin1Char(' ')).toStdString(), "4 35.5 2.38 30 36 0.42 0.07");
+
+    history.retranslate(true);
+    EXPECT_EQ(paretoBars(), "灯功率上限=2 3次谐波=2");
+    EXPECT_TRUE(history.ballastSummary()->text().contains(QStringLiteral("一次通过率 25.0 %")));
 }
 
 } // namespace

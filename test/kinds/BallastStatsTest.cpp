@@ -70,6 +70,25 @@ TEST(BallastStats, yieldCountsBallastsNotRunsAndRetestsDecideTheFinalYield)
     EXPECT_FALSE(none.firstPassYield || none.finalYield); // no ballast: no yield, not 0 %
 }
 
+TEST(BallastStats, aBallastNotJudgedIsNeitherPassNorFailAndBlamesNoCheck)
+{
+    // G: passed, then retested while the limits file was damaged; H: not judged on its only test.
+    const std::vector<BallastOutcome> set = {
+        {"G", 1, P, {}, {}},
+        {"G", 2, BallastResult::NotJudged, {}, {}},
+        {"H", 3, BallastResult::NotJudged, {}, {}},
+    };
+    const BallastStats s = computeBallastStats(set, {});
+    const YieldFigures& y = s.yield;
+    // passed, failed, incomplete, not judged, first pass, final pass
+    EXPECT_EQ((std::vector<int>{y.passed, y.failed, y.incomplete, y.notJudged, y.firstPass, y.finalPass}),
+              (std::vector<int>{1, 0, 0, 2, 1, 0}));
+    EXPECT_TRUE(s.pareto.empty());
+    EXPECT_NE(ballastStatsJson(s).find("\"not_judged\":2"), std::string::npos);
+    EXPECT_NE(ballastStatsText(s, false).find("not judged 2"), std::string::npos);
+    EXPECT_STREQ(ballastResultName(BallastResult::NotJudged), "unjudged");
+}
+
 TEST(BallastStats, paretoLargestFirstEachBallastOncePerCheck)
 {
     const BallastStats s = computeBallastStats(crafted(), {});

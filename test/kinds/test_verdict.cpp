@@ -376,3 +376,50 @@ TEST(Profile, OptionalLimitsJudgeOnlyWhenSwitchedOn)
 
 } // namespace
 } // namespace korvex::testing
+
+namespace korvex::testing {
+namespace {
+
+TEST(Plans, aPlanLineThatCannotBeReadDamagesTheFileAtItsLine)
+{
+    const ProfileParse ok =
+        parseProfiles("[default]\nplan = input*5, output,start , energy\n[T8]\nstart_on_scan = on\n");
+    ASSERT_TRUE(ok.ok) << ok.error;
+    EXPECT_EQ(testPlanText(ok.set.profiles[1].plan), "input*5, output, start, energy"); // from [default]
+    EXPECT_TRUE(ok.set.profiles[1].startOnScan);
+    for (const char* bad : {"input*0", "input*101", "lamp", "start*2", "input,,output", "input*x", ""}) {
+        const ProfileParse p = parseProfiles(std::string("[default]\n# plans\nplan = ") + bad + "\n");
+        EXPECT_FALSE(p.ok) << bad;
+        EXPECT_EQ(p.errorLine, 3) << bad;
+    }
+}
+
+TEST(Plans, startLimitsFailALampThatNeverIgnites)
+{
+    TestRecord r{};
+    resetAllResults(r);
+    r.hasStartResult = 1;
+    r.StrUlp = 600.0f;
+    r.StrT = 1.2f;
+    r.StrIlp = 0.4f;
+    r.peakStartIl = 100.0f;
+    for (float& v : r.waveStartIl)
+        v = 50.0f; // 0.2 A to the end
+    VerdictProfile p;
+    EXPECT_EQ(judgeRun(r, KindStart, p).result(), VerdictResult::NoChecks); // off by default
+    p.startCurrentOn = p.startTimeOn = p.startVoltageOn = true;
+    p.startCurrentMin = 0.1;
+    p.startTimeMax = 1.5;
+    p.startVoltageMax = 800;
+    EXPECT_EQ(judgeRun(r, KindStart, p).result(), VerdictResult::Pass);
+    resetStartResults(r); // what the evaluation leaves when no lamp current flows
+    r.hasStartResult = 1;
+    r.StrUlp = 600.0f;
+    const Verdict never = judgeRun(r, KindStart, p);
+    EXPECT_EQ(never.result(), VerdictResult::Fail);
+    const std::vector<std::string> failed = failedCheckKeys(never);
+    EXPECT_EQ(failed, (std::vector<std::string>{"start.ignition", "start.time"}));
+}
+
+} // namespace
+} // namespace korvex::testing

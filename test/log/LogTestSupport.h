@@ -10,6 +10,7 @@
 #include <QString>
 #include <QtTest/QTest>
 
+#include "kinds/Verdict.h"
 #include "log/LogColumns.h"
 #include "log/LogDatabase.h"
 #include "log/LogEntry.h"
@@ -73,6 +74,95 @@ inline float valueOf(const korvex::LogEntry& e, const char* name)
 {
     const auto cols = korvex::logValueColumns();
     return e.values.at(size_t(korvex::findLogValue(name) - cols.data()));
+}
+
+/// A log of tested ballasts (and one single run) whose statistics the ballast tests computed by
+/// hand; written by the log's own writer.
+/// Type T8-36W, lamp power 30..36 W (two-sided), power factor at least 0.9 (one-sided).
+inline const char* const kBallastLimits =
+    "[T8-36W]\nlamp_power_min = 30\nlamp_power_max = 36\npower_factor_min = 0.9\n";
+
+struct BallastStep {
+    int32_t kind;
+    float value; // Pout of an output run, PF of an input run, the preheat energy (J) of an energy run
+};
+
+// A ballast entry and its step runs, written by the log's own writer.
+inline void logBallast(QSqlDatabase& db, const char* serial, const char* type, qint64 at, korvex::VerdictResult verdict,
+                       bool complete, const QStringList& failed, const std::vector<BallastStep>& steps)
+{
+    using namespace korvex;
+    TestRecord r = sampleRecord(serial);
+    storeText(r.infoType, type);
+    LogEntry ballast = makeLogEntry(r, kBallastKind, LogSource{QStringLiteral("bench-1"), QStringLiteral("sim")});
+    qint64 t = at - 100;
+    for (const BallastStep& s : steps) {
+        r.Pout = s.kind == KindOutput ? s.value : 0.0f;
+        r.PF = s.kind == KindInput ? s.value : 0.0f;
+        LogEntry run = makeLogEntry(r, s.kind, LogSource{QStringLiteral("bench-1"), QStringLiteral("sim")});
+        run.loggedAtMs = t++;
+        run.ballast = ballast.id;
+        run.verdict = VerdictResult::Pass;
+        if (s.kind == KindEnergy) {
+            // Its checks as the log keeps them: Emin 10 J, Emax 15 J (F = 1.5).
+            Verdict v;
+            VerdictSection preheat;
+            preheat.kind = SectionKind::PreheatEnergy;
+            preheat.checks = {LimitCheck{CheckKind::PreheatMin, 0, s.value, 10.0, false},
+                              LimitCheck{CheckKind::PreheatMax, 0, s.value, 15.0, true}};
+            v.sections = {preheat};
+            setVerdict(run, v);
+        }
+        QString error;
+        ASSERT_TRUE(insertLogEntry(db, run, &error)) << error.toStdString();
+    }
+    ballast.loggedAtMs = at;
+    ballast.startedAtMs = at - 100;
+    ballast.plan = QStringLiteral("input, output");
+    ballast.complete = complete;
+    ballast.verdict = verdict;
+    ballast.verdictDetails = QStringLiteral("{\"result\":\"x\",\"failed\":%1}")
+                                 .arg(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(failed)).toJson()));
+    QString error;
+    ASSERT_TRUE(insertLogEntry(db, ballast, &error)) << error.toStdString();
+}
+
+// By serial, in time order:
+//   A: fail (lampPower.max, classC.h3), pass    first no,  final yes (a retest)
+//   B: pass                                     first yes, final yes
+//   C: incomplete after its input step (classC.h3)   first no, final no
+//   D: fail (lampPower.max)                     first no,  final no
+// ballasts 5, serials 4, retests 1; passed 2, failed 2, incomplete 1;
+// first pass 1 of 4 = 25 %, final 2 of 4 = 50 %.
+// Pareto: classC.h3 2 (A, C), lampPower.max 2 (A, D): a tie, by name.
+// Pout of the output runs 37, 34, 33, 38 (C has none): mean 35.5, squares 2.25 + 2.25 + 6.25 +
+//   6.25 = 17, sigma = sqrt(17 / 3) = 2.3804761; Cp = 6 / (6 sigma) = 0.4200840;
+//   Cpk = (36 - 35.5) / (3 sigma) = 0.0700140.
+// PF of the input runs 0.875, 0.9375, 1, 0.9375, 0.9375: mean 0.9375, squares 2 * 0.00390625,
+//   sigma = sqrt(0.0078125 / 4) = 0.0441942; one-sided: no Cp, Cpk = 0.0375 / (3 sigma) = 0.2828427.
+// Preheat energy of B and D 12 and 13 J against Emin 10, Emax 15: in units of Emin 1.2 and 1.3,
+//   limits 1 and 1.5; mean 1.25, sigma = sqrt(2 * 0.05^2 / 1) = 0.0707107,
+//   Cp = 0.5 / (6 sigma) = 1.1785113, Cpk = 0.25 / (3 sigma) = 1.1785113.
+// Also in the log, and counted nowhere: a single run outside a plan; and E, of type T5-14W, which
+// only a filter without a type sees (then the ballasts share no type: no limits); all at base + the
+// times shown.
+inline void writeCraftedBallastLog(const korvex::LogTarget& target, qint64 base = 0, bool otherType = true)
+{
+    using namespace korvex;
+    LogConnection c;
+    QString error;
+    ASSERT_TRUE(c.open(target, false, &error)) << error.toStdString();
+    QSqlDatabase db = c.db();
+    const auto P = VerdictResult::Pass, F = VerdictResult::Fail, U = VerdictResult::NotJudged;
+    logBallast(db, "A", "T8-36W", base + 1000, F, true, {"lampPower.max", "classC.h3"}, {{1, 0.875f}, {3, 37}});
+    logBallast(db, "B", "T8-36W", base + 1500, P, true, {}, {{1, 1.0f}, {3, 33}, {6, 12.0f}});
+    logBallast(db, "A", "T8-36W", base + 2000, P, true, {}, {{1, 0.9375f}, {3, 34}});
+    logBallast(db, "C", "T8-36W", base + 2500, U, false, {"classC.h3"}, {{1, 0.9375f}});
+    logBallast(db, "D", "T8-36W", base + 3000, F, true, {"lampPower.max"}, {{1, 0.9375f}, {3, 38}, {6, 13.0f}});
+    if (otherType)
+        logBallast(db, "E", "T5-14W", base + 3500, P, true, {}, {{1, 0.5f}, {3, 14}});
+    ASSERT_TRUE(insertLogEntry(db, knownEntry(KindOutput, "A", base + 4000, 100.0f, true), &error))
+        << error.toStdString();
 }
 
 #ifdef KORVEX_CLI_PATH

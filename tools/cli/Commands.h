@@ -13,6 +13,7 @@ int cmdDump(int argc, char** argv);
 int cmdExport(int argc, char** argv);
 int cmdReplay(int argc, char** argv);
 int cmdRun(int argc, char** argv);
+int cmdPlan(int argc, char** argv);
 int cmdReport(int argc, char** argv);
 int cmdRender(int argc, char** argv);
 int cmdVerdict(int argc, char** argv);

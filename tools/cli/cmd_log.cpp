@@ -11,8 +11,11 @@
 #include "Commands.h"
 #include "Json.h"
 #include "KindNames.h"
+#include "VerdictArgs.h"
+#include "kinds/BallastStats.h"
 #include "kinds/VerdictNames.h"
 #include "kinds/VerdictOutput.h"
+#include "log/LogBallasts.h"
 #include "log/LogColumns.h"
 #include "log/LogQuery.h"
 #include "log/LogSettings.h"
@@ -31,7 +34,7 @@ void logUsage(FILE* out)
         out,
         "Usage: korvex-cli log list [FILTERS] [--limit N] [--json|--csv] [--db PATH|URL]\n"
         "       korvex-cli log show ID [--save FILE.kvx] [--json] [--db PATH|URL]\n"
-        "       korvex-cli log stats [FILTERS] [--values NAME,...] [--json] [--db PATH|URL]\n"
+        "       korvex-cli log stats [FILTERS] [--values NAME,...] [--limits FILE] [--json] [--db PATH|URL]\n"
         "FILTERS: --since DATE  --until DATE  --serial S  --type T  --operator O  --bench B\n"
         "         --kind K  --verdict pass|fail|none|unjudged (none: no checks, as a start test;\n"
         "         unjudged: logged while the limits file could not be read)\n"
@@ -40,6 +43,10 @@ void logUsage(FILE* out)
         "  --db     an SQLite file or postgresql://user@host:port/database; default KORVEX_DB,\n"
         "           else the log the limits file names, else %s (see 'korvex-cli paths')\n"
         "  --values the values of the statistics (default Pin,PF,THDI,Irms,Pout,Ilcf,Fout,StrT,preheatEnergy)\n"
+        "stats also gives, over the ballasts of test plans (serial, type, operator, bench and date\n"
+        "filters apply): first-pass and final yield, the failed checks largest first, and Cp/Cpk of\n"
+        "each value with limits in the ballasts' product type's profile of the limits file\n"
+        "(--limits FILE, else the one 'korvex-cli paths' names); ballasts of several types: --type.\n"
         "Exit status: 0 done, 1 usage error, 2 the log cannot be read or the run is not there.\n",
         kLogFileName);
 }
@@ -115,6 +122,7 @@ struct Options {
     QString id;
     QString save;
     QString values;
+    QString limits;
     int limit = 0;
     bool json = false;
     bool csv = false;
@@ -147,6 +155,8 @@ bool parseOptions(int argc, char** argv, Options& o, bool wantsId)
             o.save = value, ++i;
         else if (arg == "--values")
             o.values = value, ++i;
+        else if (arg == "--limits")
+            o.limits = value, ++i;
         else if (arg == "--limit")
             o.limit = value.toInt(), ++i;
         else if (arg == "--since" || arg == "--until") {
@@ -275,6 +285,34 @@ int stats(LogQuery& q, const Options& o)
         std::fprintf(stderr, "korvex-cli log: %s\n", qPrintable(error));
         return 2;
     }
+    // The ballasts' statistics against the limits file in use; a damaged file gives no limits
+    // (never other limits than those the user set), and says so.
+    VerdictChoice choice;
+    choice.limitsPath = o.limits.toLocal8Bit().toStdString();
+    const QString limitsPath = limitsPathOf(choice);
+    if (!o.limits.isEmpty() && !QFileInfo::exists(limitsPath)) {
+        std::fprintf(stderr, "korvex-cli log: %s: no such file\n", qPrintable(o.limits));
+        return 2;
+    }
+    const LimitsFile limits = readLimitsFile(limitsPath, false);
+    VerdictProfile none;
+    none.classC = none.lampCrest = none.preheat = false;
+    LogBallasts ballasts;
+    if (!q.ballasts(o.filter, limits.ok() ? limits.profiles : ProfileSet{{none}}, ballasts, &error)) {
+        std::fprintf(stderr, "korvex-cli log: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (!limits.ok())
+        ballasts.profile.clear();
+    const BallastStats bs = computeBallastStats(ballasts.outcomes, ballasts.limits);
+    QString limitsNote; // why no value has limits
+    if (!limits.ok())
+        limitsNote = QStringLiteral("the limits file cannot be read: ") + limits.error;
+    else if (ballasts.types.size() > 1)
+        limitsNote = QStringLiteral("ballasts of several types (%1%2): choose one with --type")
+                         .arg(ballasts.types.join(QStringLiteral(", ")),
+                              ballasts.types.size() > 2 ? QStringLiteral(", ...") : QString());
+
     const std::optional<double> yield = s.yieldPercent();
     if (o.json) {
         std::string j = "{\"count\":" + std::to_string(s.count) + ",\"judged\":" + std::to_string(s.judged) +
@@ -293,7 +331,11 @@ int stats(LogQuery& q, const Options& o)
             j += "}";
             first = false;
         }
-        std::printf("%s}}\n", j.c_str());
+        j += "},\"ballastStats\":" + ballastStatsJson(bs);
+        j += ",\"limitsProfile\":" +
+             (ballasts.profile.isEmpty() ? std::string("null") : jsonString(ballasts.profile.toStdString()));
+        j += ",\"limitsNote\":" + (limitsNote.isEmpty() ? std::string("null") : jsonString(limitsNote.toStdString()));
+        std::printf("%s}\n", j.c_str());
         return 0;
     }
     std::printf("runs %lld, judged %lld, passed %lld, yield %s\n", (long long)s.count, (long long)s.judged,
@@ -308,6 +350,11 @@ int stats(LogQuery& q, const Options& o)
         std::printf("%-14s %7lld %12.*f %12.*f %12.*f %12.*f\n", v.column->name, (long long)v.count, d, v.mean, d,
                     v.sigma, d, v.min, d, v.max);
     }
+    std::printf("\n%s", ballastStatsText(bs, false).c_str());
+    if (!ballasts.profile.isEmpty())
+        std::printf("Limits: profile '%s' of %s\n", qPrintable(ballasts.profile), qPrintable(limits.path));
+    else if (!limitsNote.isEmpty())
+        std::printf("No limits: %s\n", qPrintable(limitsNote));
     return 0;
 }
 

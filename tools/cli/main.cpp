@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"export", korvex::cli::cmdExport, "write the spreadsheet lines of data files as CSV"},
     {"replay", korvex::cli::cmdReplay, "evaluate a capture of instrument replies"},
     {"run", korvex::cli::cmdRun, "run a test on an instrument or the simulated instrument"},
+    {"plan", korvex::cli::cmdPlan, "run one ballast through its product type's test plan, one verdict"},
     {"report", korvex::cli::cmdReport, "write the print pages of a data file as PDF"},
     {"render", korvex::cli::cmdRender, "write the screen page of a data file as PNG"},
     {"verdict", korvex::cli::cmdVerdict, "judge data files against the limits (Class C, crest factor, preheat)"},

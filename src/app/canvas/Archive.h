@@ -24,7 +24,7 @@ struct ArchiveItem {
     TestRecord record;          ///< the ballast's own results (written as its data file)
     std::vector<int32_t> kinds; ///< the plan's pages, in order (kinds 1-6); may be empty
     Verdict verdict;            ///< drawn on the verdict sheet after the pages
-    /// Names the files ({verdict}): pass, fail or incomplete.
+    /// Names the files ({verdict}): pass, fail, incomplete or unjudged.
     BallastResult result = BallastResult::Incomplete;
     std::string serial, type; ///< UTF-8; made safe for file names
     /// Names the files ({date}, {time}) and the day's CSV, in local time; invalid: now.

@@ -2,9 +2,12 @@
 // the thread pool with a connection of their own; the window only shows their results.
 #include "app/window/HistoryWindow.h"
 
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSet>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QHorizontalBarSeries>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
@@ -21,12 +24,15 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QSplitter>
+#include <QtWidgets/QTabWidget>
 #include <QtWidgets/QTableWidget>
 #include <cmath>
 #include <utility>
 
 #include "app/window/ValueNames.h"
+#include "kinds/BallastStats.h"
 #include "kinds/VerdictProfile.h"
+#include "log/LogBallasts.h"
 #include "log/LogColumns.h"
 #include "log/LogJudge.h"
 #include "record/NumberFormat.h"
@@ -43,6 +49,8 @@ const char* const kKindsEn[] = {"All", "Input", "Phase angle", "Output", "Compre
 // The columns of the runs table after time, serial, kind, type, operator, bench, verdict.
 const char* const kTableValues[] = {"Pin", "PF", "THDI", "Pout", "Ilcf", "StrT", "preheatEnergy"};
 
+constexpr int kParetoBars = 12; // the largest; the rest are too small to read as bars
+
 QString fixed(double v, const LogValueColumn& c, int extra = 0)
 {
     return QString::fromStdString(formatFixed(v, 4 + extra, c.decimals + extra));
@@ -57,6 +65,8 @@ struct HistoryWindow::Result {
     LogStats stats;
     std::vector<LogTrendPoint> trend;
     const LogValueColumn* trendColumn = nullptr;
+    LogBallasts ballasts;
+    BallastStats ballastStats;
     /// The product types of the trend's runs (at most two: one is shared, two are not).
     QStringList trendTypes;
 };
@@ -137,13 +147,37 @@ HistoryWindow::HistoryWindow(LogTarget target, const ProfileSet& profiles, std::
     chart_ = new QChartView(lower);
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumHeight(220);
+    // The ballasts' statistics beside those of the runs, in a tab of their own.
+    tabs_ = new QTabWidget(lower);
+    tabs_->setObjectName(QStringLiteral("HistoryStatsTabs"));
+    tabs_->addTab(stats_, QString());
+    auto* ballastPage = new QWidget(tabs_);
+    auto* ballastLayout = new QGridLayout(ballastPage);
+    ballastSummary_ = new QLabel(ballastPage);
+    ballastSummary_->setObjectName(QStringLiteral("HistoryBallastSummary"));
+    ballastSummary_->setWordWrap(true);
+    pareto_ = new QChartView(ballastPage);
+    pareto_->setRenderHint(QPainter::Antialiasing);
+    capability_ = new QTableWidget(ballastPage);
+    capability_->setObjectName(QStringLiteral("HistoryCapability"));
+    capability_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    capability_->verticalHeader()->hide();
+    capability_->setColumnCount(8);
+    ballastLayout->addWidget(ballastSummary_, 0, 0, 1, 2);
+    ballastLayout->addWidget(pareto_, 1, 0);
+    ballastLayout->addWidget(capability_, 1, 1);
+    // The table's eight columns need more room than the bars.
+    ballastLayout->setColumnStretch(0, 2);
+    ballastLayout->setColumnStretch(1, 3);
+    tabs_->addTab(ballastPage, QString());
     lowerLayout->addWidget(summary_, 0, 0);
     lowerLayout->addWidget(trendValue_, 0, 1);
-    lowerLayout->addWidget(stats_, 1, 0);
+    lowerLayout->addWidget(tabs_, 1, 0);
     lowerLayout->addWidget(chart_, 1, 1);
-    // The statistics name their values in words: as much room as the trend.
-    lowerLayout->setColumnStretch(0, 1);
-    lowerLayout->setColumnStretch(1, 1);
+    // The statistics name their values in words, and the ballasts' tab holds a chart and a table
+    // of eight columns: more room than the trend.
+    lowerLayout->setColumnStretch(0, 3);
+    lowerLayout->setColumnStretch(1, 2);
     split->addWidget(lower);
     layout->addWidget(split, 1);
 
@@ -182,6 +216,11 @@ void HistoryWindow::retranslate(bool chinese)
     runs_->setHorizontalHeaderLabels(heads);
     stats_->setHorizontalHeaderLabels({t("参数", "Value"), t("次数", "Count"), t("平均", "Mean"), QStringLiteral("σ"),
                                        t("最小", "Min"), t("最大", "Max")});
+    tabs_->setTabText(0, t("测试统计", "Runs"));
+    tabs_->setTabText(1, t("镇流器统计", "Ballasts"));
+    capability_->setHorizontalHeaderLabels({t("参数", "Value"), QStringLiteral("n"), t("平均", "Mean"),
+                                            QStringLiteral("σ"), t("下限", "Lower"), t("上限", "Upper"),
+                                            QStringLiteral("Cp"), QStringLiteral("Cpk")});
     for (int i = 0; i < trendValue_->count(); ++i)
         trendValue_->setItemText(i, valueName(*findLogValue(trendValue_->itemData(i).toString().toLatin1()), chinese));
     if (shown_)
@@ -208,9 +247,10 @@ void HistoryWindow::refresh()
     const LogValueColumn* trendColumn = findLogValue(trendValue_->currentData().toString().toLatin1().constData());
     const LogTarget target = target_;
     const int generation = ++generation_;
+    const ProfileSet profiles = *profiles_;
     ++pending_;
     QPointer<HistoryWindow> self(this);
-    QThreadPool::globalInstance()->start([self, f, trendColumn, target, generation] {
+    QThreadPool::globalInstance()->start([self, f, trendColumn, target, generation, profiles] {
         auto r = std::make_shared<Result>();
         r->generation = generation;
         r->trendColumn = trendColumn;
@@ -219,8 +259,11 @@ void HistoryWindow::refresh()
         if (!q.open(target, &r->error) || !q.list(f, kShownRuns, r->rows, &r->error) ||
             !q.stats(f, columns, r->stats, &r->error) ||
             (trendColumn && (!q.trend(f, *trendColumn, r->trend, &r->error) ||
-                             !q.trendTypes(f, *trendColumn, r->trendTypes, &r->error))))
+                             !q.trendTypes(f, *trendColumn, r->trendTypes, &r->error))) ||
+            !q.ballasts(f, profiles, r->ballasts, &r->error))
             r->rows.clear();
+        else
+            r->ballastStats = computeBallastStats(r->ballasts.outcomes, r->ballasts.limits);
         QMetaObject::invokeMethod(qApp, [self, r] {
             if (!self)
                 return;
@@ -242,6 +285,7 @@ void HistoryWindow::showResult(const Result& r)
         summary_->setText(t("无法读取结果记录: ", "The results log cannot be read: ") + r.error);
         runs_->setRowCount(0);
         stats_->setRowCount(0);
+        showBallasts(Result{});
         return;
     }
     runs_->setRowCount(int(rows_.size()));
@@ -302,6 +346,114 @@ void HistoryWindow::showResult(const Result& r)
     }
     stats_->resizeColumnsToContents();
     drawTrend(r);
+    showBallasts(r);
+}
+
+void HistoryWindow::showBallasts(const Result& r)
+{
+    const auto t = [this](const char* zh, const char* en) { return QString::fromUtf8(chinese_ ? zh : en); };
+    const BallastStats& s = r.ballastStats;
+    const YieldFigures& y = s.yield;
+    const auto share = [](const std::optional<double>& v) {
+        return v ? QString::fromStdString(formatFixed(*v * 100.0, 4, 1)) + QStringLiteral(" %") : QStringLiteral("-");
+    };
+    QString text = t("镇流器测试 %1 次（镇流器 %2，复测 %3；合格 %4，不合格 %5，未完成 %6）",
+                     "%1 ballast tests (%2 ballasts, %3 retests; %4 passed, %5 failed, %6 incomplete)")
+                       .arg(y.ballasts)
+                       .arg(y.serials)
+                       .arg(y.retests)
+                       .arg(y.passed)
+                       .arg(y.failed)
+                       .arg(y.incomplete);
+    text += QLatin1Char('\n') + t("一次通过率 %1（%2 / %3），最终合格率 %4（%5 / %6）",
+                                  "First-pass yield %1 (%2 of %3), final yield %4 (%5 of %6)")
+                                    .arg(share(y.firstPassYield))
+                                    .arg(y.firstPass)
+                                    .arg(y.serials)
+                                    .arg(share(y.finalYield))
+                                    .arg(y.finalPass)
+                                    .arg(y.serials);
+    if (r.ballasts.types.size() > 1)
+        text += QLatin1Char('\n') + t("镇流器型号不止一种（%1）：请填写产品型号以得到限值",
+                                      "Ballasts of several types (%1): choose a type for their limits")
+                                        .arg(r.ballasts.types.join(QStringLiteral(", ")));
+    else if (!r.ballasts.profile.isEmpty() && r.ballasts.limits.empty())
+        text += QLatin1Char('\n') + t("限值：%1 中没有限值", "Limits: none in %1").arg(r.ballasts.profile);
+    else if (!r.ballasts.profile.isEmpty())
+        text += QLatin1Char('\n') + t("限值：%1", "Limits: %1").arg(r.ballasts.profile);
+    ballastSummary_->setText(text);
+
+    // The Pareto: the largest failure at the top.
+    auto* chart = new QChart;
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->legend()->hide();
+    if (s.pareto.empty()) {
+        chart->setTitle(t("没有不合格检查项", "No failed checks"));
+    } else {
+        const int shown = std::min(int(s.pareto.size()), kParetoBars);
+        chart->setTitle(
+            t("不合格检查项（镇流器数）", "Failed checks (ballasts)") +
+            (shown < int(s.pareto.size()) ? t("，最多的 %1 项", ", the %1 largest").arg(shown) : QString()));
+        auto* set = new QBarSet(t("镇流器", "Ballasts"));
+        set->setColor(QColor(200, 0, 0));
+        QStringList checks;
+        int most = 1;
+        for (int i = shown - 1; i >= 0; --i) {
+            const ParetoBar& b = s.pareto[size_t(i)];
+            *set << b.ballasts;
+            checks << QString::fromStdString(failedCheckLabel(b.check, chinese_));
+            most = std::max(most, b.ballasts);
+        }
+        auto* series = new QHorizontalBarSeries;
+        series->append(set);
+        series->setLabelsVisible(true);
+        chart->addSeries(series);
+        auto* names = new QBarCategoryAxis;
+        names->append(checks);
+        auto* counts = new QValueAxis;
+        counts->setRange(0, most);
+        counts->setLabelFormat(QStringLiteral("%d"));
+        counts->setTickCount(std::min(most, 5) + 1);
+        chart->addAxis(names, Qt::AlignLeft);
+        chart->addAxis(counts, Qt::AlignBottom);
+        series->attachAxis(names);
+        series->attachAxis(counts);
+    }
+    QChart* old = pareto_->chart();
+    pareto_->setChart(chart);
+    delete old;
+
+    capability_->setRowCount(0);
+    const auto number = [](const std::optional<double>& v, int digits) {
+        return v ? QString::number(*v, 'f', digits) : QStringLiteral("-");
+    };
+    for (const Capability& c : s.capability) {
+        const int row = capability_->rowCount();
+        capability_->insertRow(row);
+        QString name = QString::fromStdString(c.value);
+        if (const LogValueColumn* column = findLogValue(c.value.c_str()))
+            name = valueName(*column, chinese_);
+        else if (c.value == kStartCurrentValue)
+            name = t("启动后灯电流", "Lamp current after start");
+        else if (c.value == kPreheatRatioValue)
+            name = t("预热能量 / Emin", "Warm-up energy / Emin");
+        const QStringList cells = {name,
+                                   QString::number(c.count),
+                                   c.mean ? QString::number(*c.mean, 'g', 5) : QStringLiteral("-"),
+                                   c.sigma ? QString::number(*c.sigma, 'g', 4) : QStringLiteral("-"),
+                                   c.limits.lower ? QString::number(*c.limits.lower, 'g', 6) : QStringLiteral("-"),
+                                   c.limits.upper ? QString::number(*c.limits.upper, 'g', 6) : QStringLiteral("-"),
+                                   number(c.cp, 2),
+                                   number(c.cpk, 2)};
+        for (int col = 0; col < cells.size(); ++col) {
+            auto* item = new QTableWidgetItem(cells[col]);
+            // A process below 1.33 does not hold its limits with the margin plants ask for.
+            if (col == 7 && c.cpk)
+                item->setForeground(*c.cpk >= 1.33 ? QColor(0, 128, 0) : QColor(200, 0, 0));
+            capability_->setItem(row, col, item);
+        }
+    }
+    capability_->resizeColumnsToContents();
 }
 
 void HistoryWindow::drawTrend(const Result& r)
@@ -336,7 +488,7 @@ void HistoryWindow::drawTrend(const Result& r)
 
     // The limits of the product type's profile, whenever the runs share a type (its section,
     // else the default one, as their verdicts were judged); none for runs of several types.
-    ValueLimits limits;
+    TrendLimits limits;
     if (r.trendTypes.size() == 1)
         limits = valueLimits(profiles_->findOrDefault(r.trendTypes.front().toStdString()), *r.trendColumn);
     const double x0 = double(r.trend.front().loggedAtMs),

@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class QTabWidget;
 
 namespace korvex {
 
@@ -47,6 +48,11 @@ class HistoryWindow : public QWidget {
     QLabel* summaryLabel() const { return summary_; }
     QComboBox* trendChoice() const { return trendValue_; }
     QChartView* trendChart() const { return chart_; }
+    /// The ballasts' statistics: yield, the failure Pareto (a bar chart) and Cp/Cpk.
+    QTabWidget* statsTabs() const { return tabs_; }
+    QLabel* ballastSummary() const { return ballastSummary_; }
+    QChartView* paretoChart() const { return pareto_; }
+    QTableWidget* capabilityTable() const { return capability_; }
     void openRow(int row);
 
   signals:
@@ -57,6 +63,7 @@ class HistoryWindow : public QWidget {
     struct Result;
     void showResult(const Result& r);
     void drawTrend(const Result& r);
+    void showBallasts(const Result& r);
     void setChart(QChart* chart);
 
     LogTarget target_;
@@ -83,6 +90,10 @@ class HistoryWindow : public QWidget {
     QLabel* summary_ = nullptr;
     QComboBox* trendValue_ = nullptr;
     QChartView* chart_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QLabel* ballastSummary_ = nullptr;
+    QChartView* pareto_ = nullptr;
+    QTableWidget* capability_ = nullptr;
     QList<QLabel*> labels_;
 };
 

@@ -547,9 +547,14 @@ void TKORVEXForm::StartTestComdClick()
     pageTakesKeys();
 }
 
+bool TKORVEXForm::confirmWiring()
+{
+    return runner_.exec(*PictureForm) == QDialog::Accepted;
+}
+
 void TKORVEXForm::EnergyTestClick()
 {
-    if (runner_.exec(*PictureForm) != QDialog::Accepted)
+    if (!confirmWiring())
         return;
     controller_.energyTest();
     pageTakesKeys();
@@ -558,6 +563,10 @@ void TKORVEXForm::EnergyTestClick()
 void TKORVEXForm::LockTestClick()
 {
     // The button has toggled itself; the controller's lockChanged sets its final state.
+    if (lockOverride_ && lockOverride_()) {
+        LockTestBtn->setChecked(controller_.testLocked());
+        return;
+    }
     controller_.toggleLock();
 }
 

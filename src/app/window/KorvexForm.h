@@ -82,7 +82,13 @@ class TKORVEXForm : public QMainWindow {
     void CompTestClick();
     void StartTestComdClick();
     void EnergyTestClick();
+    /// Shows the wiring picture of the preheat energy test modally; true when the operator
+    /// confirmed it with its test button.
+    bool confirmWiring();
     void LockTestClick();
+    /// While a production sequence runs, the lock button stops it instead: stop returns true
+    /// when it did so (and the lock is then not toggled).
+    void setLockOverride(std::function<bool()> stop) { lockOverride_ = std::move(stop); }
     void InputTestLockBtnClick();
     void PhaseTestLockBtnClick();
     void OutputTestLockBtnClick();
@@ -130,6 +136,7 @@ class TKORVEXForm : public QMainWindow {
     void closeEvent(QCloseEvent* event) override; // asks the controller, then FormClose
 
   private:
+    std::function<bool()> lockOverride_;
     /// Start-up: the configuration (written with its defaults when there is none) gives the
     /// controller the port name, the display options and the operator's entries.
     void loadSettings();

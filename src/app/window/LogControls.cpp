@@ -328,10 +328,16 @@ void LogControls::onSubmitted(const LogEntry& entry, bool single)
 {
     if (entry.verdict == VerdictResult::Pass && entry.serial() == lookedUp_)
         showRetest(); // the number on the bench has passed now
-    if (!single || !autoIncrement_ || !autoIncrement_->isChecked())
+    if (single)
+        countSerialUp(entry.serial());
+}
+
+void LogControls::countSerialUp(const QString& from)
+{
+    if (!autoIncrement_ || !autoIncrement_->isChecked())
         return;
     const QString now = pendingSerial();
-    if (now != entry.serial())
+    if (now != from)
         return; // changed by the operator meanwhile
     const std::string next = utf8ToCp936(nextSerialNumber(now).toStdString());
     if (next.size() >= sizeof TestRecord::infoNo)

@@ -64,6 +64,11 @@ class LogControls : public QObject {
     /// information of the next run (serial number included) stays as it was.
     void openLoggedRun(const LogEntry& run);
 
+    /// With +1 on, the number from that was tested counts up by one (unless the operator has
+    /// changed the number meanwhile).
+    void countSerialUp(const QString& from);
+    ResultsLog& log() { return log_; }
+
   public slots:
     /// Shows the texts in Chinese or English (the history window's too).
     void retranslate(bool chinese);

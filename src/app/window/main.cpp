@@ -12,6 +12,7 @@
 #include "app/window/AboutBox.h"
 #include "app/window/KorvexForm.h"
 #include "app/window/LogControls.h"
+#include "app/window/PlanControls.h"
 #include "app/window/QtTranslations.h"
 #include "kinds/Evaluate.h"
 #include "link/Controller.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv)
     // Every run is logged: SQLite in the data folder, or the plant's server.
     korvex::ResultsLog log(where.logTarget());
     korvex::LogControls logControls(form, controller, log);
+    korvex::PlanControls planControls(form, controller, logControls);
     korvex::addHelpMenu(form, runner, where);
     // Without a window manager (a bare X server) maximising does nothing: start at full size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
