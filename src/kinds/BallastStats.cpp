@@ -21,6 +21,42 @@ std::string number(double v, const char* format = "%.6g")
     return buf;
 }
 
+/// Names in the order a reader expects: a run of digits compares by its number, so the 3rd
+/// harmonic comes before the 11th ("classC.h3" < "classC.h11").
+bool naturalLess(const std::string& a, const std::string& b)
+{
+    size_t i = 0, j = 0;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei]))
+                ++ei;
+            while (ej < b.size() && digit(b[ej]))
+                ++ej;
+            // Leading zeros aside, the longer run is the larger number.
+            size_t zi = i, zj = j;
+            while (zi + 1 < ei && a[zi] == '0')
+                ++zi;
+            while (zj + 1 < ej && b[zj] == '0')
+                ++zj;
+            if (ei - zi != ej - zj)
+                return ei - zi < ej - zj;
+            const int c = a.compare(zi, ei - zi, b, zj, ej - zj);
+            if (c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
 std::string jsonNumber(const std::optional<double>& v)
 {
     return v ? number(*v, "%.10g") : "null";
@@ -191,8 +227,9 @@ BallastStats computeBallastStats(const std::vector<BallastOutcome>& outcomes,
 
     for (const auto& [check, count] : failures)
         s.pareto.push_back(ParetoBar{check, count});
-    std::stable_sort(s.pareto.begin(), s.pareto.end(),
-                     [](const ParetoBar& a, const ParetoBar& b) { return a.ballasts > b.ballasts; });
+    std::sort(s.pareto.begin(), s.pareto.end(), [](const ParetoBar& a, const ParetoBar& b) {
+        return a.ballasts != b.ballasts ? a.ballasts > b.ballasts : naturalLess(a.check, b.check);
+    });
 
     for (const auto& [name, l] : limits)
         s.capability.push_back(capabilityOf(name, l, outcomes));

@@ -62,7 +62,7 @@ struct Capability {
 
 struct BallastStats {
     YieldFigures yield;
-    std::vector<ParetoBar> pareto;      ///< largest first, ties by name
+    std::vector<ParetoBar> pareto;      ///< largest first, ties by name (numbers by value)
     std::vector<Capability> capability; ///< one per value with limits, by name
 };
 

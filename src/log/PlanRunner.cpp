@@ -88,7 +88,7 @@ std::vector<int32_t> ballastPages(const Ballast& b)
     return kinds;
 }
 
-Verdict ballastVerdict(const Ballast& b)
+Verdict ballastVerdict(const Ballast& b, bool chinese)
 {
     Verdict v;
     v.profile = b.profile;
@@ -98,6 +98,12 @@ Verdict ballastVerdict(const Ballast& b)
         if (v.notJudged.empty())
             v.notJudged = s.verdict.notJudged;
     }
+    // A ballast whose plan did not complete has no verdict, whatever its steps so far showed:
+    // the sheet says so and names the step, rather than calling it a failed ballast.
+    if (b.result == BallastResult::Incomplete)
+        v.notJudged = (chinese ? QStringLiteral("未完成：") + b.failedChecks(true).join(QStringLiteral("，"))
+                               : QStringLiteral("incomplete: ") + b.failedChecks(false).join(QStringLiteral(", ")))
+                          .toStdString();
     v.pass = b.result == BallastResult::Pass;
     return v;
 }

@@ -58,8 +58,9 @@ struct Ballast {
 /// The pages of the ballast's plan: each kind once, in the order of the plan.
 std::vector<int32_t> ballastPages(const Ballast& b);
 /// The ballast's verdict as one: every step's checks in the order of the plan, passing only
-/// when the ballast passed; not judged with the first step that could not be judged.
-Verdict ballastVerdict(const Ballast& b);
+/// when the ballast passed; not judged with the first step that could not be judged, or, for
+/// an incomplete ballast, with the step that did not complete (in the language asked for).
+Verdict ballastVerdict(const Ballast& b, bool chinese = false);
 
 /// The ballast as JSON: result, plan, profile, times, failure, failed checks and each step
 /// with its kind, runs, state, run id and failed checks.

@@ -97,6 +97,13 @@ TEST(BallastStats, paretoLargestFirstEachBallastOncePerCheck)
         bars.emplace_back(b.check, b.ballasts);
     EXPECT_EQ(bars,
               (std::vector<std::pair<std::string, int>>{{"class_c_h3", 3}, {"lamp_crest", 1}, {"preheat_min", 1}}));
+
+    // Equal counts by name as a reader orders them: the 3rd harmonic before the 11th and 29th.
+    const BallastStats h = computeBallastStats({{"G", 1, F, {"classC.h11", "classC.h29", "classC.h3"}, {}}}, {});
+    ASSERT_EQ(h.pareto.size(), 3u);
+    EXPECT_EQ(h.pareto[0].check, "classC.h3");
+    EXPECT_EQ(h.pareto[1].check, "classC.h11");
+    EXPECT_EQ(h.pareto[2].check, "classC.h29");
 }
 
 TEST(BallastStats, cpAndCpkAgainstHandComputedFigures)

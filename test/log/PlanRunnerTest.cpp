@@ -127,6 +127,12 @@ TEST_F(PlanBench, aWiringPictureNotConfirmedEndsTheBallastIncompleteBeforeTheEne
     EXPECT_FALSE(finished[0].steps[1].run);
     EXPECT_EQ(controller.record().hasEnergyResult, 0);
     EXPECT_EQ(logged(true).size(), 1u);
+    // Its verdict sheet shows no verdict but the step that did not complete; the passed output
+    // step before it makes no pass.
+    const Verdict sheet = ballastVerdict(finished[0]);
+    EXPECT_FALSE(sheet.pass);
+    EXPECT_EQ(sheet.result(), VerdictResult::NotJudged);
+    EXPECT_NE(sheet.notJudged.find("energy"), std::string::npos) << sheet.notJudged;
 }
 
 TEST_F(PlanBench, aFailedResultOfTheBallastBeforeCannotFailTheNext)

@@ -204,7 +204,7 @@ int cmdPlan(int argc, char** argv)
                            std::to_string(runner.ballast().steps.size()) + ": " + planKindName(s.step.kind);
         if (s.step.runs > 1)
             line += "*" + std::to_string(s.step.runs);
-        line += std::string(" ") + stepStateKey(s.state);
+        line += s.state == StepState::NoChecks ? std::string(" no checks") : std::string(" ") + stepStateKey(s.state);
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
     });
@@ -249,7 +249,7 @@ int cmdPlan(int argc, char** argv)
         ArchiveItem item;
         item.record = controller.record(); // the ballast's own results: the plan reset the rest
         item.kinds = ballastPages(b);
-        item.verdict = ballastVerdict(b);
+        item.verdict = ballastVerdict(b, chinese);
         item.result = b.result;
         item.serial = b.serial.toStdString();
         item.type = b.type.toStdString();

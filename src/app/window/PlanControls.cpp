@@ -232,7 +232,7 @@ void PlanControls::archiveBallast(const Ballast& b)
     ArchiveItem item;
     item.record = controller_.record(); // the ballast's own results: the plan reset the rest
     item.kinds = ballastPages(b);
-    item.verdict = ballastVerdict(b);
+    item.verdict = ballastVerdict(b, chinese_);
     item.result = b.result;
     item.serial = b.serial.toStdString();
     item.type = b.type.toStdString();
