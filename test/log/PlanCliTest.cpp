@@ -112,6 +112,25 @@ TEST_F(PlanCli, eachBallastLoggedWithItsRunsArchivedAndTheSecondOfASerialIsARete
     }
     QSqlDatabase::removeDatabase(QStringLiteral("outside"));
 
+    // The ballasts as the command line lists them, newest first, and one reopened whole.
+    QProcess list;
+    list.start(QStringLiteral(KORVEX_CLI_PATH),
+               {"log", "list", "--kind", "ballast", "--csv", "--db", dir.filePath(QStringLiteral("log.db"))});
+    ASSERT_TRUE(list.waitForFinished(30000));
+    const QList<QByteArray> rows = list.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 3) << rows.join('\n').toStdString(); // the title and the two ballasts
+    EXPECT_TRUE(rows[1].contains(",ballast,") && rows[1].contains(",fail,1,")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].contains(",ballast,") && rows[2].contains(",pass,0,")) << rows[2].toStdString();
+    QProcess show;
+    const QString reopened = dir.filePath(QStringLiteral("reopened.kvx"));
+    show.start(QStringLiteral(KORVEX_CLI_PATH),
+               {"log", "show", ballasts[1].id, "--save", reopened, "--db", dir.filePath(QStringLiteral("log.db"))});
+    ASSERT_TRUE(show.waitForFinished(30000));
+    EXPECT_EQ(show.exitCode(), 0) << show.readAllStandardError().toStdString();
+    korvex::TestRecord whole;
+    EXPECT_TRUE(korvex::readDataFile(reopened.toStdString(), whole).ok);
+    EXPECT_TRUE(whole.hasInputResult && whole.hasOutputResult && whole.hasStartResult && whole.hasEnergyResult);
+
     // The archive: one day's folder with both ballasts, and the day's CSV beside it.
     const QStringList days = QDir(archive).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(days.size(), 1);

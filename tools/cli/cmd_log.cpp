@@ -38,6 +38,8 @@ void logUsage(FILE* out)
         "FILTERS: --since DATE  --until DATE  --serial S  --type T  --operator O  --bench B\n"
         "         --kind K  --verdict pass|fail|none|unjudged (none: no checks, as a start test;\n"
         "         unjudged: logged while the limits file could not be read)\n"
+        "  K        a test kind, or ballast: the ballasts of test plans instead of the runs, each with\n"
+        "           its overall verdict (pass, fail, incomplete); 'log show ID' reopens one\n"
         "  DATE     2024-05-01 or 2024-05-01T14:30 (local time) or with a zone (Z, +08:00)\n"
         "  S, T, O  exact, or a pattern with * and ? (case counts)\n"
         "  --db     an SQLite file or postgresql://user@host:port/database; default KORVEX_DB,\n"
@@ -83,9 +85,16 @@ std::string csvField(const QString& s)
     return out + "\"";
 }
 
+/// A ballast entry whose plan did not complete is incomplete, whatever was judged before.
 const char* verdictText(const LogEntry& e)
 {
-    return resultKey(e.verdict);
+    return e.kind == kBallastKind && !e.complete ? "incomplete" : resultKey(e.verdict);
+}
+
+/// The entry's kind by name; a test plan's ballast is "ballast".
+const char* entryKindName(const LogEntry& e)
+{
+    return e.kind == kBallastKind ? "ballast" : kindName(e.kind);
 }
 
 std::string entryJson(const LogEntry& e, bool allValues)
@@ -94,7 +103,7 @@ std::string entryJson(const LogEntry& e, bool allValues)
     j += ",\"time\":" + jsonString(isoUtc(e.loggedAtMs).toStdString());
     j += ",\"bench\":" + jsonString(e.bench.toStdString());
     j += ",\"port\":" + jsonString(e.port.toStdString());
-    j += ",\"kind\":" + jsonString(kindName(e.kind));
+    j += ",\"kind\":" + jsonString(entryKindName(e));
     j += ",\"seriesRuns\":" + std::to_string(e.seriesRuns);
     const auto texts = logTextColumns();
     for (size_t i = 0; i < texts.size(); ++i)
@@ -167,8 +176,9 @@ bool parseOptions(int argc, char** argv, Options& o, bool wantsId)
             }
             ++i;
         } else if (arg == "--kind") {
-            o.filter.kind = kindByName(argv[++i]);
-            if (o.filter.kind == 0) {
+            o.filter.ballasts = std::strcmp(argv[++i], "ballast") == 0;
+            o.filter.kind = kindByName(argv[i]);
+            if (o.filter.kind == 0 && !o.filter.ballasts) {
                 std::fprintf(stderr, "korvex-cli log: unknown test kind '%s'\n", argv[i]);
                 return false;
             }
@@ -217,7 +227,7 @@ int list(LogQuery& q, const Options& o)
         const auto cols = logValueColumns();
         for (const LogEntry& e : entries) {
             std::string line = csvField(e.id) + "," + isoUtc(e.loggedAtMs).toStdString() + "," + csvField(e.bench) +
-                               "," + csvField(e.port) + "," + kindName(e.kind) + "," + std::to_string(e.seriesRuns);
+                               "," + csvField(e.port) + "," + entryKindName(e) + "," + std::to_string(e.seriesRuns);
             for (int t : {0, 1, 2, 7})
                 line += "," + csvField(e.texts.value(t));
             line += std::string(",") + verdictText(e) + (e.retest ? ",1" : ",0");
@@ -230,7 +240,7 @@ int list(LogQuery& q, const Options& o)
             const QString local =
                 QDateTime::fromMSecsSinceEpoch(e.loggedAtMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             std::printf("%s  %s  %-13s %-20s %-8s %-4s %-6s %s\n", qPrintable(e.id), qPrintable(local),
-                        kindName(e.kind), qPrintable(e.serial().isEmpty() ? QStringLiteral("-") : e.serial()),
+                        entryKindName(e), qPrintable(e.serial().isEmpty() ? QStringLiteral("-") : e.serial()),
                         verdictText(e), e.seriesRuns > 1 ? qPrintable(QStringLiteral("x%1").arg(e.seriesRuns)) : "",
                         e.retest ? "retest" : "", qPrintable(e.bench));
         }
