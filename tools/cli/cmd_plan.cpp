@@ -11,16 +11,14 @@
 #include <string>
 
 #include "Commands.h"
+#include "ControllerSetup.h"
 #include "GuiApp.h"
 #include "VerdictArgs.h"
 #include "app/canvas/Archive.h"
 #include "kinds/Evaluate.h"
 #include "kinds/TestPlan.h"
 #include "link/Controller.h"
-#include "link/PortDevice.h"
-#include "link/SerialPortFactory.h"
 #include "link/sim/SimModel.h"
-#include "link/sim/SimPorts.h"
 #include "log/LimitsFile.h"
 #include "log/LogQuery.h"
 #include "log/LogSettings.h"
@@ -28,7 +26,6 @@
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"
 #include "log/RunLogger.h"
-#include "record/Configuration.h"
 #include "record/FileUtil.h"
 #include "record/TextCodec.h"
 
@@ -131,26 +128,12 @@ int cmdPlan(int argc, char** argv)
     QCoreApplication* app = QCoreApplication::instance();
 
     Controller controller(evaluateKind);
-    Configuration cfg;
     const Locations& where = writableLocations();
-    std::string cfgBytes;
-    if (readWholeFile(QFile::encodeName(where.configFile()).toStdString(), cfgBytes))
-        cfg.setLines(Configuration::splitLines(cfgBytes));
-    auto configured = std::make_unique<TestRecord>(controller.record());
-    Settings settings;
-    cfg.applyTo(*configured, settings);
-    storeText(configured->infoNo, utf8ToCp936(serial));
-    if (!type.empty())
-        storeText(configured->infoType, utf8ToCp936(type));
-    controller.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
-    controller.setDisplayOptions(displayOptions(*configured));
-    controller.takeEntries(*configured);
-
-    const QString resolved = resolvePortDevice(QString::fromStdString(device));
-    if (resolved == QStringLiteral("sim"))
-        controller.setPortSource(simulatedPorts(makeSimInstrument(QString::fromStdString(scenario), pace)));
-    else
-        controller.setPortSource(PortSource(makeSerialPort, resolved));
+    setUpController(controller, where, device, scenario, pace, [&](TestRecord& r) {
+        storeText(r.infoNo, utf8ToCp936(serial));
+        if (!type.empty())
+            storeText(r.infoType, utf8ToCp936(type));
+    });
 
     if (!choice.limitsPath.empty() && !pathExists(choice.limitsPath)) {
         std::fprintf(stderr, "korvex-cli plan: %s: no such file\n", choice.limitsPath.c_str());

@@ -17,20 +17,17 @@
 #include <vector>
 
 #include "Commands.h"
+#include "ControllerSetup.h"
 #include "KindNames.h"
 #include "VerdictArgs.h"
 #include "kinds/Evaluate.h"
 #include "kinds/VerdictOutput.h"
 #include "link/Controller.h"
-#include "link/PortDevice.h"
-#include "link/SerialPortFactory.h"
 #include "link/sim/SimModel.h"
-#include "link/sim/SimPorts.h"
 #include "log/LogSettings.h"
 #include "log/ResultsLog.h"
 #include "log/RunJudge.h"
 #include "log/RunLogger.h"
-#include "record/Configuration.h"
 #include "record/DataFile.h"
 #include "record/FileUtil.h"
 #include "record/Spreadsheet.h"
@@ -173,24 +170,8 @@ int cmdRun(int argc, char** argv)
     controller.setLimits(handshakeLimitMs, replyLimitMs);
     // The configuration supplies the display options and test information stored with the
     // data file; it is read, never written.
-    Configuration cfg;
     const Locations& where = logRuns || verdict ? writableLocations() : locations();
-    std::string cfgBytes;
-    if (readWholeFile(QFile::encodeName(where.configFile()).toStdString(), cfgBytes))
-        cfg.setLines(Configuration::splitLines(cfgBytes));
-    auto configured = std::make_unique<TestRecord>(controller.record());
-    Settings settings;
-    cfg.applyTo(*configured, settings);
-    controller.setPortName(QString::fromLatin1(fieldText(settings.portName).c_str()));
-    controller.setDisplayOptions(displayOptions(*configured));
-    controller.takeEntries(*configured);
-
-    // "COM1".."COM4" resolve as in the window (KORVEX_COMn, else /dev/ttyS0..3).
-    const QString resolved = resolvePortDevice(QString::fromStdString(device));
-    if (resolved == QStringLiteral("sim"))
-        controller.setPortSource(simulatedPorts(makeSimInstrument(QString::fromStdString(scenario), pace)));
-    else
-        controller.setPortSource(PortSource(makeSerialPort, resolved));
+    setUpController(controller, where, device, scenario, pace);
 
     // Each run is judged once, as it completes: the log keeps that judgement and --verdict
     // prints it.
